@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors, starts a throwaway PostgreSQL
+# cluster, runs every test, and stops the cluster on every exit path.
+#   scripts/test.sh                 everything
+#   scripts/test.sh -R IniFile      only the tests whose names match (passed to ctest)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+export PGCLUSTER_DIR=${PGCLUSTER_DIR:-$build/pgcluster-test}
+
+"$root/scripts/install-deps.sh"
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILMO_WERROR=ON >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+trap '"$root/scripts/pg-cluster.sh" stop' EXIT
+"$root/scripts/pg-cluster.sh" start
+QUILMO_PG=$("$root/scripts/pg-cluster.sh" url)
+export QUILMO_PG
+export QT_QPA_PLATFORM=offscreen
+
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+
+# The program itself starts headless.
+"$build/src/quilmo-pos" --version

@@ -1,0 +1,101 @@
+#include "app/screens/qt_ui.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyleFactory>
+
+#include "app/screens/frm_root_input.h"
+#include "app/screens/frm_show_message.h"
+
+namespace quilmo {
+namespace {
+
+QMessageBox::Icon ToQt(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::None: return QMessageBox::NoIcon;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Warning: return QMessageBox::Warning;
+    case MsgIcon::Error: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+class WindowProgress final : public Progress {
+ public:
+  explicit WindowProgress(QWidget* parent) : window_(new TfrmShowMessage(parent)) {
+    window_->setAttribute(Qt::WA_DeleteOnClose);
+    window_->show();
+  }
+  ~WindowProgress() override {
+    if (window_) window_->close();
+  }
+  void SetText(const QString& text) override {
+    if (window_) window_->SetText(text);
+  }
+  void SetSteps(int total) override {
+    if (window_) window_->SetSteps(total);
+  }
+  void SetStep(int done) override {
+    if (window_) window_->SetStep(done);
+  }
+
+ private:
+  QPointer<TfrmShowMessage> window_;
+};
+
+}  // namespace
+
+MsgResult QtUi::MessageBox(const QString& caption, const QString& text, MsgIcon icon,
+                           MsgButtons buttons) {
+  QMessageBox box(ToQt(icon), caption, text, QMessageBox::NoButton, parent_);
+  if (buttons == MsgButtons::Ok) {
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+    return MsgResult::Ok;
+  }
+  QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
+}
+
+InputResult QtUi::Input(const InputRequest& request) {
+  TfrmRootInput dialog(*this, request, parent_);
+  dialog.exec();
+  return {dialog.confirmed(), dialog.value()};
+}
+
+std::unique_ptr<Progress> QtUi::ShowProgress(const QString& text) {
+  auto progress = std::make_unique<WindowProgress>(parent_);
+  progress->SetText(text);
+  return progress;
+}
+
+void ApplySkin() {
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+  font.setPixelSize(12);
+  QApplication::setFont(font);
+  qApp->setStyleSheet(QStringLiteral(R"(
+QDialog, QMainWindow { background: rgb(231, 231, 231); }
+QDialog[frame="sui"], QDialog[frame="dialog"] { border: 1px solid rgb(128, 128, 128); }
+QLabel#suiTitle {
+  font-weight: bold; font-size: 11px; color: white; padding: 4px 8px;
+  background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(98, 124, 168), stop:1 rgb(58, 84, 128));
+}
+QWidget#suiBody { background: rgb(231, 231, 231); }
+QWidget#splashStrip { background: rgb(210, 214, 222); border-top: 1px solid rgb(160, 160, 160); }
+QLabel#lblProduct { font-size: 22px; font-weight: bold; color: rgb(58, 84, 128); }
+QPushButton { min-width: 64px; padding: 4px 10px; border-radius: 4px;
+  border: 1px solid rgb(140, 140, 140); background: rgb(245, 245, 245); }
+QPushButton:focus { border: 1px solid rgb(58, 84, 128); background: rgb(225, 232, 245); }
+QPushButton:pressed { background: rgb(200, 210, 230); }
+)"));
+}
+
+}  // namespace quilmo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/ui.h"
+
+namespace quilmo {
+
+// The Ui port opening real windows.
+class QtUi : public Ui {
+ public:
+  explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
+
+  MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon icon,
+                       MsgButtons buttons) override;
+  InputResult Input(const InputRequest& request) override;
+  std::unique_ptr<Progress> ShowProgress(const QString& text) override;
+
+  // Dialogs opened from here are centred over this window.
+  void SetParent(QWidget* parent) { parent_ = parent; }
+
+ private:
+  QPointer<QWidget> parent_;
+};
+
+// The look of the whole program: Fusion, the light grey body and the skinned frames.
+void ApplySkin();
+
+}  // namespace quilmo

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace quilmo {
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
+
+// Kinds of the one-field input dialog.
+enum class InputKind { Integer = 1, Text = 2, Number = 3, NonEmpty = 4 };
+
+struct InputRequest {
+  QString caption;
+  QString prompt;
+  InputKind kind = InputKind::NonEmpty;
+  bool masked = false;  // password entry
+};
+
+struct InputResult {
+  bool confirmed = false;
+  QString value;
+};
+
+// A progress window around long work. The work sets the text between steps and, when it
+// knows how many steps there are, drives the bar. Destroying it removes the window, so a
+// failing operation never leaves it behind.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  virtual void SetText(const QString& text) = 0;
+  // Turns the bar into a determinate one of `total` steps; 0 keeps it indeterminate.
+  virtual void SetSteps(int total) = 0;
+  virtual void SetStep(int done) = 0;
+};
+
+// How logic talks to the person at the till. Logic never creates a widget; it asks this
+// port. The real implementation opens dialogs; tests script the answers and read back what
+// the cashier was shown.
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // A message box with a fixed caption, an icon and OK or Yes/No buttons.
+  virtual MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon icon,
+                               MsgButtons buttons) = 0;
+
+  // The one-field input dialog.
+  virtual InputResult Input(const InputRequest& request) = 0;
+
+  // Shows the progress window until the returned object is destroyed.
+  virtual std::unique_ptr<Progress> ShowProgress(const QString& text) = 0;
+
+  // The two standard boxes: they differ only in their caption.
+  void ShowErrorBox(const QString& text) {
+    MessageBox(QStringLiteral("错误！"), text, MsgIcon::Information, MsgButtons::Ok);
+  }
+  void ShowNoticeBox(const QString& text) {
+    MessageBox(QStringLiteral("提示！"), text, MsgIcon::Information, MsgButtons::Ok);
+  }
+  // A Yes/No question; true for Yes.
+  bool AskYesNo(const QString& caption, const QString& text,
+                MsgIcon icon = MsgIcon::Question) {
+    return MessageBox(caption, text, icon, MsgButtons::YesNo) == MsgResult::Yes;
+  }
+};
+
+}  // namespace quilmo

@@ -1,0 +1,142 @@
+#include "support/pg_database.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <stdexcept>
+
+#include "support/pg_template.h"
+
+namespace quilmo::test {
+namespace {
+
+constexpr char kTemplate[] = "quilmo_template";
+
+// A connection that lives as long as this object, under a unique name.
+class ScopedPg {
+ public:
+  ScopedPg(const PgAddress& server, const QString& database)
+      : name_(QStringLiteral("fixture_") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+    db.setHostName(server.host);
+    db.setPort(server.port);
+    db.setUserName(server.user);
+    db.setPassword(server.password);
+    db.setDatabaseName(database);
+    if (!db.open()) {
+      QString error = db.lastError().text();
+      db = QSqlDatabase();
+      QSqlDatabase::removeDatabase(name_);
+      throw std::runtime_error("cannot connect to the test server: " + error.toStdString());
+    }
+  }
+  ~ScopedPg() {
+    {
+      QSqlDatabase db = QSqlDatabase::database(name_, false);
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+  }
+  QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
+  void Exec(const QString& sql) const {
+    QSqlQuery q(db());
+    if (!q.exec(sql)) {
+      throw std::runtime_error(sql.toStdString() + ": " + q.lastError().text().toStdString());
+    }
+  }
+  bool Scalar(const QString& sql) const {
+    QSqlQuery q(db());
+    if (!q.exec(sql)) {
+      throw std::runtime_error(sql.toStdString() + ": " + q.lastError().text().toStdString());
+    }
+    return q.next() && q.value(0).toBool();
+  }
+
+ private:
+  QString name_;
+};
+
+void EnsureTemplate(const PgAddress& server) {
+  ScopedPg admin(server, QStringLiteral("postgres"));
+  // Many test processes start at once; one builds the template while the others wait.
+  admin.Exec(QStringLiteral("SELECT pg_advisory_lock(727001)"));
+  try {
+    const bool exists = admin.Scalar(QStringLiteral(
+        "SELECT EXISTS (SELECT 1 FROM pg_database WHERE datname = '%1' AND datistemplate)")
+                                         .arg(QLatin1String(kTemplate)));
+    if (!exists) {
+      admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(QLatin1String(kTemplate)));
+      admin.Exec(QStringLiteral("CREATE DATABASE %1").arg(QLatin1String(kTemplate)));
+      {
+        ScopedPg tmpl(server, QLatin1String(kTemplate));
+        BuildTemplate(tmpl.db());
+      }
+      admin.Exec(QStringLiteral("ALTER DATABASE %1 WITH IS_TEMPLATE true")
+                     .arg(QLatin1String(kTemplate)));
+    }
+  } catch (...) {
+    admin.Exec(QStringLiteral("SELECT pg_advisory_unlock(727001)"));
+    throw;
+  }
+  admin.Exec(QStringLiteral("SELECT pg_advisory_unlock(727001)"));
+}
+
+}  // namespace
+
+PgAddress PgServer() {
+  const QString url = qEnvironmentVariable("QUILMO_PG");
+  PgAddress a;
+  if (url.isEmpty()) {
+    ADD_FAILURE() << "QUILMO_PG is not set: server tests need the PostgreSQL cluster that "
+                     "scripts/test.sh starts. Run the tests with scripts/test.sh, or start "
+                     "scripts/pg-cluster.sh and export QUILMO_PG=\"$(scripts/pg-cluster.sh url)\".";
+    return a;
+  }
+  for (const QString& part : url.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    const qsizetype eq = part.indexOf(QLatin1Char('='));
+    if (eq < 0) continue;
+    const QString key = part.left(eq);
+    const QString value = part.mid(eq + 1);
+    if (key == QStringLiteral("host")) a.host = value;
+    else if (key == QStringLiteral("port")) a.port = value.toInt();
+    else if (key == QStringLiteral("user")) a.user = value;
+    else if (key == QStringLiteral("password")) a.password = value;
+  }
+  return a;
+}
+
+void PgExec(const PgAddress& server, const QString& database, const QString& sql) {
+  ScopedPg(server, database).Exec(sql);
+}
+
+void PgDatabaseTest::SetUp() {
+  server_ = PgServer();
+  if (server_.host.isEmpty()) GTEST_FAIL() << "no test server";
+  db_name_ = QStringLiteral("t_%1_%2")
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(QRandomGenerator::global()->generate() % 1000000);
+  try {
+    EnsureTemplate(server_);
+    PgExec(server_, QStringLiteral("postgres"),
+           QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(db_name_, QLatin1String(kTemplate)));
+  } catch (const std::exception& e) {
+    db_name_.clear();
+    GTEST_FAIL() << e.what();
+  }
+}
+
+void PgDatabaseTest::TearDown() {
+  if (db_name_.isEmpty()) return;
+  try {
+    PgExec(server_, QStringLiteral("postgres"),
+           QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(db_name_));
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << e.what();
+  }
+}
+
+}  // namespace quilmo::test

@@ -1,0 +1,69 @@
+#include "support/scripted_ui.h"
+
+#include <gtest/gtest.h>
+
+namespace quilmo::test {
+
+class ScriptedProgress final : public Progress {
+ public:
+  explicit ScriptedProgress(ScriptedUi& ui) : ui_(ui) { ui_.progress_open_ = true; }
+  ~ScriptedProgress() override { ui_.progress_open_ = false; }
+  void SetText(const QString& text) override { ui_.progress_texts_ << text; }
+  void SetSteps(int total) override { ui_.progress_steps_ = total; }
+  void SetStep(int done) override { ui_.progress_last_step_ = done; }
+
+ private:
+  ScriptedUi& ui_;
+};
+
+MsgResult ScriptedUi::MessageBox(const QString& caption, const QString& text, MsgIcon icon,
+                                 MsgButtons buttons) {
+  messages_.push_back({caption, text, icon, buttons});
+  if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+  if (answers_.empty()) {
+    ADD_FAILURE() << "unscripted question: " << caption.toStdString() << " | "
+                  << text.toStdString();
+    return MsgResult::No;
+  }
+  MsgResult answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+InputResult ScriptedUi::Input(const InputRequest& request) {
+  input_requests_.push_back(request);
+  if (inputs_.empty()) {
+    ADD_FAILURE() << "unscripted input: " << request.caption.toStdString() << " | "
+                  << request.prompt.toStdString();
+    return {};
+  }
+  InputResult result = inputs_.front();
+  inputs_.pop_front();
+  return result;
+}
+
+std::unique_ptr<Progress> ScriptedUi::ShowProgress(const QString& text) {
+  progress_texts_ << text;
+  return std::make_unique<ScriptedProgress>(*this);
+}
+
+QStringList ScriptedUi::texts() const {
+  QStringList out;
+  for (const auto& m : messages_) out << m.text;
+  return out;
+}
+
+QString ScriptedUi::last() const {
+  if (messages_.empty()) return {};
+  return messages_.back().caption + QLatin1Char('|') + messages_.back().text;
+}
+
+void ScriptedUi::clear() {
+  messages_.clear();
+  input_requests_.clear();
+  answers_.clear();
+  inputs_.clear();
+  progress_texts_.clear();
+}
+
+}  // namespace quilmo::test
