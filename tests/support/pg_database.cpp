@@ -1,6 +1,7 @@
 #include "support/pg_database.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -14,7 +15,16 @@
 namespace quilmo::test {
 namespace {
 
-constexpr char kTemplate[] = "quilmo_template";
+// The template's name carries a hash of what built it, so a changed schema gets a new
+// template even on a long-lived development cluster.
+QString TemplateName() {
+  static const QString name = QStringLiteral("quilmo_tpl_") +
+                              QString::fromLatin1(QCryptographicHash::hash(TemplateFingerprint(),
+                                                                           QCryptographicHash::Sha1)
+                                                      .toHex()
+                                                      .left(16));
+  return name;
+}
 
 // A connection that lives as long as this object, under a unique name.
 class ScopedPg {
@@ -67,16 +77,16 @@ void EnsureTemplate(const PgAddress& server) {
   try {
     const bool exists = admin.Scalar(QStringLiteral(
         "SELECT EXISTS (SELECT 1 FROM pg_database WHERE datname = '%1' AND datistemplate)")
-                                         .arg(QLatin1String(kTemplate)));
+                                         .arg(TemplateName()));
     if (!exists) {
-      admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(QLatin1String(kTemplate)));
-      admin.Exec(QStringLiteral("CREATE DATABASE %1").arg(QLatin1String(kTemplate)));
+      admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(TemplateName()));
+      admin.Exec(QStringLiteral("CREATE DATABASE %1").arg(TemplateName()));
       {
-        ScopedPg tmpl(server, QLatin1String(kTemplate));
+        ScopedPg tmpl(server, TemplateName());
         BuildTemplate(tmpl.db());
       }
       admin.Exec(QStringLiteral("ALTER DATABASE %1 WITH IS_TEMPLATE true")
-                     .arg(QLatin1String(kTemplate)));
+                     .arg(TemplateName()));
     }
   } catch (...) {
     admin.Exec(QStringLiteral("SELECT pg_advisory_unlock(727001)"));
@@ -122,7 +132,7 @@ void PgDatabaseTest::SetUp() {
   try {
     EnsureTemplate(server_);
     PgExec(server_, QStringLiteral("postgres"),
-           QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(db_name_, QLatin1String(kTemplate)));
+           QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(db_name_, TemplateName()));
   } catch (const std::exception& e) {
     db_name_.clear();
     GTEST_FAIL() << e.what();

@@ -1,0 +1,1 @@
+CREATE TABLE JBUser (UserNo VARCHAR(20), UserName VARCHAR(40));

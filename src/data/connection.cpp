@@ -1,0 +1,214 @@
+#include "data/connection.h"
+
+#include <QFile>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <sqlite3.h>
+
+namespace quilmo {
+namespace {
+
+[[noreturn]] void Fail(const QSqlQuery& q) { throw DbError(DriverMessage(q.lastError())); }
+
+}  // namespace
+
+QString DriverMessage(const QSqlError& error) {
+  const QString db_text = error.databaseText().trimmed();
+  return db_text.isEmpty() ? error.text().trimmed() : db_text;
+}
+
+DbError::DbError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message) {}
+
+QString Dialect::DayDiff(const QString& a, const QString& b) const {
+  if (engine == Engine::Server) {
+    return QStringLiteral("(CAST(%2 AS DATE) - CAST(%1 AS DATE))").arg(a, b);
+  }
+  return QStringLiteral("CAST(julianday(date(%2)) - julianday(date(%1)) AS INTEGER)").arg(a, b);
+}
+
+QString Dialect::Contains(const QString& haystack, const QString& needle) const {
+  if (engine == Engine::Server) return QStringLiteral("strpos(%1, %2) <> 0").arg(haystack, needle);
+  return QStringLiteral("instr(%1, %2) <> 0").arg(haystack, needle);
+}
+
+QString EscapeLike(const QString& text) {
+  QString out;
+  out.reserve(text.size() + 4);
+  for (QChar c : text) {
+    if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) {
+      out += QLatin1Char('\\');
+    }
+    out += c;
+  }
+  return out;
+}
+
+QDateTime ToDateTime(const QVariant& value) {
+  if (value.isNull()) return {};
+  if (value.typeId() == QMetaType::QDateTime) return value.toDateTime();
+  if (value.typeId() == QMetaType::QDate) return value.toDate().startOfDay();
+  const QString text = value.toString().trimmed();
+  QDateTime dt = QDateTime::fromString(text, QLatin1String(kLocalDateFormat));
+  if (!dt.isValid()) dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+  if (!dt.isValid()) dt = QDateTime::fromString(text, Qt::ISODate);
+  if (!dt.isValid()) {
+    const QDate d = QDate::fromString(text.left(10), Qt::ISODate);
+    if (d.isValid()) dt = d.startOfDay();
+  }
+  return dt;
+}
+
+Connection::Connection(QString name, Engine engine)
+    : name_(std::move(name)), dialect_{engine} {}
+
+Connection::~Connection() {
+  Close();
+  QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Connection::db() const { return QSqlDatabase::database(name_, false); }
+
+bool Connection::isOpen() const {
+  return QSqlDatabase::contains(name_) && db().isOpen();
+}
+
+void Connection::Close() {
+  if (!QSqlDatabase::contains(name_)) return;
+  QSqlDatabase d = db();
+  d.close();
+}
+
+QString Connection::databaseName() const {
+  return QSqlDatabase::contains(name_) ? db().databaseName() : QString();
+}
+
+bool Connection::OpenLocal(const QString& path, QString* error) {
+  Close();
+  QSqlDatabase::removeDatabase(name_);
+  QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+  d.setDatabaseName(path);
+  // Another process (a second till program, the admin tool) may hold the write lock briefly.
+  d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+  if (!d.open()) {
+    if (error) *error = DriverMessage(d.lastError());
+    return false;
+  }
+  // A saved sale must survive a power cut: WAL with full synchronous commits. The first
+  // statement also tells us whether the file is a database at all.
+  QSqlQuery q(d);
+  if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) ||
+      !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+    if (error) *error = DriverMessage(q.lastError());
+    q = QSqlQuery();
+    d.close();
+    return false;
+  }
+  return true;
+}
+
+bool Connection::OpenServer(const ServerAddress& address, const QString& database,
+                            QString* error) {
+  Close();
+  QSqlDatabase::removeDatabase(name_);
+  address_ = address;
+  QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+  d.setHostName(address.host);
+  d.setPort(address.port);
+  d.setUserName(address.user);
+  d.setPassword(address.password);
+  d.setDatabaseName(database);
+  // Connection timeout as the till has always had it; statements may run 80 s at most.
+  d.setConnectOptions(QStringLiteral("connect_timeout=%1;options='-c statement_timeout=80000'")
+                          .arg(address.connect_timeout_s));
+  if (!d.open()) {
+    if (error) *error = DriverMessage(d.lastError());
+    return false;
+  }
+  return true;
+}
+
+QVariant Connection::ForBinding(const QVariant& value) const {
+  if (engine() != Engine::Local || value.isNull()) return value;
+  switch (value.typeId()) {
+    case QMetaType::QDateTime:
+      return value.toDateTime().toString(QLatin1String(kLocalDateFormat));
+    case QMetaType::QDate:
+      return value.toDate().startOfDay().toString(QLatin1String(kLocalDateFormat));
+    default:
+      return value;
+  }
+}
+
+QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const {
+  QSqlQuery q(db());
+  q.setForwardOnly(true);
+  if (params.isEmpty()) {
+    if (!q.exec(sql)) Fail(q);
+    return q;
+  }
+  if (!q.prepare(sql)) Fail(q);
+  for (auto it = params.begin(); it != params.end(); ++it) {
+    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
+    q.bindValue(key, ForBinding(it.value()));
+  }
+  if (!q.exec()) Fail(q);
+  return q;
+}
+
+int Connection::Exec(const QString& sql, const QVariantMap& params) const {
+  QSqlQuery q = Query(sql, params);
+  return q.numRowsAffected();
+}
+
+QVariant Connection::Scalar(const QString& sql, const QVariantMap& params) const {
+  QSqlQuery q = Query(sql, params);
+  if (!q.next()) return {};
+  return q.value(0);
+}
+
+void Connection::RunScript(const QString& script) const {
+  if (engine() == Engine::Server) {
+    // Without parameters the PostgreSQL driver sends the text as one simple query, which
+    // may hold many statements, functions included.
+    QSqlQuery q(db());
+    if (!q.exec(script)) throw DbError(DriverMessage(q.lastError()));
+    return;
+  }
+  // Qt's SQLite driver runs only the first statement of a text; SQLite itself runs them all.
+  const QVariant handle = db().driver()->handle();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+    throw DbError(QStringLiteral("no SQLite handle"));
+  }
+  sqlite3* h = *static_cast<sqlite3* const*>(handle.constData());
+  char* message = nullptr;
+  if (sqlite3_exec(h, script.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+    const QString text = QString::fromUtf8(message ? message : "SQLite error");
+    sqlite3_free(message);
+    throw DbError(text);
+  }
+}
+
+Transaction::Transaction(const Connection& connection, bool immediate) : connection_(connection) {
+  const bool local = connection.engine() == Engine::Local;
+  connection_.Exec(immediate && local ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+  open_ = true;
+}
+
+Transaction::~Transaction() {
+  if (!open_) return;
+  try {
+    connection_.Exec(QStringLiteral("ROLLBACK"));
+  } catch (const DbError&) {
+    // The connection is gone; the server has rolled back already.
+  }
+}
+
+void Transaction::Commit() {
+  connection_.Exec(QStringLiteral("COMMIT"));
+  open_ = false;
+}
+
+}  // namespace quilmo

@@ -1,0 +1,25 @@
+#include "data/schema.h"
+
+#include <QFile>
+
+namespace quilmo {
+
+QString SchemaText(const QString& file) {
+  QFile f(QStringLiteral(":/schema/") + file);
+  if (!f.open(QIODevice::ReadOnly)) throw DbError(QStringLiteral("missing schema file ") + file);
+  return QString::fromUtf8(f.readAll());
+}
+
+void CreateAccountSchema(const Connection& server) {
+  server.RunScript(SchemaText(QStringLiteral("common.sql")));
+  server.RunScript(SchemaText(QStringLiteral("server.sql")));
+}
+
+void CreateLocalSchema(const Connection& local) {
+  Transaction tx(local);
+  local.RunScript(SchemaText(QStringLiteral("common.sql")));
+  local.RunScript(SchemaText(QStringLiteral("local.sql")));
+  tx.Commit();
+}
+
+}  // namespace quilmo

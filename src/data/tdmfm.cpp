@@ -1,0 +1,172 @@
+#include "data/tdmfm.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlField>
+
+#include <vector>
+
+namespace quilmo {
+
+TDMFM::TDMFM(PosSession& session, Ui& ui, const Clock& clock)
+    : conServer(QStringLiteral("conServer_%1").arg(reinterpret_cast<quintptr>(this)), Engine::Server),
+      conClient(QStringLiteral("conClient_%1").arg(reinterpret_cast<quintptr>(this)), Engine::Local),
+      session_(session),
+      ui_(ui),
+      clock_(clock) {}
+
+bool TDMFM::OpenLocalDatabase(const QString& path) {
+  if (!QFileInfo(path).isFile()) {
+    ui_.ShowNoticeBox(QStringLiteral("找不到本地数据库文件！"));
+    return false;
+  }
+  QString error;
+  if (!conClient.OpenLocal(path, &error)) {
+    ui_.MessageBox(QStringLiteral("错误"), QStringLiteral("不能与本地数据库连接！"), MsgIcon::Error,
+                   MsgButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
+QDateTime TDMFM::ServerNow() {
+  if (!session_.IsOnline) return clock_.Now();
+  return conServer.Scalar(QStringLiteral("SELECT LOCALTIMESTAMP(0) AS ServerTime")).toDateTime();
+}
+
+QString TDMFM::NextBillNo(const QString& bill_name) {
+  // The write lock is taken before the read, so two programs on one file never hand out
+  // the same number.
+  Transaction tx(conClient, /*immediate=*/true);
+  QSqlQuery q = conClient.Query(
+      QStringLiteral("SELECT BillDate, BillLine, PreNo FROM QTBill WHERE BillName = :BillName"),
+      {{QStringLiteral(":BillName"), bill_name}});
+  if (!q.next()) return {};
+  QDate bill_date = ToDateTime(q.value(0)).date();
+  qint64 line = q.value(1).toLongLong();
+  const QString prefix = q.value(2).toString();
+  q.finish();
+
+  const QDate today = clock_.Now().date();
+  if (!bill_date.isValid() || today > bill_date) {
+    bill_date = today;
+    line = 1;
+  }
+  QString digits = QString::number(line);
+  if (digits.size() < 5) digits = QString(5 - digits.size(), QLatin1Char('0')) + digits;
+  const QString number =
+      prefix + session_.ShopCode + bill_date.toString(QStringLiteral("yyyyMMdd")) + digits;
+
+  conClient.Exec(QStringLiteral("UPDATE QTBill SET BillDate = :BillDate, BillLine = :BillLine "
+                                "WHERE BillName = :BillName"),
+                 {{QStringLiteral(":BillDate"), bill_date.startOfDay()},
+                  {QStringLiteral(":BillLine"), line + 1},
+                  {QStringLiteral(":BillName"), bill_name}});
+  tx.Commit();
+  return number;
+}
+
+bool TDMFM::UseDatabase(Connection& connection, const QString& db_name) {
+  if (connection.engine() != Engine::Server) return false;
+  QString error;
+  return connection.OpenServer(connection.serverAddress(), db_name, &error);
+}
+
+QString TDMFM::LookupValue(const QString& table, const QString& key_column,
+                           const QString& key_value, bool on_server, const QString& result_column) {
+  const QVariant v = On(on_server).Scalar(
+      QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :KeyValue").arg(result_column, table, key_column),
+      {{QStringLiteral(":KeyValue"), key_value}});
+  return v.isValid() && !v.isNull() ? v.toString() : QString();
+}
+
+bool TDMFM::RowExists(const QString& table, const QString& key_column, const QString& key_value,
+                      bool on_server) {
+  QSqlQuery q = On(on_server).Query(
+      QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :KeyValue LIMIT 1").arg(key_column, table),
+      {{QStringLiteral(":KeyValue"), key_value}});
+  return q.next();
+}
+
+void TDMFM::DeleteRows(const QString& table, const QString& key_column, const QString& key_value,
+                       bool on_server) {
+  On(on_server).Exec(QStringLiteral("DELETE FROM %1 WHERE %2 = :KeyValue").arg(table, key_column),
+                     {{QStringLiteral(":KeyValue"), key_value}});
+}
+
+int TDMFM::MaxValue(const QString& column, const QString& table) {
+  const QVariant v =
+      Current().Scalar(QStringLiteral("SELECT MAX(%1) AS MField FROM %2").arg(column, table));
+  return v.isNull() ? 0 : v.toInt();
+}
+
+QString TDMFM::NextNumberText(const QString& table, const QString& column, int width) {
+  if (width > 6) {
+    ui_.ShowErrorBox(QStringLiteral("表序号超过6位"));
+    return {};
+  }
+  const QVariant v = Current().Scalar(
+      QStringLiteral("SELECT MAX(CAST(%1 AS INTEGER)) AS MField FROM %2").arg(column, table));
+  if (v.isNull() || v.toString().isEmpty()) return QStringLiteral("0001");
+  return QString::number(v.toLongLong() + 1);
+}
+
+bool TDMFM::ServerAlive(Connection& connection) {
+  try {
+    connection.Query(QStringLiteral("SELECT UserNo FROM JBUser WHERE 1 <> 1"));
+    return true;
+  } catch (const DbError&) {
+    return false;
+  }
+}
+
+QString TDMFM::BuildInsert(const QString& table, const QSqlRecord& source, bool on_server) {
+  QSqlQuery q = On(on_server).Query(QStringLiteral("SELECT * FROM %1 LIMIT 1").arg(table));
+  const QSqlRecord target = q.record();
+  QStringList columns;
+  QStringList values;
+  for (int i = 0; i < target.count(); ++i) {
+    const QString name = target.fieldName(i);
+    if (source.indexOf(name) < 0) continue;
+    columns << name;
+    values << QLatin1Char(':') + name;
+  }
+  if (columns.isEmpty()) return {};
+  return QStringLiteral("insert into %1(%2) values(%3)")
+      .arg(table, columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')));
+}
+
+int TDMFM::CopyRows(bool on_server, const QString& insert_text, QSqlQuery& source) {
+  const Connection& target = On(on_server);
+  QSqlQuery insert(target.db());
+  if (!insert.prepare(insert_text)) throw DbError(DriverMessage(insert.lastError()));
+
+  // Which source field feeds which parameter, worked out once for all rows.
+  static const QRegularExpression kParam(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+  std::vector<int> fields;
+  const QSqlRecord record = source.record();
+  const qsizetype values_at = insert_text.lastIndexOf(QStringLiteral("values("), -1, Qt::CaseInsensitive);
+  for (auto it = kParam.globalMatch(insert_text, values_at < 0 ? 0 : values_at); it.hasNext();) {
+    const int index = record.indexOf(it.next().captured(1));
+    if (index < 0) throw DbError(QStringLiteral("no source field for ") + insert_text);
+    fields.push_back(index);
+  }
+
+  int copied = 0;
+  if (!source.isActive()) return 0;
+  if (!source.isForwardOnly() || source.at() != QSql::BeforeFirstRow) {
+    if (!source.first()) return 0;
+  } else if (!source.next()) {
+    return 0;
+  }
+  do {
+    for (size_t p = 0; p < fields.size(); ++p) {
+      insert.bindValue(static_cast<int>(p), target.ForBinding(source.value(fields[p])));
+    }
+    if (!insert.exec()) throw DbError(DriverMessage(insert.lastError()));
+    ++copied;
+  } while (source.next());
+  return copied;
+}
+
+}  // namespace quilmo

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+
+#include "app/clock.h"
+#include "app/pos_session.h"
+#include "app/ui.h"
+#include "data/connection.h"
+
+namespace quilmo {
+
+// The data module: the two connections and the operations every part of the till uses.
+// A statement runs on conServer in online mode and on conClient offline, unless its rule
+// names one connection whatever the mode (bill numbers are always local, server time and
+// the option set always server).
+class TDMFM {
+ public:
+  TDMFM(PosSession& session, Ui& ui, const Clock& clock);
+  TDMFM(const TDMFM&) = delete;
+  TDMFM& operator=(const TDMFM&) = delete;
+
+  Connection conServer;
+  Connection conClient;
+
+  // The connection the mode selects.
+  Connection& Current() { return session_.IsOnline ? conServer : conClient; }
+  Connection& On(bool on_server) { return on_server ? conServer : conClient; }
+
+  PosSession& session() { return session_; }
+  Ui& ui() { return ui_; }
+  const Clock& clock() const { return clock_; }
+
+  // Opens the local file. A missing file: notice "找不到本地数据库文件！" and conClient
+  // is left as it was. An open failure: error box "不能与本地数据库连接！".
+  bool OpenLocalDatabase(const QString& path);
+
+  // Online: the server's clock; offline: the till's.
+  QDateTime ServerNow();
+
+  // The next bill number of a kind ("SaleOrder", "OnOverOrder"): prefix + shop code +
+  // yyyyMMdd + a daily line of at least five digits. Always local. Empty for an unknown kind.
+  QString NextBillNo(const QString& bill_name);
+
+  // Switches a server connection to another database of the same server.
+  bool UseDatabase(Connection& connection, const QString& db_name);
+
+  // Table and column names come from program constants only; the key value is bound.
+  QString LookupValue(const QString& table, const QString& key_column, const QString& key_value,
+                      bool on_server, const QString& result_column);
+  bool RowExists(const QString& table, const QString& key_column, const QString& key_value,
+                 bool on_server);
+  void DeleteRows(const QString& table, const QString& key_column, const QString& key_value,
+                  bool on_server);
+  // Max(column) on the mode's connection; 0 for an empty table.
+  int MaxValue(const QString& column, const QString& table);
+  // The next running number of a text column holding digits: "0001" for an empty table,
+  // else the maximum + 1 without leading zeros. A width over 6 is refused ("表序号超过6位").
+  QString NextNumberText(const QString& table, const QString& column, int width);
+
+  // Whether a server connection still answers.
+  bool ServerAlive(Connection& connection);
+
+  // "insert into T(A,B) values(:A,:B)" for the target's columns that the source also has,
+  // in the target's order; empty when they share none.
+  QString BuildInsert(const QString& table, const QSqlRecord& source, bool on_server);
+  // Runs the insert once per source row, binding each parameter to the source field of the
+  // same name (null stays null). Errors propagate to the caller's transaction.
+  // Returns the number of rows copied.
+  int CopyRows(bool on_server, const QString& insert_text, QSqlQuery& source);
+
+ private:
+  PosSession& session_;
+  Ui& ui_;
+  const Clock& clock_;
+};
+
+}  // namespace quilmo
