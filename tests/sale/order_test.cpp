@@ -1,0 +1,149 @@
+#include "sale/order.h"
+
+#include <gtest/gtest.h>
+
+#include "support/qt_printers.h"
+
+namespace quilmo {
+namespace {
+
+TEST(RoundAmount, HalvesGoAwayFromZeroOnTheDecimalValue) {
+  struct Case {
+    double value;
+    int decimals;
+    double expected;
+  };
+  const Case cases[] = {
+      {50.9745, 2, 50.97}, {50.9745, 0, 51},    {50.9745, 3, 50.975},
+      {1.005, 2, 1.01},    {2.675, 2, 2.68},    {-2.5, 0, -3},
+      {-50.9745, 3, -50.975}, {0.005, 2, 0.01}, {0.0049, 2, 0},
+      {0.0004, 2, 0},      {123456.785, 2, 123456.79}, {7, 3, 7},
+      {0.1 + 0.2, 2, 0.3}, {49.999999999999993, 2, 50},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.value << " to " << c.decimals);
+    EXPECT_EQ(RoundAmount(c.value, c.decimals), c.expected);
+  }
+}
+
+TEST(LineAmount, PriceTimesQuantityTimesDiscount) {
+  EXPECT_EQ(LineAmount(19.99, 3, 85, 2), 50.97);
+  EXPECT_EQ(LineAmount(19.99, 3, 85, 0), 51);
+  EXPECT_EQ(LineAmount(19.99, 3, 85, 3), 50.975);
+  EXPECT_EQ(LineAmount(40, -1, 100, 2), -40);
+  EXPECT_EQ(LineAmount(0.1, 3, 100, 2), 0.3);
+}
+
+OrderLine Goods(double price, double quantity, double discount = 100) {
+  OrderLine line;
+  line.GoodsNo = QStringLiteral("G1");
+  line.Price = price;
+  line.Quantity = quantity;
+  line.Discount = discount;
+  line.CKPrice = 7.5;
+  return line;
+}
+
+TEST(OrderLines, SettingQuantityPriceOrDiscountRecomputesTheAmounts) {
+  OrderLines lines(2);
+  const int row = lines.Append(Goods(19.99, 3, 85));
+  EXPECT_EQ(lines.CurrentIndex(), row);
+  EXPECT_EQ(lines[row].Amount, 50.97);
+  EXPECT_EQ(lines[row].CKAmount, 22.5);
+
+  lines.SetQuantity(row, 2);
+  EXPECT_EQ(lines[row].Amount, 33.98);
+  EXPECT_EQ(lines[row].CKAmount, 15);
+  lines.SetPrice(row, 10);
+  EXPECT_EQ(lines[row].Amount, 17);
+  lines.SetDiscount(row, 100);
+  EXPECT_EQ(lines[row].Amount, 20);
+  // By column name, in whatever case the statements spell it.
+  EXPECT_TRUE(lines.SetField(row, u"QUANTITY", 5));
+  EXPECT_EQ(lines[row].Amount, 50);
+  EXPECT_TRUE(lines.SetField(row, u"GoodsNAme", QStringLiteral("衬衫")));
+  EXPECT_EQ(lines[row].GoodsName, QStringLiteral("衬衫"));
+  EXPECT_EQ(lines.Field(row, u"goodsname").toString(), QStringLiteral("衬衫"));
+  EXPECT_FALSE(lines.SetField(row, u"NoSuchColumn", 1));
+
+  // Other fields are plain data.
+  lines[row].CKPrice = 1;
+  EXPECT_EQ(lines[row].CKAmount, 37.5);
+}
+
+TEST(OrderLines, SuspendedRulesLeaveStoredAmountsAlone) {
+  OrderLines lines(2);
+  OrderLine parked = Goods(10, 2);
+  parked.Amount = 18.5;  // as saved: the whole-order rounding of another day
+  {
+    OrderLines::SuspendRules suspended(lines);
+    lines.Append(parked);
+    lines.SetQuantity(0, 3);
+  }
+  EXPECT_EQ(lines[0].Amount, 18.5);
+  EXPECT_EQ(lines[0].Quantity, 3);
+  lines.SetQuantity(0, 3);
+  EXPECT_EQ(lines[0].Amount, 30);
+}
+
+TEST(OrderLines, ScreenChecksRunFirstAndDoNotRunAgainForTheirOwnWrites) {
+  OrderLines lines(2);
+  std::vector<LineField> seen;
+  // A check in the manner of the sale screen's: a special-price line keeps its full price.
+  lines.SetLineChecks([&seen](OrderLines& l, int row, LineField changed) {
+    seen.push_back(changed);
+    if (changed == LineField::Discount && l[row].Memo == QStringLiteral("【特价】")) {
+      l.SetDiscount(row, 100);
+    }
+  });
+  OrderLine special = Goods(50, 1);
+  special.Memo = QStringLiteral("【特价】");
+  const int row = lines.Append(special);
+  EXPECT_EQ(seen, (std::vector{LineField::Quantity, LineField::Price, LineField::Discount}));
+
+  seen.clear();
+  lines.SetDiscount(row, 80);
+  EXPECT_EQ(seen, std::vector{LineField::Discount});
+  EXPECT_EQ(lines[row].Discount, 100);
+  EXPECT_EQ(lines[row].Amount, 50);
+}
+
+TEST(OrderLines, CursorFollowsAppendsAndDeletes) {
+  OrderLines lines;
+  EXPECT_EQ(lines.Current(), nullptr);
+  lines.Append(Goods(1, 1));
+  lines.Append(Goods(2, 1));
+  lines.Append(Goods(3, 1));
+  EXPECT_EQ(lines.CurrentIndex(), 2);
+  lines.SetCurrentIndex(1);
+  lines.Delete(1);
+  EXPECT_EQ(lines.Current()->Price, 3);
+  lines.Delete(1);
+  EXPECT_EQ(lines.Current()->Price, 1);
+  lines.Delete(0);
+  EXPECT_EQ(lines.CurrentIndex(), -1);
+}
+
+TEST(FieldTable, EveryColumnOnceAndNullsAsTheStatementsReadThem) {
+  for (const auto& f : OrderLine::Fields()) {
+    EXPECT_EQ(FindField<OrderLine>(QLatin1StringView(f.name)), &f) << f.name;
+  }
+  OrderHeader header;
+  EXPECT_TRUE(GetField(header, *FindField<OrderHeader>(u"EmployeeNo")).isNull());
+  EXPECT_TRUE(GetField(header, *FindField<OrderHeader>(u"OrderDate")).isNull());
+  header.CardCode = QStringLiteral("");
+  EXPECT_FALSE(GetField(header, *FindField<OrderHeader>(u"CardCode")).isNull());
+
+  SetField(header, *FindField<OrderHeader>(u"Amount"), QVariant());
+  EXPECT_EQ(header.Amount, 0);
+  SetField(header, *FindField<OrderHeader>(u"OrderDate"), QStringLiteral("2026-12-10 09:30:00"));
+  EXPECT_EQ(header.OrderDate, QDateTime(QDate(2026, 12, 10), QTime(9, 30)));
+
+  const QVariantMap stored = ToParams(OrderLine{});
+  EXPECT_TRUE(stored.contains(QStringLiteral(":CXOrderNo")));
+  EXPECT_FALSE(stored.contains(QStringLiteral(":GoodsName")));
+  EXPECT_TRUE(ToParams(OrderLine{}, false).contains(QStringLiteral(":GoodsName")));
+}
+
+}  // namespace
+}  // namespace quilmo
