@@ -3,8 +3,13 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace quilmo {
+
+struct GoodsCandidate;
+struct ColorSizeRequest;
+struct ColorSizeChoice;
 
 enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgButtons { Ok, YesNo };
@@ -53,6 +58,15 @@ class Ui {
 
   // Shows the progress window until the returned object is destroyed.
   virtual std::unique_ptr<Progress> ShowProgress(const QString& text) = 0;
+
+  // ---- Sale: choosing goods, colour and size ----
+  // The goods list (TfrmSelectGoods): the row the cashier chose, or -1 when the list was left
+  // without a choice.
+  virtual int SelectGoods(const std::vector<GoodsCandidate>& rows) = 0;
+  // The colour or size list (TfrmSelectColorSize). An empty list closes at once, without a
+  // choice; a choice has a non-empty name.
+  virtual ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) = 0;
+  // ---- end of sale ----
 
   // The two standard boxes: they differ only in their caption.
   void ShowErrorBox(const QString& text) {

@@ -47,6 +47,44 @@ std::unique_ptr<Progress> ScriptedUi::ShowProgress(const QString& text) {
   return std::make_unique<ScriptedProgress>(*this);
 }
 
+// ---- Sale: choosing goods, colour and size ----
+int ScriptedUi::SelectGoods(const std::vector<GoodsCandidate>& rows) {
+  QStringList codes;
+  for (const GoodsCandidate& g : rows) codes << g.GoodsCode;
+  goods_lists_.push_back(codes);
+  if (goods_answers_.empty()) {
+    ADD_FAILURE() << "unscripted goods list: " << codes.join(QLatin1Char(',')).toStdString();
+    return -1;
+  }
+  const QString answer = goods_answers_.front();
+  goods_answers_.pop_front();
+  if (answer.isNull()) return -1;
+  const int row = static_cast<int>(codes.indexOf(answer));
+  if (row < 0) {
+    ADD_FAILURE() << "goods " << answer.toStdString() << " is not in the list "
+                  << codes.join(QLatin1Char(',')).toStdString();
+  }
+  return row;
+}
+
+ColorSizeChoice ScriptedUi::SelectColorSize(const ColorSizeRequest& request) {
+  color_size_requests_.push_back(request);
+  if (request.items.empty()) return {};
+  if (color_size_answers_.empty()) {
+    ADD_FAILURE() << "unscripted colour/size list for " << request.goodsName.toStdString();
+    return {};
+  }
+  const QString answer = color_size_answers_.front();
+  color_size_answers_.pop_front();
+  if (answer.isNull()) return {};
+  for (const ColorSizeItem& item : request.items) {
+    if (item.Name == answer) return {item.No, item.Name};
+  }
+  ADD_FAILURE() << answer.toStdString() << " is not in the colour/size list";
+  return {};
+}
+// ---- end of sale ----
+
 QStringList ScriptedUi::texts() const {
   QStringList out;
   for (const auto& m : messages_) out << m.text;
@@ -64,6 +102,10 @@ void ScriptedUi::clear() {
   answers_.clear();
   inputs_.clear();
   progress_texts_.clear();
+  goods_answers_.clear();
+  color_size_answers_.clear();
+  goods_lists_.clear();
+  color_size_requests_.clear();
 }
 
 }  // namespace quilmo::test

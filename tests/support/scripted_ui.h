@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ui.h"
+#include "sale/goods_candidate.h"
 
 namespace quilmo::test {
 
@@ -27,6 +28,21 @@ class ScriptedUi : public Ui {
   InputResult Input(const InputRequest& request) override;
   std::unique_ptr<Progress> ShowProgress(const QString& text) override;
 
+  // ---- Sale: choosing goods, colour and size ----
+  int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
+  ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
+  // The coming goods lists: pick the row with this goods code, or leave the list.
+  void ChooseGoods(const QString& goods_code) { goods_answers_.push_back(goods_code); }
+  void LeaveGoodsList() { goods_answers_.push_back(QString()); }
+  // The coming colour/size lists: pick the entry with this name, or close the window. An
+  // empty list closes by itself, as the screen does, and takes no answer.
+  void ChooseColorSize(const QString& name) { color_size_answers_.push_back(name); }
+  void CloseColorSize() { color_size_answers_.push_back(QString()); }
+  // The goods codes of every goods list shown, in order.
+  const std::vector<QStringList>& goodsLists() const { return goods_lists_; }
+  const std::vector<ColorSizeRequest>& colorSizeRequests() const { return color_size_requests_; }
+  // ---- end of sale ----
+
   // Answers for the coming Yes/No questions, in order.
   void AnswerYes() { answers_.push_back(MsgResult::Yes); }
   void AnswerNo() { answers_.push_back(MsgResult::No); }
@@ -46,7 +62,10 @@ class ScriptedUi : public Ui {
   QStringList texts() const;
   // "caption|text" of the last box, or empty.
   QString last() const;
-  bool unansweredLeft() const { return !answers_.empty() || !inputs_.empty(); }
+  bool unansweredLeft() const {
+    return !answers_.empty() || !inputs_.empty() || !goods_answers_.empty() ||
+           !color_size_answers_.empty();
+  }
   void clear();
 
  private:
@@ -59,6 +78,11 @@ class ScriptedUi : public Ui {
   int progress_steps_ = 0;
   int progress_last_step_ = 0;
   bool progress_open_ = false;
+  // ---- Sale ----
+  std::deque<QString> goods_answers_;
+  std::deque<QString> color_size_answers_;
+  std::vector<QStringList> goods_lists_;
+  std::vector<ColorSizeRequest> color_size_requests_;
 };
 
 }  // namespace quilmo::test

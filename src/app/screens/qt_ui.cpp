@@ -8,6 +8,8 @@
 
 #include "app/screens/frm_root_input.h"
 #include "app/screens/frm_show_message.h"
+#include "sale/screens/frm_select_color_size.h"
+#include "sale/screens/frm_select_goods.h"
 
 namespace quilmo {
 namespace {
@@ -75,6 +77,20 @@ std::unique_ptr<Progress> QtUi::ShowProgress(const QString& text) {
   progress->SetText(text);
   return progress;
 }
+
+// ---- Sale: choosing goods, colour and size ----
+int QtUi::SelectGoods(const std::vector<GoodsCandidate>& rows) {
+  TfrmSelectGoods dialog(rows, parent_);
+  dialog.exec();
+  return dialog.chosen() ? dialog.currentRow() : -1;
+}
+
+ColorSizeChoice QtUi::SelectColorSize(const ColorSizeRequest& request) {
+  TfrmSelectColorSize dialog(request, parent_);
+  dialog.exec();
+  return dialog.choice();
+}
+// ---- end of sale ----
 
 void ApplySkin() {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

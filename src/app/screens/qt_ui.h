@@ -17,6 +17,11 @@ class QtUi : public Ui {
   InputResult Input(const InputRequest& request) override;
   std::unique_ptr<Progress> ShowProgress(const QString& text) override;
 
+  // ---- Sale: choosing goods, colour and size ----
+  int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
+  ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
+  // ---- end of sale ----
+
   // Dialogs opened from here are centred over this window.
   void SetParent(QWidget* parent) { parent_ = parent; }
 

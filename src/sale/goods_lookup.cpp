@@ -1,0 +1,217 @@
+#include "sale/goods_lookup.h"
+
+#include <array>
+
+#include "sale/pricing.h"
+
+namespace quilmo {
+
+std::span<const FieldDef<GoodsCandidate>> GoodsCandidate::Fields() {
+  using G = GoodsCandidate;
+  static const std::array kFields{
+      Column("ReturnType", &G::ReturnType),   Column("GoodsNo", &G::GoodsNo),
+      Column("ColorNo", &G::ColorNo),         Column("ColorName", &G::ColorName),
+      Column("SizeNo", &G::SizeNo),           Column("SizeName", &G::SizeName),
+      Column("BarCode", &G::BarCode),         Column("GoodsCode", &G::GoodsCode),
+      Column("GoodsName", &G::GoodsName),     Column("ProduceArea", &G::ProduceArea),
+      Column("ProduceName", &G::ProduceName), Column("Model", &G::Model),
+      Column("BaseUnit", &G::BaseUnit),       Column("MinSPrice", &G::MinSPrice),
+      Column("SRefPrice", &G::SRefPrice),     Column("CostPrice", &G::CostPrice),
+      Column("MemberPrice", &G::MemberPrice), Column("StoreFlag", &G::StoreFlag),
+      Column("DiscountFlag", &G::DiscountFlag), Column("UnitRate", &G::UnitRate),
+      Column("CGroupNo", &G::CGroupNo),       Column("SGroupNo", &G::SGroupNo),
+      Column("CSOptions", &G::CSOptions),
+  };
+  return kFields;
+}
+
+namespace {
+
+// The goods columns of the four JBGoods searches. The colour and size columns carry the
+// placeholder column Clolor until the colour/size step sets them.
+constexpr char kGoodsColumns[] =
+    "GoodsNo, Clolor AS ColorNo, Clolor AS ColorName, Clolor AS SizeNo, Clolor AS SizeName, "
+    "BarCode, GoodsCode, GoodsName, ProduceArea, ProduceName, Model, BaseUnit, MinSPrice, "
+    "SRefPrice, CostPrice, MemberPrice, StoreFlag, DiscountFlag, 1 AS UnitRate, CGroupNo, "
+    "SGroupNo, CSOptions";
+
+std::vector<GoodsCandidate> Run(const Connection& connection, const QString& sql,
+                                const QVariantMap& params) {
+  QSqlQuery q = connection.Query(sql, params);
+  return ReadRows<GoodsCandidate>(q);
+}
+
+// The scanned code as the colour/size barcode table holds it: scanners of some shops add
+// characters before and after the printed code.
+QString CutForClothBarCode(const QString& code, int first_len, int last_len) {
+  first_len = std::max(first_len, 0);
+  last_len = std::max(last_len, 0);
+  if (code.size() <= first_len + last_len) return QStringLiteral("");
+  return code.mid(first_len, code.size() - first_len - last_len);
+}
+
+}  // namespace
+
+std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
+  const Connection& local = dm.conClient;
+  const PosSession& session = dm.session();
+
+  std::vector<GoodsCandidate> rows = Run(
+      local,
+      QStringLiteral(
+          "SELECT '主条码' AS ReturnType, a.GoodsNo, a.ColorNo, c.ColorName, a.SizeNo, "
+          "d.SizeName, a.BarCode, b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, "
+          "b.Model, b.BaseUnit, b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, "
+          "b.StoreFlag, b.DiscountFlag, 1 AS UnitRate, b.CGroupNo, b.SGroupNo, b.CSOptions "
+          "FROM ((JBClothBarCode a LEFT JOIN JBGoods b ON a.GoodsNo = b.GoodsNo) "
+          "LEFT JOIN JBColor c ON a.ColorNo = c.ColorNo) "
+          "LEFT JOIN JBSize d ON a.SizeNo = d.SizeNo "
+          "WHERE COALESCE(b.StopFlag, 0) = 0 AND a.BarCode = :BarCode"),
+      {{QStringLiteral(":BarCode"), CutForClothBarCode(code, session.FirstLen, session.LastLen)}});
+  if (!rows.empty()) return rows;
+
+  struct Exact {
+    const char* return_type;
+    const char* column;
+  };
+  static constexpr Exact kExact[] = {
+      {"条码", "BarCode"}, {"代码", "GoodsCode"}, {"名称", "GoodsName"}};
+  for (const Exact& e : kExact) {
+    rows = Run(local,
+               QStringLiteral("SELECT '%1' AS ReturnType, %2 FROM JBGoods "
+                              "WHERE COALESCE(StopFlag, 0) = 0 AND %3 = :Code")
+                   .arg(QString::fromUtf8(e.return_type), QLatin1StringView(kGoodsColumns),
+                        QLatin1StringView(e.column)),
+               {{QStringLiteral(":Code"), code}});
+    if (!rows.empty()) return rows;
+  }
+
+  // A fragment: the typed text is matched literally, so a % or _ in it is no wildcard.
+  return Run(local,
+             QStringLiteral("SELECT '模糊' AS ReturnType, %1 FROM JBGoods "
+                            "WHERE COALESCE(StopFlag, 0) = 0 AND (BarCode LIKE :Pattern "
+                            "ESCAPE '\\' OR GoodsCode LIKE :Pattern ESCAPE '\\' OR "
+                            "GoodsName LIKE :Pattern ESCAPE '\\')")
+                 .arg(QLatin1StringView(kGoodsColumns)),
+             {{QStringLiteral(":Pattern"),
+               QLatin1Char('%') + EscapeLike(code) + QLatin1Char('%')}});
+}
+
+std::vector<GoodsCandidate> SearchGoodsOnline(TDMFM& dm, const QString& code) {
+  return Run(dm.conServer,
+             QStringLiteral("SELECT * FROM P_QTSelectGoods(:Goods, :SelectType)"),
+             {{QStringLiteral(":Goods"), code}, {QStringLiteral(":SelectType"), 0}});
+}
+
+std::vector<GoodsCandidate> LoadPromotionGoods(const Connection& connection,
+                                               const QString& promotionOrderNo) {
+  return Run(connection,
+             QStringLiteral(
+                 "SELECT a.OrderNo, '代码' AS ReturnType, a.GoodsNo, b.Clolor AS ColorNo, "
+                 "b.Clolor AS ColorName, b.Clolor AS SizeNo, b.Clolor AS SizeName, b.BarCode, "
+                 "b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit, "
+                 "b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, "
+                 "b.DiscountFlag, 1 AS UnitRate, b.CGroupNo, b.SGroupNo, b.CSOptions "
+                 "FROM QTCXOrderDetail a LEFT JOIN JBGoods b ON a.GoodsNo = b.GoodsNo "
+                 "WHERE a.OrderNo = :OrderNo"),
+             {{QStringLiteral(":OrderNo"), promotionOrderNo}});
+}
+
+std::vector<GoodsCandidate> LoadGiftGoods(const Connection& connection) {
+  return Run(connection, QStringLiteral("SELECT *, 1 AS UnitRate FROM JBGoods WHERE IsGift = 1"),
+             {});
+}
+
+std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, ColorSizeMode mode,
+                                             const QString& groupNo) {
+  const QString sql =
+      mode == ColorSizeMode::Color
+          ? QStringLiteral("SELECT a.ColorNo, b.ColorName AS ColorSizeName "
+                           "FROM JBCGroupDetail a LEFT JOIN JBColor b ON a.ColorNo = b.ColorNo "
+                           "WHERE a.CGroupNo = :GroupNo")
+          : QStringLiteral("SELECT a.SizeNo, b.SizeName AS ColorSizeName "
+                           "FROM JBSGroupDetail a LEFT JOIN JBSize b ON a.SizeNo = b.SizeNo "
+                           "WHERE a.SGroupNo = :GroupNo");
+  QSqlQuery q = connection.Query(sql, {{QStringLiteral(":GroupNo"), groupNo}});
+  std::vector<ColorSizeItem> items;
+  while (q.next()) items.push_back({q.value(0).toString(), q.value(1).toString()});
+  return items;
+}
+
+bool ChooseColorSize(TDMFM& dm, GoodsCandidate& row) {
+  struct Step {
+    ColorSizeMode mode;
+    bool needed;
+    const QString& group;
+    QString& no;
+    QString& name;
+    QString default_name;
+    QString refusal;
+  };
+  const Step steps[] = {
+      {ColorSizeMode::Color, row.CSOptions == 1 || row.CSOptions == 3, row.CGroupNo, row.ColorNo,
+       row.ColorName, QStringLiteral("通用色"), QStringLiteral("没有选择颜色！")},
+      {ColorSizeMode::Size, row.CSOptions == 2 || row.CSOptions == 3, row.SGroupNo, row.SizeNo,
+       row.SizeName, QStringLiteral("通用码"), QStringLiteral("没有选择尺码！")},
+  };
+  for (const Step& step : steps) {
+    if (!step.needed) {
+      step.no = QStringLiteral("001");
+      step.name = step.default_name;
+      continue;
+    }
+    const ColorSizeRequest request{step.mode, step.group, row.GoodsName,
+                                   LoadColorSizeList(dm.Current(), step.mode, step.group)};
+    const ColorSizeChoice choice = dm.ui().SelectColorSize(request);
+    if (choice.Name.isEmpty()) {
+      dm.ui().MessageBox(QStringLiteral("提示"), step.refusal, MsgIcon::Information,
+                         MsgButtons::Ok);
+      return false;
+    }
+    step.no = choice.No;
+    step.name = choice.Name;
+  }
+  return true;
+}
+
+int FindCandidateRow(const std::vector<GoodsCandidate>& rows, const QString& text) {
+  if (text.isEmpty()) return -1;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].GoodsCode == text) return static_cast<int>(i);
+  }
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].GoodsName == text) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void FindAndAddGoods(TDMFM& dm, const QString& code, int& NextSerialNo, OrderHeader& header,
+                     const QString& giftOrderNo, bool isGift, OrderLines& lines, double discount,
+                     double price, double quantity) {
+  std::vector<GoodsCandidate> found;
+  if (!giftOrderNo.isEmpty()) {
+    // The promotion's own goods list replaces whatever a search would find, so none is run.
+    found = LoadPromotionGoods(dm.Current(), giftOrderNo);
+    dm.ui().ShowNoticeBox(QStringLiteral("现为促销阶段，请选择买赠送商品！"));
+  } else if (dm.session().IsOnline) {
+    found = SearchGoodsOnline(dm, code);
+  } else {
+    found = SearchGoodsLocal(dm, code);
+  }
+  if (found.empty()) {
+    dm.ui().ShowNoticeBox(QStringLiteral("没有找到该商品！"));
+    return;
+  }
+  size_t chosen = 0;
+  if (found.size() > 1) {
+    const int row = dm.ui().SelectGoods(found);
+    if (row < 0 || static_cast<size_t>(row) >= found.size()) return;
+    chosen = static_cast<size_t>(row);
+  }
+  GoodsCandidate& goods = found[chosen];
+  if (goods.ReturnType != kFoundByClothBarCode && !ChooseColorSize(dm, goods)) return;
+  BuildOrderLine(dm, header, lines, goods, giftOrderNo, isGift, NextSerialNo, discount, price,
+                 quantity);
+}
+
+}  // namespace quilmo

@@ -1,0 +1,349 @@
+#include "sale/pricing.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+
+#include <optional>
+
+namespace quilmo {
+namespace {
+
+bool CardDiscountMultiplies(const PosSession& session) {
+  return session.DiscountAdd && (session.SalesType == QStringLiteral("累计积分折扣") ||
+                                 session.SalesType == QStringLiteral("固定折扣"));
+}
+
+// The goods' fixed discount, when it has one. Read before anything is priced or written, so a
+// broken value stops the scan without touching the order or the goods' promotion counters.
+std::optional<double> FixedDiscount(const GoodsCandidate& goods) {
+  const QString text = goods.ProduceArea.trimmed();
+  if (text.isEmpty() || text == QStringLiteral("0")) return std::nullopt;
+  bool ok = false;
+  const double value = text.toDouble(&ok);
+  if (!ok) {
+    throw GoodsDataError(QStringLiteral("商品%1的固定折扣“%2”不是有效的数字")
+                             .arg(goods.GoodsCode, goods.ProduceArea));
+  }
+  return value;
+}
+
+// What the goods' own promotion says for this scan.
+enum class Outcome {
+  kPrice,  // the promotion price applies
+  kKeep,   // not now, but the promotion is still configured (not begun, or too many asked)
+  kEnd,    // the promotion is over or was never complete: it is ended in JBGoods
+};
+
+void EndGoodsPromotion(const Connection& connection, const QString& goodsNo, int salesType) {
+  QString set;
+  switch (salesType) {
+    case 1: set = QStringLiteral("SBeginDate = NULL, SEndDate = NULL"); break;
+    case 2: set = QStringLiteral("SalesQty = 0, FinishSaleQty = 0"); break;
+    case 3:
+      set = QStringLiteral("SBeginDate = NULL, SEndDate = NULL, SalesQty = 0, FinishSaleQty = 0");
+      break;
+    default: return;
+  }
+  connection.Exec(QStringLiteral("UPDATE JBGoods SET SalesType = 0, %1 WHERE GoodsNo = :GoodsNo")
+                      .arg(set),
+                  {{QStringLiteral(":GoodsNo"), goodsNo}});
+}
+
+}  // namespace
+
+QString NumberText(double value) {
+  if (value == 0) return QStringLiteral("0");
+  return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHeader& header,
+                                double quantity, const GoodsCandidate& goods) {
+  const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
+  const Connection& connection = dm.Current();
+  QSqlQuery q = connection.Query(
+      QStringLiteral("SELECT GoodsNo, SUSRefPrice, SUMemberPrice, BUSRefPrice, BMemberPrice, "
+                     "MinSPrice, SRefPrice, SalesType, SBeginDate, SEndDate, SalesQty, "
+                     "FinishSaleQty, SalesPrice, MemberPrice FROM JBGoods WHERE GoodsNo = :GoodsNo"),
+      {{QStringLiteral(":GoodsNo"), goodsNo}});
+  if (!q.next()) return {};
+  auto number = [&q](const char* column) { return q.value(QLatin1StringView(column)).toDouble(); };
+  const int sales_type = q.value(QStringLiteral("SalesType")).toInt();
+  const QDateTime begin = ToDateTime(q.value(QStringLiteral("SBeginDate")));
+  const QDateTime end = ToDateTime(q.value(QStringLiteral("SEndDate")));
+  const double sales_qty = number("SalesQty");
+  const double finished = number("FinishSaleQty");
+  const double sales_price = number("SalesPrice");
+  const double member_price = number("MemberPrice");
+  const double su_member_price = number("SUMemberPrice");
+  const double b_member_price = number("BMemberPrice");
+  const double su_ref_price = number("SUSRefPrice");
+  const double bu_ref_price = number("BUSRefPrice");
+  q.finish();
+
+  const QDateTime now = dm.ServerNow();
+  const double remaining = sales_qty - finished;
+  const bool has_window = begin.isValid() && end.isValid();
+  auto too_many = [&dm, remaining]() {
+    dm.ui().ShowNoticeBox(QStringLiteral("该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:") +
+                          NumberText(remaining));
+    // Some left but fewer than asked: the rest stays on offer for smaller quantities.
+    return remaining > 0 ? Outcome::kKeep : Outcome::kEnd;
+  };
+  // Outside its window: over once the window has passed, kept while it is still to come.
+  auto outside_window = [&]() { return end < now ? Outcome::kEnd : Outcome::kKeep; };
+
+  std::optional<Outcome> outcome;
+  switch (sales_type) {
+    case 1:
+      if (!has_window) {
+        outcome = Outcome::kEnd;
+      } else if (begin <= now && end >= now) {
+        outcome = Outcome::kPrice;
+      } else {
+        outcome = outside_window();
+      }
+      break;
+    case 2:
+      if (sales_qty <= 0) {
+        outcome = Outcome::kEnd;
+      } else {
+        outcome = remaining >= quantity ? Outcome::kPrice : too_many();
+      }
+      break;
+    case 3:
+      if (!has_window || sales_qty <= 0) {
+        outcome = Outcome::kEnd;
+      } else if (begin <= now && end >= now) {
+        // The lines already on the order were counted into FinishSaleQty when they were
+        // priced, so only the new quantity is measured against what remains.
+        outcome = quantity > remaining ? too_many() : Outcome::kPrice;
+      } else if (remaining <= 0) {
+        outcome = Outcome::kEnd;
+      } else {
+        outcome = outside_window();
+      }
+      break;
+    default:
+      break;
+  }
+
+  ResolvedPrice result;
+  if (outcome == Outcome::kPrice) {
+    result = {sales_price, kGoodsPromotion};
+    if (sales_type == 2 || sales_type == 3) {
+      // Counted when the line is priced, so two tills selling the last pieces see each
+      // other's sales; one statement, so neither overwrites the other's count.
+      connection.Exec(QStringLiteral("UPDATE JBGoods SET FinishSaleQty = "
+                                     "COALESCE(FinishSaleQty, 0) + :Quantity "
+                                     "WHERE GoodsNo = :GoodsNo"),
+                      {{QStringLiteral(":Quantity"), quantity},
+                       {QStringLiteral(":GoodsNo"), goodsNo}});
+    }
+    return result;
+  }
+  if (outcome == Outcome::kEnd) EndGoodsPromotion(connection, goodsNo, sales_type);
+
+  const PosSession& session = dm.session();
+  if (!header.CardCode.isEmpty() && session.SalesType == QStringLiteral("会员价消费")) {
+    if (r == 1 && member_price != 0) {
+      return {member_price, kMemberPrice};
+    } else if (r < 1 && su_member_price != 0) {
+      return {su_member_price / r, kMemberPrice};
+    } else if (r > 1 && b_member_price != 0) {
+      return {b_member_price / r, kMemberPrice};
+    }
+  }
+  if (r < 1) {
+    result.price = su_ref_price / r;
+  } else if (r > 1) {
+    result.price = bu_ref_price / r;
+  } else {
+    result.price = StoreLevelPrice(dm, goodsNo);
+  }
+  return result;
+}
+
+double StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
+  // One statement for the store's level and the goods' prices.
+  QSqlQuery q = dm.Current().Query(
+      QStringLiteral("SELECT SRefPrice, SPriceLevel1, SPriceLevel2, SPriceLevel3, SPriceLevel4, "
+                     "(SELECT PriceLevel FROM JBStore WHERE StoreNo = :StoreNo LIMIT 1) "
+                     "AS PriceLevel FROM JBGoods WHERE GoodsNo = :GoodsNo"),
+      {{QStringLiteral(":StoreNo"), dm.session().StoreNo}, {QStringLiteral(":GoodsNo"), goodsNo}});
+  if (!q.next()) return 0;
+  const double ref_price = q.value(0).toDouble();
+  const int level = q.value(5).toInt();
+  const double price = level >= 1 && level <= 4 ? q.value(level).toDouble() : ref_price;
+  return price != 0 ? price : ref_price;
+}
+
+Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
+  const Connection& connection = dm.Current();
+  const Dialect& sql = connection.dialect();
+  QSqlQuery q = connection.Query(
+      QStringLiteral("SELECT a.OrderNo, a.SPrice, a.Discount, b.CXFlag, b.CXQty, b.GiftQty, "
+                     "b.AddMoney, b.StoreNoList "
+                     "FROM QTCXOrderDetail a LEFT JOIN QTCXOrder b ON a.OrderNo = b.ORderNo "
+                     "WHERE %1 AND %2 <= 0 AND %3 >= 0 AND b.Checkflag = 1 "
+                     "AND a.GoodsNo = :GoodsNo LIMIT 1")
+          .arg(sql.Contains(QStringLiteral("b.StoreNoList"), QStringLiteral(":StoreNo")),
+               sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.Begindate")),
+               sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.EndDate"))),
+      {{QStringLiteral(":StoreNo"), dm.session().StoreNo},
+       {QStringLiteral(":Today"), dm.ServerNow().date()},
+       {QStringLiteral(":GoodsNo"), goodsNo}});
+  Promotion p;
+  if (!q.next()) return p;
+  p.StoreNoList = q.value(7).toString();
+  if (!p.StoreNoList.isEmpty() && !p.StoreNoList.contains(dm.session().StoreNo)) return p;
+  p.found = true;
+  p.OrderNo = q.value(0).toString();
+  p.SPrice = q.value(1).toDouble();
+  p.Discount = q.value(2).toDouble();
+  p.CXFlag = q.value(3).toInt();
+  p.CXQty = q.value(4).toInt();
+  p.GiftQty = q.value(5).toInt();
+  p.AddMoney = q.value(6).toDouble();
+  return p;
+}
+
+double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines& lines) {
+  double sum = 0;
+  for (int row = 0; row < lines.size(); ++row) {
+    if (lines[row].GoodsNo == goodsNo) sum += lines.Field(row, fieldName).toDouble();
+  }
+  lines.SetCurrentIndex(lines.size() - 1);
+  return sum;
+}
+
+double GetStoreStock(TDMFM& dm, const QString& goodsNo, const QString& colorNo,
+                     const QString& sizeNo) {
+  const QVariant quantity = dm.conServer.Scalar(
+      QStringLiteral("SELECT Quantity FROM CKCurrStoreCS WHERE StoreNo = :StoreNo "
+                     "AND GoodsNo = :GoodsNo AND ColorNo = :ColorNo AND SizeNo = :SizeNo"),
+      {{QStringLiteral(":StoreNo"), dm.session().StoreNo},
+       {QStringLiteral(":GoodsNo"), goodsNo},
+       {QStringLiteral(":ColorNo"), colorNo},
+       {QStringLiteral(":SizeNo"), sizeNo}});
+  return quantity.isNull() ? 0 : quantity.toDouble();
+}
+
+void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const GoodsCandidate& goods,
+                    const QString& giftOrderNo, bool isGift, int& NextSerialNo, double discount,
+                    double price, double quantity) {
+  const PosSession& session = dm.session();
+  const std::optional<double> fixed_discount = FixedDiscount(goods);
+  // A row without a unit rate (never set by the search) is one base unit per scan.
+  const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
+
+  // 1-2: the price.
+  ResolvedPrice resolved;
+  if (price != 0 || !giftOrderNo.isEmpty()) {
+    resolved = {price / r, kOrdinaryPrice};
+  } else {
+    resolved = ResolveGoodsPrice(dm, goods.GoodsNo, header, quantity, goods);
+  }
+  if (resolved.price == 0 && giftOrderNo.isEmpty()) {
+    dm.ui().ShowNoticeBox(QStringLiteral("该商品价格为0！"));
+  }
+
+  // 3: the promotion.
+  Promotion promotion;
+  if (!giftOrderNo.isEmpty()) {
+    promotion.OrderNo = giftOrderNo;
+    promotion.CXFlag = kGivenLine;
+  } else {
+    promotion = FindPromotion(dm, goods.GoodsNo);
+  }
+
+  // 4: a second scan of the goods just entered adds to its line. Lines a promotion gave and
+  // gifts stay lines of their own either way: merged into a paid line a gift would be paid
+  // for, and a money line merged into another would hide what each promotion has given.
+  const OrderLine* current = lines.Current();
+  const bool given = isGift || !giftOrderNo.isEmpty() || goods.GoodsCode == kMoneyGoodsCode;
+  if (current && !given && r == 1 && current->GoodsNo == goods.GoodsNo &&
+      current->ColorNo == goods.ColorNo && current->SizeNo == goods.SizeNo &&
+      current->Price == resolved.price && current->CXFlag != kGivenLine &&
+      current->PriceFlag != kGiftPrice && current->GoodsCode != kMoneyGoodsCode) {
+    lines.SetQuantity(lines.CurrentIndex(), current->Quantity + quantity);
+    return;
+  }
+
+  // 5: the line.
+  OrderLine line;
+  line.OrderNo = header.OrderNo;
+  line.SerialNo = NextSerialNo;
+  line.GoodsNo = goods.GoodsNo;
+  line.GoodsCode = goods.GoodsCode;
+  line.ColorNo = goods.ColorNo;
+  line.SizeNo = goods.SizeNo;
+  line.ColorName = goods.ColorName;
+  line.SizeName = goods.SizeName;
+  line.BarCode = goods.BarCode;
+  line.ProduceArea = goods.ProduceArea;
+  line.Model = goods.Model;
+  line.BaseUnit = goods.BaseUnit;
+  line.MinSPrice = goods.MinSPrice;
+  line.Quantity = r * quantity;
+  line.OrigPrice = goods.SRefPrice;
+  line.CKPrice = goods.CostPrice;
+  line.Price = resolved.price;
+  line.CXOrderNo = promotion.OrderNo;
+  line.CXFlag = promotion.CXFlag;
+  if (giftOrderNo.isEmpty()) {
+    line.CXQty = promotion.CXQty;
+    line.GiftQty = promotion.GiftQty;
+    line.AddMoney = promotion.AddMoney;
+  }
+
+  // 6: the discount the line would have at an ordinary price.
+  double d = discount;
+  if (fixed_discount) {
+    d = *fixed_discount;
+    if (CardDiscountMultiplies(session)) d = session.CardDiscount * d / 100;
+  }
+  const bool discount_promotion = promotion.found && promotion.CXFlag == kDiscountPromotion;
+  if (discount_promotion) {
+    d = promotion.Discount;
+    if (CardDiscountMultiplies(session)) d = session.CardDiscount * d / 100;
+  }
+
+  // 7-9: special price, discount and label.
+  const bool special_promotion = promotion.found && promotion.CXFlag == kSpecialPricePromotion;
+  int flag = resolved.PriceFlag;
+  if (goods.DiscountFlag == 1 || special_promotion) flag = kSpecialPrice;
+  line.Discount = flag >= kGoodsPromotion && flag <= kSpecialPrice ? 100 : d;
+  switch (flag) {
+    case kGoodsPromotion:
+      line.GoodsName = goods.GoodsName + QStringLiteral("【促销】");
+      line.Memo = QStringLiteral("【促销】");
+      break;
+    case kMemberPrice:
+      line.GoodsName = goods.GoodsName + QStringLiteral("【会员价】");
+      line.Memo = QStringLiteral("【会员价】");
+      break;
+    case kSpecialPrice:
+      line.Price = special_promotion ? promotion.SPrice : goods.SRefPrice;
+      line.GoodsName = goods.GoodsName + QStringLiteral("【特价】");
+      line.Memo = QStringLiteral("【特价】");
+      break;
+    default:
+      line.GoodsName = goods.GoodsName;
+      break;
+  }
+  // 10: a fixed discount names itself in the memo; the name keeps the price label.
+  if (fixed_discount || discount_promotion) line.Memo = QStringLiteral("【固定折扣】");
+  // 11: a gift costs nothing, whatever the price would have been.
+  if (isGift) {
+    line.Price = 0;
+    line.GoodsName = goods.GoodsName + QStringLiteral("【礼品】");
+    line.Memo = QStringLiteral("【礼品】");
+    flag = kGiftPrice;
+  }
+  // 12.
+  line.PriceFlag = flag;
+  lines.Append(line);
+  ++NextSerialNo;
+}
+
+}  // namespace quilmo

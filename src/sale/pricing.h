@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+#include "data/tdmfm.h"
+#include "sale/goods_candidate.h"
+#include "sale/order.h"
+
+namespace quilmo {
+
+// How a line's price came about (OrderLine.PriceFlag).
+enum PriceFlagValue {
+  kOrdinaryPrice = 0,   // typed, unit-rate price or the store's price level
+  kGoodsPromotion = 1,  // the goods' own promotion price: 【促销】
+  kMemberPrice = 2,     // the card's member price: 【会员价】
+  kSpecialPrice = 3,    // special-price goods or a special-price promotion: 【特价】
+  kGiftPrice = 11,      // a gift at price 0: 【礼品】
+};
+
+// Promotion kinds (QTCXOrder.CXFlag), carried on every line.
+enum PromotionKind {
+  kGivenLine = -2,  // a line a promotion gave (gift, money line)
+  kNoPromotion = -1,
+  kSpecialPricePromotion = 1,
+  kDiscountPromotion = 2,
+  kBuyNGetM = 3,
+  kSpendXGetMoneyOff = 4,
+  kSpendXGetDiscount = 5,
+  kDiscountByPieces = 9,
+  kSpendXAddCashForGift = 10,
+};
+
+// A value of the goods data that cannot be what it must be: a fixed discount (ProduceArea)
+// that is not a number. The sale screen reports it like any other error; no line is added.
+class GoodsDataError : public std::runtime_error {
+ public:
+  explicit GoodsDataError(const QString& message)
+      : std::runtime_error(message.toStdString()), message_(message) {}
+  const QString& message() const { return message_; }
+
+ private:
+  QString message_;
+};
+
+// The store's current promotion of a goods: the promotion order's goods row and the order's
+// kind and parameters.
+struct Promotion {
+  bool found = false;
+  QString OrderNo;  // empty when none was found
+  int CXFlag = kNoPromotion;
+  int CXQty = 0;
+  int GiftQty = 0;
+  double AddMoney = 0;
+  double SPrice = 0;    // special price (kind 1)
+  double Discount = 0;  // percent (kind 2)
+  QString StoreNoList;
+};
+
+struct ResolvedPrice {
+  double price = 0;
+  int PriceFlag = kOrdinaryPrice;
+};
+
+// Turns the chosen goods into a line of the order: price, promotion, discount, label and
+// PriceFlag, then appends it and advances NextSerialNo, or adds the quantity to the current
+// line when that line is the same goods, colour and size at the same price.
+void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const GoodsCandidate& goods,
+                    const QString& giftOrderNo, bool isGift, int& NextSerialNo, double discount,
+                    double price, double quantity);
+
+// The goods' own price: its promotion (whose counters are written to JBGoods at once), the
+// card's member price, the unit-rate prices, the store's price level.
+// `quantity` is in scanned units.
+ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHeader& header,
+                                double quantity, const GoodsCandidate& goods);
+
+// The goods' price at this store's price level (1 to 4), else its reference price.
+double StoreLevelPrice(TDMFM& dm, const QString& goodsNo);
+
+// The approved promotion order that has the goods, lists this store and runs today (first
+// and last day included).
+Promotion FindPromotion(TDMFM& dm, const QString& goodsNo);
+
+// The sum of a numeric line field over the lines of one goods. Leaves the cursor on the last
+// line.
+double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines& lines);
+
+// This store's stock of a goods in one colour and size, on the server; 0 when it has none.
+double GetStoreStock(TDMFM& dm, const QString& goodsNo, const QString& colorNo,
+                     const QString& sizeNo);
+
+// A number as the till writes it into messages: the shortest decimal text, no exponent.
+QString NumberText(double value);
+
+}  // namespace quilmo

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+#include "data/tdmfm.h"
+#include "devices/customer_display.h"
+#include "sale/order.h"
+
+namespace quilmo {
+
+// One promotion on the order during a recalculation: its kind and parameters from its first
+// line, how much of its measure the order has (QtyTemp: pieces or money) and how much the
+// lines it already gave amount to (HasQty).
+struct PromotionTally {
+  QString CXOrderNo;
+  int CXFlag = 0;
+  int CXQty = 0;
+  int GiftQty = 0;
+  double Addmonty = 0;
+  double QtyTemp = 0;
+  double HasQty = 0;
+};
+
+// The tallies of one pass, one per promotion in the order its lines first appear.
+using PromotionTallies = std::vector<PromotionTally>;
+
+// Totals the order, tallies its promotions and lets ApplyPromotions add gift and money lines
+// and set discounts; then the header's Amount and RealAmount and the pole display show the
+// total. The totals are taken before the promotions act: lines they add count in the next
+// pass, which the sale screen runs after every change and before payment.
+void RecalcOrder(TDMFM& dm, CustomerDisplay& display, OrderHeader& header, OrderLines& lines,
+                 double& totalQty, int& NextSerialNo, double& totalAmount);
+
+// Adds one line to the tallies: a promotion's own line to its measure, a line it gave to what
+// it has given.
+void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool isGivenLine,
+                         int cxFlag);
+
+// What each promotion on the order grants now: gifts to choose (buy N get M), a money-off
+// line (spend X get Y), discounts on its lines (spend X, pieces), a gift for added cash.
+void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& header,
+                     OrderLines& lines, int& NextSerialNo);
+
+// With an empty promotion order number, sets the discount of every line (the whole-order
+// discount); otherwise of that promotion's lines, with the promotion's memo, unless the
+// card's own discount is better for the customer.
+void SetLinesDiscount(const PosSession& session, OrderLines& lines,
+                      const QString& promotionOrderNo, double percent);
+
+// The cashier picks a goods from the gift list and it is added as a gift. True when a gift
+// line was added; the next line number then skips one.
+bool ChooseGiftGoods(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo);
+
+// A gift paid with the card's points: one point per unit of the gift's reference price.
+void ExchangePointsForGift(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo);
+
+}  // namespace quilmo
