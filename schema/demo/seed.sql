@@ -10,7 +10,7 @@
 -- Cashier passwords are all 123. Cards with a password: 8800008 (1234), 9900003 (8888).
 
 -- EAN-13 barcode from its first twelve digits (the thirteenth is the check digit).
-CREATE FUNCTION pg_temp.ean13(body TEXT) RETURNS TEXT
+CREATE OR REPLACE FUNCTION pg_temp.ean13(body TEXT) RETURNS TEXT
 LANGUAGE sql IMMUTABLE
 AS $$
   SELECT body || ((10 - sum(substr(body, i, 1)::INTEGER * CASE WHEN i % 2 = 0 THEN 3 ELSE 1 END)
@@ -464,4 +464,5 @@ VALUES ('01', 2, 1, 0, 0, 0, 1, 0, 0, 1, 0, 7, '1', '1', '1', '1', '1', '1', '1'
 
 DROP TABLE demo_item;
 DROP TABLE demo_word;
+DROP FUNCTION pg_temp.ean13(TEXT);
 ANALYZE;
