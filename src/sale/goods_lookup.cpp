@@ -52,7 +52,14 @@ QString CutForClothBarCode(const QString& code, int first_len, int last_len) {
 
 }  // namespace
 
+std::vector<GoodsCandidate> SearchGoods(TDMFM& dm, const QString& code) {
+  return dm.session().IsOnline ? SearchGoodsOnline(dm, code) : SearchGoodsLocal(dm, code);
+}
+
 std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
+  // As the server's search: an empty code would otherwise list every goods as a fragment hit.
+  if (code.isEmpty()) return {};
+  // Hits come in the server's order too, so the goods list reads the same in both modes.
   const Connection& local = dm.conClient;
   const PosSession& session = dm.session();
 
@@ -66,7 +73,8 @@ std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
           "FROM ((JBClothBarCode a LEFT JOIN JBGoods b ON a.GoodsNo = b.GoodsNo) "
           "LEFT JOIN JBColor c ON a.ColorNo = c.ColorNo) "
           "LEFT JOIN JBSize d ON a.SizeNo = d.SizeNo "
-          "WHERE COALESCE(b.StopFlag, 0) = 0 AND a.BarCode = :BarCode"),
+          "WHERE COALESCE(b.StopFlag, 0) = 0 AND a.BarCode = :BarCode "
+          "ORDER BY b.GoodsCode, a.BarCode"),
       {{QStringLiteral(":BarCode"), CutForClothBarCode(code, session.FirstLen, session.LastLen)}});
   if (!rows.empty()) return rows;
 
@@ -79,7 +87,8 @@ std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
   for (const Exact& e : kExact) {
     rows = Run(local,
                QStringLiteral("SELECT '%1' AS ReturnType, %2 FROM JBGoods "
-                              "WHERE COALESCE(StopFlag, 0) = 0 AND %3 = :Code")
+                              "WHERE COALESCE(StopFlag, 0) = 0 AND %3 = :Code "
+                              "ORDER BY GoodsCode, GoodsNo")
                    .arg(QString::fromUtf8(e.return_type), QLatin1StringView(kGoodsColumns),
                         QLatin1StringView(e.column)),
                {{QStringLiteral(":Code"), code}});
@@ -91,7 +100,7 @@ std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
              QStringLiteral("SELECT '模糊' AS ReturnType, %1 FROM JBGoods "
                             "WHERE COALESCE(StopFlag, 0) = 0 AND (BarCode LIKE :Pattern "
                             "ESCAPE '\\' OR GoodsCode LIKE :Pattern ESCAPE '\\' OR "
-                            "GoodsName LIKE :Pattern ESCAPE '\\')")
+                            "GoodsName LIKE :Pattern ESCAPE '\\') ORDER BY GoodsCode, GoodsNo")
                  .arg(QLatin1StringView(kGoodsColumns)),
              {{QStringLiteral(":Pattern"),
                QLatin1Char('%') + EscapeLike(code) + QLatin1Char('%')}});
@@ -193,10 +202,8 @@ void FindAndAddGoods(TDMFM& dm, const QString& code, int& NextSerialNo, OrderHea
     // The promotion's own goods list replaces whatever a search would find, so none is run.
     found = LoadPromotionGoods(dm.Current(), giftOrderNo);
     dm.ui().ShowNoticeBox(QStringLiteral("现为促销阶段，请选择买赠送商品！"));
-  } else if (dm.session().IsOnline) {
-    found = SearchGoodsOnline(dm, code);
   } else {
-    found = SearchGoodsLocal(dm, code);
+    found = SearchGoods(dm, code);
   }
   if (found.empty()) {
     dm.ui().ShowNoticeBox(QStringLiteral("没有找到该商品！"));

@@ -22,10 +22,13 @@ void FindAndAddGoods(TDMFM& dm, const QString& code, int& NextSerialNo, OrderHea
                      const QString& giftOrderNo, bool isGift, OrderLines& lines, double discount,
                      double price, double quantity);
 
+// The search of the mode: online the server's, offline the till's own.
+std::vector<GoodsCandidate> SearchGoods(TDMFM& dm, const QString& code);
+
 // The offline search on the local file: colour/size barcode (after cutting FirstLen and LastLen
 // characters), goods barcode, goods code, goods name, then any goods whose barcode, code or name
 // contains the text. The first statement that finds anything wins; stopped goods are never
-// found.
+// found, and an empty code finds nothing.
 std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code);
 // The online search: the server's function, given the code exactly as typed.
 std::vector<GoodsCandidate> SearchGoodsOnline(TDMFM& dm, const QString& code);
