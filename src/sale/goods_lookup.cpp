@@ -122,12 +122,13 @@ std::vector<GoodsCandidate> LoadPromotionGoods(const Connection& connection,
                  "b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, "
                  "b.DiscountFlag, 1 AS UnitRate, b.CGroupNo, b.SGroupNo, b.CSOptions "
                  "FROM QTCXOrderDetail a LEFT JOIN JBGoods b ON a.GoodsNo = b.GoodsNo "
-                 "WHERE a.OrderNo = :OrderNo"),
+                 "WHERE a.OrderNo = :OrderNo ORDER BY b.GoodsCode, a.GoodsNo"),
              {{QStringLiteral(":OrderNo"), promotionOrderNo}});
 }
 
 std::vector<GoodsCandidate> LoadGiftGoods(const Connection& connection) {
-  return Run(connection, QStringLiteral("SELECT *, 1 AS UnitRate FROM JBGoods WHERE IsGift = 1"),
+  return Run(connection, QStringLiteral("SELECT *, 1 AS UnitRate FROM JBGoods WHERE IsGift = 1 "
+                                 "ORDER BY GoodsCode, GoodsNo"),
              {});
 }
 
