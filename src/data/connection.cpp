@@ -100,7 +100,10 @@ bool Connection::OpenLocal(const QString& path, QString* error) {
   // statement also tells us whether the file is a database at all.
   QSqlQuery q(d);
   if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) ||
-      !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+      !q.exec(QStringLiteral("PRAGMA synchronous=FULL")) ||
+      // The catalogue with its indexes is tens of megabytes; a download that cannot keep
+      // the index pages it touches in memory spends its time re-reading them.
+      !q.exec(QStringLiteral("PRAGMA cache_size=-65536"))) {
     if (error) *error = DriverMessage(q.lastError());
     q = QSqlQuery();
     d.close();
