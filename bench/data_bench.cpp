@@ -78,9 +78,10 @@ void BM_BarcodeLookup(benchmark::State& state) {
   for (auto _ : state) {
     const QString code = barcodes[i++ % barcodes.size()];
     latencies.Time([&] {
-      QSqlQuery q = c.Query(QStringLiteral("SELECT GoodsNo, ColorNo, SizeNo FROM JBClothBarCode WHERE BarCode = :BarCode"),
-                            {{QStringLiteral(":BarCode"), code}});
-      found += q.next() ? 1 : 0;
+      const QSqlRecord row = c.FirstRow(
+          QStringLiteral("SELECT GoodsNo, ColorNo, SizeNo FROM JBClothBarCode WHERE BarCode = :BarCode"),
+          {{QStringLiteral(":BarCode"), code}});
+      found += row.isEmpty() ? 0 : 1;
     });
   }
   latencies.Report(state);

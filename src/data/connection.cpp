@@ -76,6 +76,7 @@ bool Connection::isOpen() const {
 }
 
 void Connection::Close() {
+  prepared_.clear();
   if (!QSqlDatabase::contains(name_)) return;
   QSqlDatabase d = db();
   d.close();
@@ -159,6 +160,31 @@ QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const
   }
   if (!q.exec()) Fail(q);
   return q;
+}
+
+QSqlRecord Connection::FirstRow(const QString& sql, const QVariantMap& params) const {
+  std::shared_ptr<QSqlQuery>& q = prepared_[sql];
+  if (!q) {
+    q = std::make_shared<QSqlQuery>(db());
+    q->setForwardOnly(true);
+    if (!q->prepare(sql)) {
+      const QSqlError error = q->lastError();
+      prepared_.remove(sql);
+      throw DbError(DriverMessage(error));
+    }
+  }
+  for (auto it = params.begin(); it != params.end(); ++it) {
+    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
+    q->bindValue(key, ForBinding(it.value()));
+  }
+  if (!q->exec()) {
+    const QSqlError error = q->lastError();
+    prepared_.remove(sql);
+    throw DbError(DriverMessage(error));
+  }
+  QSqlRecord row = q->next() ? q->record() : QSqlRecord();
+  q->finish();
+  return row;
 }
 
 int Connection::Exec(const QString& sql, const QVariantMap& params) const {

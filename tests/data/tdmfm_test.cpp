@@ -140,6 +140,21 @@ TEST_P(KeyOpsTest, QuotesAndWildcardsFindExactlyTheRowTheyName) {
   for (const char* kept : {"A'1", "A%", "AB", "A\\"}) EXPECT_TRUE(Exists(kept)) << kept;
 }
 
+TEST_P(KeyOpsTest, PreparedPointLookupAnswersEachCallForItsOwnValue) {
+  const QString sql = QStringLiteral("SELECT ColorName FROM JBColor WHERE ColorNo = :no");
+  for (const char* no : {"A%", "A_", "A%", "none", "A'1"}) {
+    const QSqlRecord row = dm.Current().FirstRow(sql, {{QStringLiteral(":no"), QString::fromUtf8(no)}});
+    if (QByteArray(no) == "none") {
+      EXPECT_TRUE(row.isEmpty());
+    } else {
+      EXPECT_EQ(row.value(QStringLiteral("ColorName")).toString(), QStringLiteral("色") + QString::fromUtf8(no));
+    }
+  }
+  EXPECT_THROW(dm.Current().FirstRow(QStringLiteral("SELECT Nothing FROM JBColor WHERE ColorNo = :no"),
+                                     {{QStringLiteral(":no"), QStringLiteral("A")}}),
+               DbError);
+}
+
 TEST_P(KeyOpsTest, MaxValueAndNextNumberText) {
   EXPECT_EQ(dm.MaxValue(QStringLiteral("DownlogNo"), QStringLiteral("JBStore")), 0);
   EXPECT_EQ(dm.NextNumberText(QStringLiteral("JBStore"), QStringLiteral("StoreNo"), 4),
