@@ -162,7 +162,8 @@ QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const
   return q;
 }
 
-QSqlRecord Connection::FirstRow(const QString& sql, const QVariantMap& params) const {
+template <typename Take>
+void Connection::RunKept(const QString& sql, const QVariantMap& params, Take take) const {
   std::shared_ptr<QSqlQuery>& q = prepared_[sql];
   if (!q) {
     q = std::make_shared<QSqlQuery>(db());
@@ -173,18 +174,35 @@ QSqlRecord Connection::FirstRow(const QString& sql, const QVariantMap& params) c
       throw DbError(DriverMessage(error));
     }
   }
+  // Keep our own reference: a failure below drops the cache entry.
+  const std::shared_ptr<QSqlQuery> query = q;
   for (auto it = params.begin(); it != params.end(); ++it) {
     const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
-    q->bindValue(key, ForBinding(it.value()));
+    query->bindValue(key, ForBinding(it.value()));
   }
-  if (!q->exec()) {
-    const QSqlError error = q->lastError();
+  if (!query->exec()) {
+    const QSqlError error = query->lastError();
     prepared_.remove(sql);
     throw DbError(DriverMessage(error));
   }
-  QSqlRecord row = q->next() ? q->record() : QSqlRecord();
-  q->finish();
+  take(*query);
+  query->finish();
+}
+
+QSqlRecord Connection::FirstRow(const QString& sql, const QVariantMap& params) const {
+  QSqlRecord row;
+  RunKept(sql, params, [&row](QSqlQuery& q) {
+    if (q.next()) row = q.record();
+  });
   return row;
+}
+
+QList<QSqlRecord> Connection::Rows(const QString& sql, const QVariantMap& params) const {
+  QList<QSqlRecord> rows;
+  RunKept(sql, params, [&rows](QSqlQuery& q) {
+    while (q.next()) rows << q.record();
+  });
+  return rows;
 }
 
 int Connection::Exec(const QString& sql, const QVariantMap& params) const {

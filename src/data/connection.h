@@ -97,6 +97,8 @@ class Connection {
   // stays prepared on the connection for the next call with the same text, which saves the
   // server two round trips per scan; the caller gets a copy, never the live statement.
   QSqlRecord FirstRow(const QString& sql, const QVariantMap& params = {}) const;
+  // Every row of a small result (a search's candidates), on the same kept statement.
+  QList<QSqlRecord> Rows(const QString& sql, const QVariantMap& params = {}) const;
 
   // Runs a whole script file of several statements.
   void RunScript(const QString& script) const;
@@ -105,6 +107,10 @@ class Connection {
   QVariant ForBinding(const QVariant& value) const;
 
  private:
+  // Runs a kept statement; `take` reads what it needs before the statement is finished.
+  template <typename Take>
+  void RunKept(const QString& sql, const QVariantMap& params, Take take) const;
+
   QString name_;
   Dialect dialect_;
   ServerAddress address_;

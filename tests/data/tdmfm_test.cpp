@@ -150,6 +150,11 @@ TEST_P(KeyOpsTest, PreparedPointLookupAnswersEachCallForItsOwnValue) {
       EXPECT_EQ(row.value(QStringLiteral("ColorName")).toString(), QStringLiteral("色") + QString::fromUtf8(no));
     }
   }
+  const QList<QSqlRecord> rows = dm.Current().Rows(
+      QStringLiteral("SELECT ColorNo FROM JBColor WHERE ColorNo LIKE :p ESCAPE '\\' ORDER BY ColorNo"),
+      {{QStringLiteral(":p"), QStringLiteral("A%")}});
+  ASSERT_EQ(rows.size(), 5);
+  EXPECT_EQ(rows[0].value(0).toString(), QStringLiteral("A%"));
   EXPECT_THROW(dm.Current().FirstRow(QStringLiteral("SELECT Nothing FROM JBColor WHERE ColorNo = :no"),
                                      {{QStringLiteral(":no"), QStringLiteral("A")}}),
                DbError);
