@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <stdexcept>
+
+#include "app/pos_session.h"
+#include "data/tdmfm.h"
+
+namespace quilmo {
+
+// A settings value that should be a number or a date and is not. Start-up stops with it.
+class SettingsError : public std::runtime_error {
+ public:
+  explicit SettingsError(const QString& message)
+      : std::runtime_error(message.toStdString()), message_(message) {}
+  const QString& message() const { return message_; }
+
+ private:
+  QString message_;
+};
+
+// The text form of SysSet/OnDate in the settings file, and back. One fixed format, so that
+// the value always converts back to the same date-time.
+QString FormatIniDateTime(const QDateTime& value);
+QDateTime ParseIniDateTime(const QString& text);  // invalid when the text is not a date-time
+
+// Fills the shop, store, shift and option fields from the settings file and the shop, store
+// and organisation tables (on the connection the mode selects). Throws SettingsError for a
+// value that is not a number or date where one is expected, DbError for a failing statement.
+void LoadSettings(PosSession& session, TDMFM& dm);
+
+// Online only: the back office's option row QTSysSet overrides the options and is copied into
+// the settings file, so that offline mode works with the same options.
+void LoadServerOptions(PosSession& session, TDMFM& dm);
+
+}  // namespace quilmo
