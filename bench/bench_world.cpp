@@ -11,6 +11,7 @@
 #include "app/clock.h"
 #include "app/pos_session.h"
 #include "app/ui.h"
+#include "sale/goods_candidate.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
 
@@ -49,6 +50,8 @@ class SilentUi final : public Ui {
   }
   InputResult Input(const InputRequest&) override { return {}; }
   std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
+  int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
+  ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
 };
 
 void Note(const QString& text) {

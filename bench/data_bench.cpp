@@ -11,6 +11,7 @@
 #include "data/bulk_copy.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
+#include "sale/goods_candidate.h"
 #include "latency.h"
 
 namespace quilmo::bench {
@@ -21,6 +22,8 @@ class NoUi final : public Ui {
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::No; }
   InputResult Input(const InputRequest&) override { return {}; }
   std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
+  int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
+  ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
 };
 
 // 200k goods rows, server to a fresh local file, in one transaction: through QSqlQuery on

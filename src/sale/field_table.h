@@ -116,11 +116,13 @@ class RowReader {
     for (const FieldDef<T>& f : fields) index_.push_back(record.indexOf(QLatin1StringView(f.name)));
   }
 
-  // Copies every column the result set has; the others keep their value.
-  void Read(const QSqlQuery& query, T& row) const {
+  // Copies every column the result set has; the others keep their value. The source is the
+  // statement on its current row or a copied QSqlRecord.
+  template <class Source>
+  void Read(const Source& source, T& row) const {
     const auto fields = T::Fields();
     for (size_t i = 0; i < fields.size(); ++i) {
-      if (index_[i] >= 0) SetField(row, fields[i], query.value(index_[i]));
+      if (index_[i] >= 0) SetField(row, fields[i], source.value(index_[i]));
     }
   }
 
@@ -136,6 +138,20 @@ std::vector<T> ReadRows(QSqlQuery& query) {
   while (query.next()) {
     T row;
     reader.Read(query, row);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+template <class T>
+std::vector<T> ReadRows(const QList<QSqlRecord>& records) {
+  std::vector<T> rows;
+  if (records.isEmpty()) return rows;
+  const RowReader<T> reader(records.front());
+  rows.reserve(static_cast<size_t>(records.size()));
+  for (const QSqlRecord& record : records) {
+    T row;
+    reader.Read(record, row);
     rows.push_back(std::move(row));
   }
   return rows;

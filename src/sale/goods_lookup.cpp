@@ -35,10 +35,11 @@ constexpr char kGoodsColumns[] =
     "SRefPrice, CostPrice, MemberPrice, StoreFlag, DiscountFlag, 1 AS UnitRate, CGroupNo, "
     "SGroupNo, CSOptions";
 
+// Every statement of the lookup runs again on the next scan: it stays prepared on its
+// connection.
 std::vector<GoodsCandidate> Run(const Connection& connection, const QString& sql,
                                 const QVariantMap& params) {
-  QSqlQuery q = connection.Query(sql, params);
-  return ReadRows<GoodsCandidate>(q);
+  return ReadRows<GoodsCandidate>(connection.Rows(sql, params));
 }
 
 // The scanned code as the colour/size barcode table holds it: scanners of some shops add
@@ -142,9 +143,10 @@ std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, Color
           : QStringLiteral("SELECT a.SizeNo, b.SizeName AS ColorSizeName "
                            "FROM JBSGroupDetail a LEFT JOIN JBSize b ON a.SizeNo = b.SizeNo "
                            "WHERE a.SGroupNo = :GroupNo");
-  QSqlQuery q = connection.Query(sql, {{QStringLiteral(":GroupNo"), groupNo}});
   std::vector<ColorSizeItem> items;
-  while (q.next()) items.push_back({q.value(0).toString(), q.value(1).toString()});
+  for (const QSqlRecord& r : connection.Rows(sql, {{QStringLiteral(":GroupNo"), groupNo}})) {
+    items.push_back({r.value(0).toString(), r.value(1).toString()});
+  }
   return items;
 }
 

@@ -1,7 +1,7 @@
 #include "sale/pricing.h"
 
 #include <QLocale>
-#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <optional>
 
@@ -60,12 +60,12 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
                                 double quantity, const GoodsCandidate& goods) {
   const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
   const Connection& connection = dm.Current();
-  QSqlQuery q = connection.Query(
+  const QSqlRecord q = connection.FirstRow(
       QStringLiteral("SELECT GoodsNo, SUSRefPrice, SUMemberPrice, BUSRefPrice, BMemberPrice, "
                      "MinSPrice, SRefPrice, SalesType, SBeginDate, SEndDate, SalesQty, "
                      "FinishSaleQty, SalesPrice, MemberPrice FROM JBGoods WHERE GoodsNo = :GoodsNo"),
       {{QStringLiteral(":GoodsNo"), goodsNo}});
-  if (!q.next()) return {};
+  if (q.isEmpty()) return {};
   auto number = [&q](const char* column) { return q.value(QLatin1StringView(column)).toDouble(); };
   const int sales_type = q.value(QStringLiteral("SalesType")).toInt();
   const QDateTime begin = ToDateTime(q.value(QStringLiteral("SBeginDate")));
@@ -78,7 +78,6 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
   const double b_member_price = number("BMemberPrice");
   const double su_ref_price = number("SUSRefPrice");
   const double bu_ref_price = number("BUSRefPrice");
-  q.finish();
 
   const QDateTime now = dm.ServerNow();
   const double remaining = sales_qty - finished;
@@ -165,12 +164,12 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
 
 double StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
   // One statement for the store's level and the goods' prices.
-  QSqlQuery q = dm.Current().Query(
+  const QSqlRecord q = dm.Current().FirstRow(
       QStringLiteral("SELECT SRefPrice, SPriceLevel1, SPriceLevel2, SPriceLevel3, SPriceLevel4, "
                      "(SELECT PriceLevel FROM JBStore WHERE StoreNo = :StoreNo LIMIT 1) "
                      "AS PriceLevel FROM JBGoods WHERE GoodsNo = :GoodsNo"),
       {{QStringLiteral(":StoreNo"), dm.session().StoreNo}, {QStringLiteral(":GoodsNo"), goodsNo}});
-  if (!q.next()) return 0;
+  if (q.isEmpty()) return 0;
   const double ref_price = q.value(0).toDouble();
   const int level = q.value(5).toInt();
   const double price = level >= 1 && level <= 4 ? q.value(level).toDouble() : ref_price;
@@ -180,7 +179,7 @@ double StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
 Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
   const Connection& connection = dm.Current();
   const Dialect& sql = connection.dialect();
-  QSqlQuery q = connection.Query(
+  const QSqlRecord q = connection.FirstRow(
       QStringLiteral("SELECT a.OrderNo, a.SPrice, a.Discount, b.CXFlag, b.CXQty, b.GiftQty, "
                      "b.AddMoney, b.StoreNoList "
                      "FROM QTCXOrderDetail a LEFT JOIN QTCXOrder b ON a.OrderNo = b.ORderNo "
@@ -193,7 +192,7 @@ Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
        {QStringLiteral(":Today"), dm.ServerNow().date()},
        {QStringLiteral(":GoodsNo"), goodsNo}});
   Promotion p;
-  if (!q.next()) return p;
+  if (q.isEmpty()) return p;
   p.StoreNoList = q.value(7).toString();
   if (!p.StoreNoList.isEmpty() && !p.StoreNoList.contains(dm.session().StoreNo)) return p;
   p.found = true;
@@ -218,14 +217,14 @@ double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines
 
 double GetStoreStock(TDMFM& dm, const QString& goodsNo, const QString& colorNo,
                      const QString& sizeNo) {
-  const QVariant quantity = dm.conServer.Scalar(
+  const QSqlRecord row = dm.conServer.FirstRow(
       QStringLiteral("SELECT Quantity FROM CKCurrStoreCS WHERE StoreNo = :StoreNo "
                      "AND GoodsNo = :GoodsNo AND ColorNo = :ColorNo AND SizeNo = :SizeNo"),
       {{QStringLiteral(":StoreNo"), dm.session().StoreNo},
        {QStringLiteral(":GoodsNo"), goodsNo},
        {QStringLiteral(":ColorNo"), colorNo},
        {QStringLiteral(":SizeNo"), sizeNo}});
-  return quantity.isNull() ? 0 : quantity.toDouble();
+  return row.isEmpty() ? 0 : row.value(0).toDouble();
 }
 
 void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const GoodsCandidate& goods,
