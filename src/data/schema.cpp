@@ -19,6 +19,7 @@ void CreateLocalSchema(const Connection& local) {
   Transaction tx(local);
   local.RunScript(SchemaText(QStringLiteral("common.sql")));
   local.RunScript(SchemaText(QStringLiteral("local.sql")));
+  local.RunScript(SchemaText(QStringLiteral("local_search.sql")));
   tx.Commit();
 }
 
