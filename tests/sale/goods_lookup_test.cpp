@@ -213,5 +213,51 @@ TEST_P(GoodsLookupTest, TheGoodsListSearchStripFindsCodeThenName) {
 
 QUILMO_BOTH_MODES(GoodsLookupTest);
 
+// The till's file finds fragments through its trigram index, which must follow every change
+// of the goods, and files made before the index existed still find them by reading the table.
+class LocalFragmentSearchTest : public test::DataTest {
+ protected:
+  QStringList Found(const QString& code) {
+    QStringList codes;
+    for (const GoodsCandidate& g : SearchGoodsLocal(dm, code)) codes << g.GoodsCode;
+    return codes;
+  }
+  void Exec(const QString& sql) { dm.conClient.Exec(sql); }
+};
+
+TEST_F(LocalFragmentSearchTest, TheIndexFollowsTheGoods) {
+  Exec(u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
+       "('G1', 'DR-01', '6901234', '夏季新款连衣裙'), ('G2', 'dr-02', '6905678', '春季外套')"_s);
+  EXPECT_EQ(Found(u"新款连"_s), QStringList{u"DR-01"_s});
+  EXPECT_EQ(Found(u"DR-0"_s), (QStringList{u"DR-01"_s, u"dr-02"_s}));
+  EXPECT_EQ(Found(u"01234"_s), QStringList{u"DR-01"_s});
+
+  Exec(u"UPDATE JBGoods SET GoodsName = '秋季新品风衣' WHERE GoodsNo = 'G1'"_s);
+  EXPECT_EQ(Found(u"新款连"_s), QStringList{});
+  EXPECT_EQ(Found(u"新品风"_s), QStringList{u"DR-01"_s});
+
+  Exec(u"UPDATE JBGoods SET StopFlag = 1 WHERE GoodsNo = 'G1'"_s);
+  EXPECT_EQ(Found(u"新品风"_s), QStringList{});
+
+  Exec(u"DELETE FROM JBGoods WHERE GoodsNo = 'G2'"_s);
+  EXPECT_EQ(Found(u"DR-0"_s), QStringList{});
+  // The goods come back as the download writes them: deleted, then inserted again.
+  Exec(u"INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES ('G2', 'dr-02', '春季外套')"_s);
+  EXPECT_EQ(Found(u"季外套"_s), QStringList{u"dr-02"_s});
+  Exec(u"INSERT INTO JBGoodsFind(JBGoodsFind, rank) VALUES ('integrity-check', 1)"_s);
+}
+
+TEST_F(LocalFragmentSearchTest, AFileWithoutTheIndexStillFindsFragments) {
+  for (const char16_t* sql :
+       {u"DROP TRIGGER JBGoodsFind_insert", u"DROP TRIGGER JBGoodsFind_delete",
+        u"DROP TRIGGER JBGoodsFind_update", u"DROP TABLE JBGoodsFind"}) {
+    Exec(QString::fromUtf16(sql));
+  }
+  Exec(u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
+       "('G1', 'DR-01', '6901234', '夏季新款连衣裙'), ('G2', 'dr-02', '6905678', '春季外套')"_s);
+  EXPECT_EQ(Found(u"新款连"_s), QStringList{u"DR-01"_s});
+  EXPECT_EQ(Found(u"dr-0"_s), (QStringList{u"DR-01"_s, u"dr-02"_s}));
+}
+
 }  // namespace
 }  // namespace quilmo
