@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -155,6 +156,21 @@ std::vector<T> ReadRows(const QList<QSqlRecord>& records) {
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+// "INSERT INTO table (A, B) VALUES (:A, :B)" for the stored columns of T, in table order; the
+// table name is a program constant.
+template <class T>
+QString InsertStatement(const QString& table) {
+  QStringList columns;
+  QStringList values;
+  for (const FieldDef<T>& f : T::Fields()) {
+    if (!f.stored) continue;
+    columns << QLatin1StringView(f.name);
+    values << QLatin1Char(':') + QLatin1StringView(f.name);
+  }
+  return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+      .arg(table, columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
 }
 
 // Named parameters (":Name") for every column, or only the stored ones, ready to bind.

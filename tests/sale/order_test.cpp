@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/data_fixture.h"
 #include "support/qt_printers.h"
 
 namespace quilmo {
@@ -144,6 +145,49 @@ TEST(FieldTable, EveryColumnOnceAndNullsAsTheStatementsReadThem) {
   EXPECT_FALSE(stored.contains(QStringLiteral(":GoodsName")));
   EXPECT_TRUE(ToParams(OrderLine{}, false).contains(QStringLiteral(":GoodsName")));
 }
+
+// Saving, parking and the upload copy orders through the field tables: every stored column
+// must exist in both databases and come back as it went in.
+class OrderRowsTest : public test::ModeTest {};
+
+TEST_P(OrderRowsTest, HeaderAndLineGoThroughTheirTablesUnchanged) {
+  const Connection& db = dm.Current();
+  OrderHeader header;
+  header.OrderNo = QStringLiteral("XS0012026121000001");
+  header.OrderDate = QDateTime(QDate(2026, 12, 10), QTime(9, 30, 15));
+  header.StoreNo = QStringLiteral("0001");
+  header.CashierNo = QStringLiteral("C1");
+  header.CardCode = QStringLiteral("");
+  header.Amount = 50.97;
+  header.TotalFlag = 0;
+  header.Memo = QStringLiteral("备注'引号");
+  db.Exec(InsertStatement<OrderHeader>(QStringLiteral("QTSaleOrder")), ToParams(header));
+
+  OrderLine line = Goods(19.99, 3, 85);
+  line.OrderNo = header.OrderNo;
+  line.SerialNo = 1;
+  line.Amount = 50.97;
+  line.CXOrderNo = QStringLiteral("CX0006");
+  line.CXFlag = 5;
+  line.GiftQty = 90;
+  line.Memo = QStringLiteral("买满300元 打90折");
+  line.GoodsName = QStringLiteral("衬衫");  // shown, not stored
+  db.Exec(InsertStatement<OrderLine>(QStringLiteral("QTSaleOrderDetail")), ToParams(line));
+
+  QSqlQuery h = db.Query(QStringLiteral("SELECT * FROM QTSaleOrder"));
+  const std::vector<OrderHeader> headers = ReadRows<OrderHeader>(h);
+  ASSERT_EQ(headers.size(), 1u);
+  EXPECT_EQ(ToParams(headers[0]), ToParams(header));
+  EXPECT_TRUE(headers[0].EmployeeNo.isNull());
+
+  QSqlQuery l = db.Query(QStringLiteral("SELECT * FROM QTSaleOrderDetail"));
+  const std::vector<OrderLine> lines = ReadRows<OrderLine>(l);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(ToParams(lines[0]), ToParams(line));
+  EXPECT_EQ(lines[0].GoodsName, QString());
+}
+
+QUILMO_BOTH_MODES(OrderRowsTest);
 
 }  // namespace
 }  // namespace quilmo

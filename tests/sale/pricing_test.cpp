@@ -209,6 +209,7 @@ TEST_P(PricingTest, GoodsPromotionWindows) {
   const QDateTime now = dm.ServerNow();
   struct Case {
     const char* what;
+    int sales_type;
     QVariant begin;
     QVariant end;
     bool promoted;
@@ -216,10 +217,13 @@ TEST_P(PricingTest, GoodsPromotionWindows) {
   };
   const QVariant none(QMetaType::fromType<QDateTime>());
   const Case cases[] = {
-      {"inside the window", now.addDays(-1), now.addDays(1), true, true},
-      {"ended yesterday", now.addDays(-10), now.addDays(-1), false, false},
-      {"begins tomorrow", now.addDays(1), now.addDays(10), false, true},
-      {"no end date", now.addDays(-1), none, false, false},
+      {"inside the window", 1, now.addDays(-1), now.addDays(1), true, true},
+      {"ended yesterday", 1, now.addDays(-10), now.addDays(-1), false, false},
+      {"begins tomorrow", 1, now.addDays(1), now.addDays(10), false, true},
+      {"no end date", 1, now.addDays(-1), none, false, false},
+      {"window and limit, inside", 3, now.addDays(-1), now.addDays(1), true, true},
+      {"window and limit, begins tomorrow", 3, now.addDays(1), now.addDays(10), false, true},
+      {"window and limit, ended", 3, now.addDays(-10), now.addDays(-1), false, false},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -227,15 +231,16 @@ TEST_P(PricingTest, GoodsPromotionWindows) {
     NewOrder();
     const QString no = u"W%1"_s.arg(++n);
     Goods(no, no, 100,
-          {{u"SalesType"_s, 1}, {u"SalesPrice"_s, 79}, {u"SBeginDate"_s, c.begin},
-           {u"SEndDate"_s, c.end}});
+          {{u"SalesType"_s, c.sales_type}, {u"SalesPrice"_s, 79}, {u"SBeginDate"_s, c.begin},
+           {u"SEndDate"_s, c.end}, {u"SalesQty"_s, 5}});
     Scan(no);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines[0].Price, c.promoted ? 79 : 100);
     EXPECT_EQ(lines[0].PriceFlag, c.promoted ? 1 : 0);
     EXPECT_EQ(lines[0].Memo, c.promoted ? u"【促销】"_s : QString());
     EXPECT_EQ(lines[0].Discount, 100);
-    EXPECT_EQ(GoodsColumn(no, "SalesType").toInt(), c.still_configured ? 1 : 0);
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(GoodsColumn(no, "SalesType").toInt(), c.still_configured ? c.sales_type : 0);
     EXPECT_EQ(GoodsColumn(no, "SBeginDate").isNull(), !c.still_configured);
     EXPECT_EQ(GoodsColumn(no, "SEndDate").isNull(), !c.still_configured);
   }

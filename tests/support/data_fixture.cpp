@@ -29,6 +29,12 @@ void DataTest::SetUp() {
   session.IniFile = dir_.filePath(QStringLiteral("SysFile/QTSet.ini"));
 }
 
+void DataTest::TearDown() {
+  dm.conServer.Close();
+  dm.conClient.Close();
+  PgDatabaseTest::TearDown();
+}
+
 void DataTest::ExecBoth(const QString& sql, const QVariantMap& params) {
   dm.conServer.Exec(sql, params);
   dm.conClient.Exec(sql, params);

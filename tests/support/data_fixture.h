@@ -15,6 +15,9 @@ namespace quilmo::test {
 class DataTest : public PgDatabaseTest {
  protected:
   void SetUp() override;
+  // The connections close before the test database is dropped, so the statements they keep
+  // prepared are freed while the server still knows them.
+  void TearDown() override;
   QString LocalPath() const { return dir_.filePath(QStringLiteral("SysFile/Orvel.db")); }
   QString HomePath() const { return dir_.path(); }
   // Runs the same statement on both databases (fixture rows that both sides share).
