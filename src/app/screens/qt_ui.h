@@ -17,6 +17,15 @@ class QtUi : public Ui {
   InputResult Input(const InputRequest& request) override;
   std::unique_ptr<Progress> ShowProgress(const QString& text) override;
 
+  // ---- Start-up, connection, login and download screens ----
+  int ShowLoginOptions() override;
+  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowSelectShop(AppContext& app) override;
+  bool ShowLogin(AppContext& app) override;
+  void ShowDownloadOptions(AppContext& app) override;
+  std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  // ---- end of start-up screens ----
+
   // Dialogs opened from here are centred over this window.
   void SetParent(QWidget* parent) { parent_ = parent; }
 
