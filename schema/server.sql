@@ -1,1 +1,304 @@
-CREATE TABLE JBUser (UserNo VARCHAR(20), UserName VARCHAR(40));
+-- Server-only objects of an account database (PostgreSQL 15), created after common.sql:
+-- the tables the till reads or writes only online, the fragment-search indexes and the two
+-- server procedures P_QTSelectGoods and P_QTDaySale_Total.
+--
+-- The function bodies contain semicolons, so this file is meant to be sent whole (psql -f, or
+-- one simple-protocol execution), not split at semicolons.
+
+-- Stored-value top-ups, numbered by the till with the largest AddCardNo plus one.
+CREATE TABLE QTAddCardAmount (
+  AddCardNo VARCHAR(20) NOT NULL PRIMARY KEY,
+  CardsCode VARCHAR(30),
+  AddDate TIMESTAMP,
+  Operator VARCHAR(30),
+  EndAmount DOUBLE PRECISION DEFAULT 0,
+  Amount DOUBLE PRECISION DEFAULT 0
+);
+CREATE INDEX ix_qtaddcardamount_cardscode ON QTAddCardAmount(CardsCode);
+
+-- Current stock per store, goods, colour and size. The day-sale posting books sales off it and
+-- the till's stock list and negative-stock warning read it.
+CREATE TABLE CKCurrStoreCS (
+  StoreNo VARCHAR(20) NOT NULL,
+  GoodsNo VARCHAR(20) NOT NULL,
+  ColorNo VARCHAR(20) NOT NULL,
+  SizeNo VARCHAR(20) NOT NULL,
+  Quantity DOUBLE PRECISION DEFAULT 0,
+  PRIMARY KEY (StoreNo, GoodsNo, ColorNo, SizeNo)
+);
+
+-- Announcements. The main window lists those of the last 15 days.
+CREATE TABLE FZAffiche (
+  AfficheNo VARCHAR(20) NOT NULL PRIMARY KEY,
+  AfficheDate TIMESTAMP,
+  AfficheMan VARCHAR(30),
+  AfficheSubject VARCHAR(100),
+  AfficheContent TEXT
+);
+CREATE INDEX ix_fzaffiche_affichedate ON FZAffiche(AfficheDate);
+
+-- The back office's users. The till only opens "Select UserNo From JBUser Where 1<>1" on it to
+-- tell a lost connection from other errors.
+CREATE TABLE JBUser (
+  UserNo VARCHAR(20) NOT NULL PRIMARY KEY,
+  UserName VARCHAR(30)
+);
+
+-- Fragment search ('%x%' on barcode, code and name, case-insensitive) would read the whole
+-- goods table without trigram indexes. pg_trgm is a trusted extension: the database owner may
+-- create it.
+CREATE EXTENSION IF NOT EXISTS pg_trgm;
+CREATE INDEX ix_jbgoods_barcode_trgm ON JBGoods USING gin (BarCode gin_trgm_ops);
+CREATE INDEX ix_jbgoods_goodscode_trgm ON JBGoods USING gin (GoodsCode gin_trgm_ops);
+CREATE INDEX ix_jbgoods_goodsname_trgm ON JBGoods USING gin (GoodsName gin_trgm_ops);
+
+-- The online goods search. Returns the goods candidate rows of the first search that finds
+-- anything, in the order the till's offline search uses:
+--   1 主条码  colour/size barcode, after cutting JBOrgan.FirstLen characters from the front
+--            and LastLen from the end of the scanned code; colour and size come with it
+--   2 条码    the goods' own barcode
+--   3 代码    goods code
+--   4 名称    goods name
+--   5 模糊    barcode, code or name containing the code (case-insensitive; %, _ and \ in the
+--            code match themselves)
+-- Withdrawn goods (StopFlag not null and not 0) are never returned. For the four goods
+-- searches the colour and size columns carry the goods' Clolor placeholder, which the till
+-- overwrites when the cashier chooses colour and size.
+-- SelectType 0 runs the searches in that order. 1 to 5 run only that one search (for tools and
+-- tests); any other value counts as 0. The till always passes 0.
+-- An empty code finds nothing: the fragment search would otherwise return every goods.
+CREATE OR REPLACE FUNCTION P_QTSelectGoods(Goods TEXT, SelectType INTEGER DEFAULT 0)
+RETURNS TABLE (
+  ReturnType VARCHAR,
+  GoodsNo VARCHAR,
+  ColorNo VARCHAR,
+  ColorName VARCHAR,
+  SizeNo VARCHAR,
+  SizeName VARCHAR,
+  BarCode VARCHAR,
+  GoodsCode VARCHAR,
+  GoodsName VARCHAR,
+  ProduceArea VARCHAR,
+  ProduceName VARCHAR,
+  Model VARCHAR,
+  BaseUnit VARCHAR,
+  MinSPrice DOUBLE PRECISION,
+  SRefPrice DOUBLE PRECISION,
+  CostPrice DOUBLE PRECISION,
+  MemberPrice DOUBLE PRECISION,
+  StoreFlag INTEGER,
+  DiscountFlag INTEGER,
+  UnitRate DOUBLE PRECISION,
+  CGroupNo VARCHAR,
+  SGroupNo VARCHAR,
+  CSOptions INTEGER
+)
+LANGUAGE plpgsql STABLE
+AS $$
+#variable_conflict use_column
+DECLARE
+  v_code TEXT := coalesce(Goods, '');
+  v_only INTEGER := CASE WHEN SelectType BETWEEN 1 AND 5 THEN SelectType ELSE 0 END;
+  v_first INTEGER := 0;
+  v_last INTEGER := 0;
+  v_cut TEXT := '';
+  v_pattern TEXT;
+BEGIN
+  IF v_code = '' THEN
+    RETURN;
+  END IF;
+
+  IF v_only IN (0, 1) THEN
+    SELECT greatest(coalesce(o.FirstLen, 0), 0), greatest(coalesce(o.LastLen, 0), 0)
+      INTO v_first, v_last
+      FROM JBOrgan o ORDER BY o.OrganNo LIMIT 1;
+    v_first := coalesce(v_first, 0);
+    v_last := coalesce(v_last, 0);
+    IF length(v_code) > v_first + v_last THEN
+      v_cut := substr(v_code, v_first + 1, length(v_code) - v_first - v_last);
+    END IF;
+    -- A code no longer than the scanner's framing cannot be a colour/size barcode.
+    IF v_cut <> '' THEN
+      RETURN QUERY
+        SELECT '主条码'::VARCHAR, a.GoodsNo, a.ColorNo, c.ColorName, a.SizeNo, d.SizeName,
+               a.BarCode, b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model,
+               b.BaseUnit, b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag,
+               b.DiscountFlag, 1::DOUBLE PRECISION, b.CGroupNo, b.SGroupNo, b.CSOptions
+          FROM JBClothBarCode a
+          JOIN JBGoods b ON b.GoodsNo = a.GoodsNo
+          LEFT JOIN JBColor c ON c.ColorNo = a.ColorNo
+          LEFT JOIN JBSize d ON d.SizeNo = a.SizeNo
+         WHERE a.BarCode = v_cut AND coalesce(b.StopFlag, 0) = 0
+         ORDER BY b.GoodsCode, a.BarCode;
+      IF FOUND THEN
+        RETURN;
+      END IF;
+    END IF;
+  END IF;
+
+  IF v_only IN (0, 2) THEN
+    RETURN QUERY
+      SELECT '条码'::VARCHAR, b.GoodsNo, b.Clolor, b.Clolor, b.Clolor, b.Clolor, b.BarCode,
+             b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit,
+             b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, b.DiscountFlag,
+             1::DOUBLE PRECISION, b.CGroupNo, b.SGroupNo, b.CSOptions
+        FROM JBGoods b
+       WHERE b.BarCode = v_code AND coalesce(b.StopFlag, 0) = 0
+       ORDER BY b.GoodsCode, b.GoodsNo;
+    IF FOUND THEN
+      RETURN;
+    END IF;
+  END IF;
+
+  IF v_only IN (0, 3) THEN
+    RETURN QUERY
+      SELECT '代码'::VARCHAR, b.GoodsNo, b.Clolor, b.Clolor, b.Clolor, b.Clolor, b.BarCode,
+             b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit,
+             b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, b.DiscountFlag,
+             1::DOUBLE PRECISION, b.CGroupNo, b.SGroupNo, b.CSOptions
+        FROM JBGoods b
+       WHERE b.GoodsCode = v_code AND coalesce(b.StopFlag, 0) = 0
+       ORDER BY b.GoodsCode, b.GoodsNo;
+    IF FOUND THEN
+      RETURN;
+    END IF;
+  END IF;
+
+  IF v_only IN (0, 4) THEN
+    RETURN QUERY
+      SELECT '名称'::VARCHAR, b.GoodsNo, b.Clolor, b.Clolor, b.Clolor, b.Clolor, b.BarCode,
+             b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit,
+             b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, b.DiscountFlag,
+             1::DOUBLE PRECISION, b.CGroupNo, b.SGroupNo, b.CSOptions
+        FROM JBGoods b
+       WHERE b.GoodsName = v_code AND coalesce(b.StopFlag, 0) = 0
+       ORDER BY b.GoodsCode, b.GoodsNo;
+    IF FOUND THEN
+      RETURN;
+    END IF;
+  END IF;
+
+  IF v_only IN (0, 5) THEN
+    -- The typed code is matched literally: the LIKE wildcards and the escape character in it
+    -- are escaped, and the pattern is a bound value, never part of the statement text.
+    v_pattern := '%' || replace(replace(replace(v_code, E'\\', E'\\\\'), '%', E'\\%'), '_', E'\\_')
+                 || '%';
+    RETURN QUERY
+      SELECT '模糊'::VARCHAR, b.GoodsNo, b.Clolor, b.Clolor, b.Clolor, b.Clolor, b.BarCode,
+             b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit,
+             b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, b.DiscountFlag,
+             1::DOUBLE PRECISION, b.CGroupNo, b.SGroupNo, b.CSOptions
+        FROM JBGoods b
+       WHERE (b.BarCode ILIKE v_pattern ESCAPE E'\\'
+              OR b.GoodsCode ILIKE v_pattern ESCAPE E'\\'
+              OR b.GoodsName ILIKE v_pattern ESCAPE E'\\')
+         AND coalesce(b.StopFlag, 0) = 0
+       ORDER BY b.GoodsCode, b.GoodsNo;
+  END IF;
+END;
+$$;
+
+-- The lines of a sale order that move stock, one row per goods, colour and size with the
+-- summed quantity. The money goods ZS001 of promotion money lines, and goods with StoreFlag 0
+-- (not kept in stock), are not stock and are left out.
+CREATE OR REPLACE FUNCTION quilmo_sale_stock_lines(order_no TEXT)
+RETURNS TABLE (GoodsNo VARCHAR, ColorNo VARCHAR, SizeNo VARCHAR, Qty DOUBLE PRECISION,
+               FirstSerial INTEGER)
+LANGUAGE sql STABLE
+AS $$
+  SELECT d.GoodsNo, coalesce(d.ColorNo, '')::VARCHAR, coalesce(d.SizeNo, '')::VARCHAR,
+         sum(coalesce(d.Quantity, 0)), min(d.SerialNo)
+    FROM QTSaleOrderDetail d
+    LEFT JOIN JBGoods g ON g.GoodsNo = d.GoodsNo
+   WHERE d.OrderNo = order_no
+     AND d.GoodsNo IS NOT NULL
+     AND coalesce(g.StoreFlag, 1) <> 0
+     AND coalesce(g.GoodsCode, '') <> 'ZS001'
+   GROUP BY d.GoodsNo, coalesce(d.ColorNo, ''), coalesce(d.SizeNo, '')
+$$;
+
+-- Posts a saved sale to stock: every stock line of the order comes off CKCurrStoreCS of the
+-- order's store (a returned item, with its negative quantity, goes back on), a missing stock
+-- row counting as 0 and being created, and the order is marked TotalFlag = 1.
+-- When a sold line would take stock below zero and QTSysSet.AllowNegativeStock is not 1, the
+-- answer is ReturnMsg 1 with the stock there is in ReturnQty and the goods' name in GoodsName,
+-- and nothing at all is written: the till then refuses the sale and rolls its transaction
+-- back. Otherwise ReturnMsg 0. An order that is already posted is not booked twice (0); an
+-- order number that does not exist answers 2. Neither is an error, as only 1 stops a sale.
+-- CheckMan, the cashier's name, is part of the call but not kept: who sold is on the order.
+-- Call: SELECT ReturnMsg, ReturnQty, GoodsName FROM P_QTDaySale_Total(:CheckMan, :OrderNo)
+-- inside the transaction that saved the order.
+CREATE OR REPLACE FUNCTION P_QTDaySale_Total(CheckMan VARCHAR(20), OrderNo VARCHAR(20),
+                                  OUT ReturnMsg SMALLINT, OUT ReturnQty DOUBLE PRECISION,
+                                  OUT GoodsName VARCHAR(50))
+LANGUAGE plpgsql VOLATILE
+AS $$
+#variable_conflict use_column
+DECLARE
+  v_order_no TEXT := $2;
+  v_store TEXT;
+  v_posted INTEGER;
+  v_allow INTEGER;
+  v_short RECORD;
+BEGIN
+  ReturnMsg := 0;
+  ReturnQty := 0;
+  GoodsName := '';
+
+  -- Locking the order keeps two calls for the same order from both booking it.
+  SELECT o.StoreNo, o.TotalFlag INTO v_store, v_posted
+    FROM QTSaleOrder o WHERE o.OrderNo = v_order_no FOR UPDATE;
+  IF NOT FOUND THEN
+    ReturnMsg := 2;
+    RETURN;
+  END IF;
+  IF coalesce(v_posted, 0) = 1 THEN
+    RETURN;
+  END IF;
+  v_store := coalesce(v_store, '');
+
+  -- Lock the stock rows this order touches, always in the same order, so that two tills
+  -- selling the same goods check and book one after the other and never deadlock. Rows that
+  -- do not exist yet hold no stock, so a sale against them is refused anyway (or, with
+  -- negative stock allowed, the insert below settles who comes first).
+  PERFORM 1
+     FROM CKCurrStoreCS s
+     JOIN quilmo_sale_stock_lines(v_order_no) l
+       ON s.GoodsNo = l.GoodsNo AND s.ColorNo = l.ColorNo AND s.SizeNo = l.SizeNo
+    WHERE s.StoreNo = v_store
+    ORDER BY s.GoodsNo, s.ColorNo, s.SizeNo
+      FOR UPDATE OF s;
+
+  SELECT coalesce(q.AllowNegativeStock, 0) INTO v_allow
+    FROM QTSysSet q ORDER BY q.SysSetNo LIMIT 1;
+
+  IF coalesce(v_allow, 0) <> 1 THEN
+    SELECT l.GoodsNo AS goods_no, coalesce(s.Quantity, 0) AS stock, g.GoodsName AS goods_name
+      INTO v_short
+      FROM quilmo_sale_stock_lines(v_order_no) l
+      LEFT JOIN CKCurrStoreCS s
+        ON s.StoreNo = v_store AND s.GoodsNo = l.GoodsNo AND s.ColorNo = l.ColorNo
+       AND s.SizeNo = l.SizeNo
+      LEFT JOIN JBGoods g ON g.GoodsNo = l.GoodsNo
+     WHERE l.Qty > 0 AND coalesce(s.Quantity, 0) - l.Qty < 0
+     ORDER BY l.FirstSerial
+     LIMIT 1;
+    IF FOUND THEN
+      ReturnMsg := 1;
+      ReturnQty := v_short.stock;
+      -- The till only refuses when a name comes back, so never answer with an empty one.
+      GoodsName := coalesce(nullif(v_short.goods_name, ''), v_short.goods_no);
+      RETURN;
+    END IF;
+  END IF;
+
+  INSERT INTO CKCurrStoreCS AS s (StoreNo, GoodsNo, ColorNo, SizeNo, Quantity)
+  SELECT v_store, l.GoodsNo, l.ColorNo, l.SizeNo, -l.Qty
+    FROM quilmo_sale_stock_lines(v_order_no) l
+   WHERE l.Qty <> 0
+  ON CONFLICT (StoreNo, GoodsNo, ColorNo, SizeNo)
+  DO UPDATE SET Quantity = coalesce(s.Quantity, 0) + EXCLUDED.Quantity;
+
+  UPDATE QTSaleOrder o SET TotalFlag = 1 WHERE o.OrderNo = v_order_no;
+END;
+$$;
