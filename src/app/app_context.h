@@ -18,6 +18,9 @@ struct AppContext {
   Ui& ui;
   const Clock& clock;
   QString home;  // the program folder: SysFile/ lives under it
+  // The server's account catalogue database (AccountInfo). Always msdb at a shop; a test
+  // names its own so that tests running side by side on one server do not share it.
+  QString catalog_database = QStringLiteral("msdb");
 
   QString IniPath() const { return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini")); }
   QString LocalDatabasePath() const {

@@ -129,7 +129,7 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
   // Shown from the first step: fetching the discovery file can take as long as the connection.
   auto splash = app.ui.ShowSplash(QStringLiteral("正在与服务器建立连接，请稍后........."));
   ServerTarget target =
-      ResolveAlias(app.session.IniFile, server, QStringLiteral("msdb"), login, password);
+      ResolveAlias(app.session.IniFile, server, app.catalog_database, login, password);
   app.session.DBName = target.db_name;
   app.dm.conServer.Close();
   if (target.refused) return false;
@@ -140,14 +140,15 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
   }
   splash.reset();
 
-  // The account list lives in msdb; with an alias the connection is already on the account.
+  // The account list lives in the catalogue (msdb); with an alias the connection is already
+  // on the account.
   QString db_name;
   bool found = false;
   {
     TempConnection msdb;
     Connection* accounts = &app.dm.conServer;
-    if (target.catalog != QStringLiteral("msdb")) {
-      if (!msdb.Open(target.address, QStringLiteral("msdb"), &error)) return false;
+    if (target.catalog != app.catalog_database) {
+      if (!msdb.Open(target.address, app.catalog_database, &error)) return false;
       accounts = &*msdb;
     }
     QSqlQuery q =
