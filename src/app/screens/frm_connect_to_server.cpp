@@ -59,6 +59,10 @@ TfrmConnectToServer::TfrmConnectToServer(AppContext& app, Page page, QWidget* pa
   pgcMain->addWidget(BuildSettingsPage());
   pgcMain->addWidget(BuildLoginPage());
   pgcMain->setCurrentIndex(page);
+  // The dialog takes the size of the page it shows, not of the larger one.
+  for (int i = 0; i < pgcMain->count(); ++i) {
+    if (i != page) pgcMain->widget(i)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  }
   auto* layout = new QVBoxLayout(body());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(pgcMain);

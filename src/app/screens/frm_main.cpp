@@ -49,11 +49,11 @@ TfrmMain::TfrmMain(AppContext& app, const MainMenu& menu, QWidget* parent)
     button->setFocusPolicy(Qt::NoFocus);  // the keys drive this window, not the focus
     button->setEnabled(menu_.Has(b.command));
     if (i < 8) {
-      button->setProperty("size", QStringLiteral("large"));
+      button->setProperty("kind", QStringLiteral("large"));
       button->setFixedSize(240, 64);
       large->addWidget(button, static_cast<int>(i % 4), static_cast<int>(i / 4));
     } else {
-      button->setProperty("size", QStringLiteral("small"));
+      button->setProperty("kind", QStringLiteral("small"));
       button->setFixedSize(162, 40);
       small->addWidget(button);
     }
@@ -63,8 +63,10 @@ TfrmMain::TfrmMain(AppContext& app, const MainMenu& menu, QWidget* parent)
   }
   auto* menu_block = new QVBoxLayout;
   menu_block->setSpacing(28);
+  menu_block->addStretch(1);
   menu_block->addLayout(large);
   menu_block->addLayout(small);
+  menu_block->addStretch(1);
 
   auto* middle = new QHBoxLayout;
   middle->setContentsMargins(40, 10, 40, 40);

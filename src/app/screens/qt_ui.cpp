@@ -165,15 +165,16 @@ QPushButton { min-width: 64px; padding: 4px 10px; border-radius: 4px;
 QPushButton:focus { border: 1px solid rgb(58, 84, 128); background: rgb(225, 232, 245); }
 QPushButton:pressed { background: rgb(200, 210, 230); }
 QLabel#lblTitle { color: rgb(0, 0, 255); font-weight: bold; font-size: 36px; }
-QPushButton[size="large"], QPushButton[size="small"] {
+QPushButton[kind="large"], QPushButton[kind="small"] {
   border: 1px solid rgb(150, 160, 180); border-radius: 8px; color: rgb(20, 40, 90);
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(252, 252, 255), stop:1 rgb(214, 222, 238));
 }
-QPushButton[size="large"] { font-size: 20px; font-weight: bold; }
-QPushButton[size="small"] { font-size: 14px; }
-QPushButton[size="large"]:hover, QPushButton[size="small"]:hover { background: rgb(225, 235, 252); }
-QPushButton[size="large"]:disabled, QPushButton[size="small"]:disabled { color: rgb(150, 150, 150); }
+QPushButton[kind="large"] { font-size: 20px; font-weight: bold; }
+QPushButton[kind="small"] { font-size: 14px; }
+QPushButton[kind="large"]:hover, QPushButton[kind="small"]:hover { background: rgb(225, 235, 252); }
+QPushButton[kind="large"]:disabled, QPushButton[kind="small"]:disabled { color: rgb(150, 150, 150); }
 QGroupBox#gbAffiche { font-size: 14px; font-weight: bold; }
+QMessageBox { border: 1px solid rgb(128, 128, 128); }
 )"));
 }
 
