@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-psql libqt6sql6-sqlite qt6-serialport-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql-15 postgresql-client-15
-  sqlite3 libsqlite3-dev
+  sqlite3 libsqlite3-dev libpq-dev
   fonts-wqy-zenhei xvfb xauth
 )
 

@@ -10,7 +10,7 @@
 -- Cashier passwords are all 123. Cards with a password: 8800008 (1234), 9900003 (8888).
 
 -- EAN-13 barcode from its first twelve digits (the thirteenth is the check digit).
-CREATE FUNCTION pg_temp.ean13(body TEXT) RETURNS TEXT
+CREATE OR REPLACE FUNCTION pg_temp.ean13(body TEXT) RETURNS TEXT
 LANGUAGE sql IMMUTABLE
 AS $$
   SELECT body || ((10 - sum(substr(body, i, 1)::INTEGER * CASE WHEN i % 2 = 0 THEN 3 ELSE 1 END)
@@ -282,11 +282,14 @@ VALUES
   ('G00906', 'ZP1006', pg_temp.ean13('692409001006'), '不锈钢保温杯', '09', '赠品', '个', '', '义乌博雅饰品', 0, 120, 40, 'CG00', 'SG00', 0, 1, '', 1);
 
 -- The money goods of promotions: money-off lines and added-cash lines are lines of ZS001 with
--- the money as their price. It is no stock (StoreFlag 0) and has no barcode.
+-- the money as their price. It is no stock (StoreFlag 0) and has no barcode. A new account
+-- database has it already (account.sql); the demo puts it into its groups.
 INSERT INTO JBGoods (
   GoodsNo, GoodsCode, BarCode, GoodsName, GoodsTypeNo, Model, BaseUnit, ProduceArea, ProduceName,
   SRefPrice, StoreFlag, CGroupNo, SGroupNo, CSOptions, Clolor, DownlogNo)
-VALUES ('G00999', 'ZS001', NULL, '促销现金', '99', '', '元', '', '', 0, 0, 'CG00', 'SG00', 0, '', 1);
+VALUES ('G00999', 'ZS001', NULL, '促销现金', '99', '', '元', '', '', 0, 0, 'CG00', 'SG00', 0, '', 1)
+ON CONFLICT (GoodsNo) DO UPDATE SET GoodsTypeNo = EXCLUDED.GoodsTypeNo, CGroupNo = EXCLUDED.CGroupNo,
+  SGroupNo = EXCLUDED.SGroupNo;
 
 -- Goods with a fixed discount: ProduceArea holds the percentage.
 UPDATE JBGoods SET ProduceArea = '85' WHERE GoodsCode = 'MP1001';
@@ -464,4 +467,5 @@ VALUES ('01', 2, 1, 0, 0, 0, 1, 0, 0, 1, 0, 7, '1', '1', '1', '1', '1', '1', '1'
 
 DROP TABLE demo_item;
 DROP TABLE demo_word;
+DROP FUNCTION pg_temp.ean13(TEXT);
 ANALYZE;

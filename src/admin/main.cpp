@@ -134,10 +134,13 @@ void Open(Connection& c, const ServerAddress& a, const QString& database) {
   }
 }
 
+// Database names keep their case ("Demo…" marks a demonstration account), so they are always
+// written quoted; CheckedDatabaseName has made sure a name cannot break out of the quotes.
+QString Quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+
 bool DatabaseExists(const Connection& postgres, const QString& name) {
-  // PostgreSQL folds unquoted names to lower case; so do we when looking.
   return postgres
-      .Query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = lower(:Name)"),
+      .Query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = :Name"),
              {{QStringLiteral(":Name"), name}})
       .next();
 }
@@ -146,13 +149,7 @@ bool DatabaseExists(const Connection& postgres, const QString& name) {
 bool EnsureDatabase(const Connection& postgres, const ServerAddress& a, const QString& name,
                     const QString& schema_file) {
   if (DatabaseExists(postgres, name)) return false;
-  try {
-    postgres.Exec(QStringLiteral("CREATE DATABASE %1").arg(name));
-  } catch (const DbError&) {
-    // Another set-up run made it a moment ago: the shared databases are made once.
-    if (DatabaseExists(postgres, name)) return false;
-    throw;
-  }
+  postgres.Exec(QStringLiteral("CREATE DATABASE %1").arg(Quoted(name)));
   Connection db(QStringLiteral("admin_") + name, Engine::Server);
   Open(db, a, name);
   db.RunScript(SchemaText(schema_file));
@@ -178,19 +175,23 @@ int InitServer(const QStringList& argv) {
   if (DatabaseExists(postgres, account)) {
     throw AdminError{QStringLiteral("database %1 already exists").arg(account)};
   }
-  postgres.Exec(QStringLiteral("CREATE DATABASE %1").arg(account));
+  postgres.Exec(QStringLiteral("CREATE DATABASE %1").arg(Quoted(account)));
   try {
     Connection db(QStringLiteral("admin_account"), Engine::Server);
     Open(db, a, account);
     Transaction tx(db);
     CreateAccountSchema(db);
+    db.RunScript(SchemaText(QStringLiteral("account.sql")));
     tx.Commit();
   } catch (...) {
     // A half-made account database would only be in the way of the next attempt.
-    postgres.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(account));
+    postgres.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(Quoted(account)));
     throw;
   }
 
+  // msdb and tarvix are shared by every account of the server; two set-up runs at once must
+  // not both try to make them.
+  postgres.Exec(QStringLiteral("SELECT pg_advisory_lock(4711)"));
   EnsureDatabase(postgres, a, QStringLiteral("msdb"), QStringLiteral("msdb.sql"));
   {
     Connection msdb(QStringLiteral("admin_msdb"), Engine::Server);
@@ -204,6 +205,7 @@ int InitServer(const QStringList& argv) {
   if (args.Flag(QStringLiteral("--directory"))) {
     EnsureDatabase(postgres, a, QStringLiteral("tarvix"), QStringLiteral("tarvix.sql"));
   }
+  postgres.Exec(QStringLiteral("SELECT pg_advisory_unlock(4711)"));
   if (args.Flag(QStringLiteral("--demo"))) SeedDemo(a, account);
   Out() << "created account database " << account << Qt::endl;
   return 0;

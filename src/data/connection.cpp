@@ -76,6 +76,7 @@ bool Connection::isOpen() const {
 }
 
 void Connection::Close() {
+  prepared_.clear();
   if (!QSqlDatabase::contains(name_)) return;
   QSqlDatabase d = db();
   d.close();
@@ -100,7 +101,10 @@ bool Connection::OpenLocal(const QString& path, QString* error) {
   // statement also tells us whether the file is a database at all.
   QSqlQuery q(d);
   if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) ||
-      !q.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+      !q.exec(QStringLiteral("PRAGMA synchronous=FULL")) ||
+      // The catalogue with its indexes is tens of megabytes; a download that cannot keep
+      // the index pages it touches in memory spends its time re-reading them.
+      !q.exec(QStringLiteral("PRAGMA cache_size=-65536"))) {
     if (error) *error = DriverMessage(q.lastError());
     q = QSqlQuery();
     d.close();
@@ -156,6 +160,49 @@ QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const
   }
   if (!q.exec()) Fail(q);
   return q;
+}
+
+template <typename Take>
+void Connection::RunKept(const QString& sql, const QVariantMap& params, Take take) const {
+  std::shared_ptr<QSqlQuery>& q = prepared_[sql];
+  if (!q) {
+    q = std::make_shared<QSqlQuery>(db());
+    q->setForwardOnly(true);
+    if (!q->prepare(sql)) {
+      const QSqlError error = q->lastError();
+      prepared_.remove(sql);
+      throw DbError(DriverMessage(error));
+    }
+  }
+  // Keep our own reference: a failure below drops the cache entry.
+  const std::shared_ptr<QSqlQuery> query = q;
+  for (auto it = params.begin(); it != params.end(); ++it) {
+    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
+    query->bindValue(key, ForBinding(it.value()));
+  }
+  if (!query->exec()) {
+    const QSqlError error = query->lastError();
+    prepared_.remove(sql);
+    throw DbError(DriverMessage(error));
+  }
+  take(*query);
+  query->finish();
+}
+
+QSqlRecord Connection::FirstRow(const QString& sql, const QVariantMap& params) const {
+  QSqlRecord row;
+  RunKept(sql, params, [&row](QSqlQuery& q) {
+    if (q.next()) row = q.record();
+  });
+  return row;
+}
+
+QList<QSqlRecord> Connection::Rows(const QString& sql, const QVariantMap& params) const {
+  QList<QSqlRecord> rows;
+  RunKept(sql, params, [&rows](QSqlQuery& q) {
+    while (q.next()) rows << q.record();
+  });
+  return rows;
 }
 
 int Connection::Exec(const QString& sql, const QVariantMap& params) const {

@@ -7,6 +7,10 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <QHash>
+#include <QSqlRecord>
+
+#include <memory>
 #include <stdexcept>
 
 namespace quilmo {
@@ -89,6 +93,12 @@ class Connection {
   int Exec(const QString& sql, const QVariantMap& params = {}) const;
   // The first column of the first row, or an invalid QVariant when there is no row.
   QVariant Scalar(const QString& sql, const QVariantMap& params = {}) const;
+  // The first row of a point lookup, or an empty record when there is none. The statement
+  // stays prepared on the connection for the next call with the same text, which saves the
+  // server two round trips per scan; the caller gets a copy, never the live statement.
+  QSqlRecord FirstRow(const QString& sql, const QVariantMap& params = {}) const;
+  // Every row of a small result (a search's candidates), on the same kept statement.
+  QList<QSqlRecord> Rows(const QString& sql, const QVariantMap& params = {}) const;
 
   // Runs a whole script file of several statements.
   void RunScript(const QString& script) const;
@@ -97,9 +107,15 @@ class Connection {
   QVariant ForBinding(const QVariant& value) const;
 
  private:
+  // Runs a kept statement; `take` reads what it needs before the statement is finished.
+  template <typename Take>
+  void RunKept(const QString& sql, const QVariantMap& params, Take take) const;
+
   QString name_;
   Dialect dialect_;
   ServerAddress address_;
+  // Prepared point lookups; dropped whenever the connection is (re)opened or closed.
+  mutable QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
 };
 
 // A transaction that rolls back unless committed, also when an exception leaves the scope.

@@ -74,18 +74,18 @@ bool TDMFM::UseDatabase(Connection& connection, const QString& db_name) {
 
 QString TDMFM::LookupValue(const QString& table, const QString& key_column,
                            const QString& key_value, bool on_server, const QString& result_column) {
-  const QVariant v = On(on_server).Scalar(
+  const QSqlRecord row = On(on_server).FirstRow(
       QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :KeyValue").arg(result_column, table, key_column),
       {{QStringLiteral(":KeyValue"), key_value}});
-  return v.isValid() && !v.isNull() ? v.toString() : QString();
+  return row.isEmpty() || row.isNull(0) ? QString() : row.value(0).toString();
 }
 
 bool TDMFM::RowExists(const QString& table, const QString& key_column, const QString& key_value,
                       bool on_server) {
-  QSqlQuery q = On(on_server).Query(
-      QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :KeyValue LIMIT 1").arg(key_column, table),
-      {{QStringLiteral(":KeyValue"), key_value}});
-  return q.next();
+  return !On(on_server)
+              .FirstRow(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :KeyValue LIMIT 1").arg(key_column, table),
+                        {{QStringLiteral(":KeyValue"), key_value}})
+              .isEmpty();
 }
 
 void TDMFM::DeleteRows(const QString& table, const QString& key_column, const QString& key_value,

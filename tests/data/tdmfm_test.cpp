@@ -1,5 +1,7 @@
 #include "data/tdmfm.h"
 
+#include "data/bulk_copy.h"
+
 #include <QFile>
 #include <QSqlRecord>
 
@@ -136,6 +138,26 @@ TEST_P(KeyOpsTest, QuotesAndWildcardsFindExactlyTheRowTheyName) {
                 session.IsOnline);
   EXPECT_FALSE(Exists("A_"));
   for (const char* kept : {"A'1", "A%", "AB", "A\\"}) EXPECT_TRUE(Exists(kept)) << kept;
+}
+
+TEST_P(KeyOpsTest, PreparedPointLookupAnswersEachCallForItsOwnValue) {
+  const QString sql = QStringLiteral("SELECT ColorName FROM JBColor WHERE ColorNo = :no");
+  for (const char* no : {"A%", "A_", "A%", "none", "A'1"}) {
+    const QSqlRecord row = dm.Current().FirstRow(sql, {{QStringLiteral(":no"), QString::fromUtf8(no)}});
+    if (QByteArray(no) == "none") {
+      EXPECT_TRUE(row.isEmpty());
+    } else {
+      EXPECT_EQ(row.value(QStringLiteral("ColorName")).toString(), QStringLiteral("色") + QString::fromUtf8(no));
+    }
+  }
+  const QList<QSqlRecord> rows = dm.Current().Rows(
+      QStringLiteral("SELECT ColorNo FROM JBColor WHERE ColorNo LIKE :p ESCAPE '\\' ORDER BY ColorNo"),
+      {{QStringLiteral(":p"), QStringLiteral("A%")}});
+  ASSERT_EQ(rows.size(), 5);
+  EXPECT_EQ(rows[0].value(0).toString(), QStringLiteral("A%"));
+  EXPECT_THROW(dm.Current().FirstRow(QStringLiteral("SELECT Nothing FROM JBColor WHERE ColorNo = :no"),
+                                     {{QStringLiteral(":no"), QStringLiteral("A")}}),
+               DbError);
 }
 
 TEST_P(KeyOpsTest, MaxValueAndNextNumberText) {
@@ -291,6 +313,62 @@ TEST_P(DialectTest, DayDiffContainsAndEscapedLikeMeanTheSameOnBothEngines) {
 }
 
 QUILMO_BOTH_MODES(DialectTest);
+
+// The download streams large tables; what lands must be what the server holds.
+TEST_F(DataTest, StreamedCopyLandsValuesNullsAndDatesAndKeepsConnectionsUsable) {
+  dm.conServer.Exec(QStringLiteral(
+      "INSERT INTO QTCards (CardNo, CardsCode, HolderName, Discount, PointTotal, TotalSaleCount, "
+      "BeginDate, SendDate, DownLogNo) VALUES "
+      "('1', 'VIP001', '李四', 90, 12.5, 3, NULL, '2026-03-01 10:20:30.25', 3), "
+      "('2', 'O''Neil\\t', 'O''Neil', 100, 0, NULL, '2026-01-01 00:00:00', '2025-12-31 23:59:59', 4), "
+      "('3', 'VIP003', '王五', 85, 1e10, 7, NULL, NULL, 5)"));
+  const int copied = CopyServerRowsToLocal(
+      dm.conServer,
+      QStringLiteral("SELECT * FROM QTCards WHERE DownLogNo >= :From AND CardsCode <> ':x' ORDER BY CardNo"),
+      {{QStringLiteral(":From"), 4}}, dm.conClient, QStringLiteral("QTCards"));
+  EXPECT_EQ(copied, 2);
+
+  QSqlQuery rows = dm.conClient.Query(QStringLiteral(
+      "SELECT CardNo, CardsCode, HolderName, Discount, PointTotal, TotalSaleCount, BeginDate, "
+      "SendDate, typeof(Discount), typeof(TotalSaleCount) FROM QTCards ORDER BY CardNo"));
+  ASSERT_TRUE(rows.next());
+  EXPECT_EQ(rows.value(0).toString(), QStringLiteral("2"));
+  EXPECT_EQ(rows.value(1).toString(), QStringLiteral("O'Neil\\t"));
+  EXPECT_TRUE(rows.value(5).isNull());
+  EXPECT_EQ(rows.value(6).toString(), QStringLiteral("2026-01-01 00:00:00"));
+  EXPECT_EQ(rows.value(8).toString(), QStringLiteral("real"));
+  ASSERT_TRUE(rows.next());
+  EXPECT_EQ(rows.value(2).toString(), QStringLiteral("王五"));
+  EXPECT_DOUBLE_EQ(rows.value(4).toDouble(), 1e10);
+  EXPECT_EQ(rows.value(9).toString(), QStringLiteral("integer"));
+  EXPECT_TRUE(rows.value(7).isNull());
+  EXPECT_FALSE(rows.next());
+  rows.finish();
+
+  // A row the local table refuses (a duplicate key) fails the copy with SQLite's message, and
+  // both connections go on working.
+  try {
+    CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM QTCards"), {}, dm.conClient,
+                          QStringLiteral("QTCards"));
+    FAIL() << "duplicate accepted";
+  } catch (const DbError& e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("UNIQUE"), Qt::CaseInsensitive)) << e.what();
+  }
+  EXPECT_EQ(dm.conServer.Scalar(QStringLiteral("SELECT COUNT(*) FROM QTCards")).toInt(), 3);
+  // A failing server statement likewise.
+  EXPECT_THROW(CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM NoSuchTable"), {},
+                                     dm.conClient, QStringLiteral("QTCards")),
+               DbError);
+  EXPECT_TRUE(dm.ServerAlive(dm.conServer));
+}
+
+TEST(PositionalParameters, NamesBecomeNumbersOutsideQuotesAndCasts) {
+  QStringList names;
+  EXPECT_EQ(ToPositionalParameters(
+                QStringLiteral("SELECT ':a', x::text FROM t WHERE a = :a AND b = :b OR c = :a"), &names),
+            QStringLiteral("SELECT ':a', x::text FROM t WHERE a = $1 AND b = $2 OR c = $1"));
+  EXPECT_EQ(names, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+}
 
 }  // namespace
 }  // namespace quilmo

@@ -1,0 +1,143 @@
+#include "bench_world.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/clock.h"
+#include "app/pos_session.h"
+#include "app/ui.h"
+#include "data/schema.h"
+#include "data/tdmfm.h"
+
+namespace quilmo::bench {
+namespace {
+
+constexpr int kGoods = 200000;
+constexpr int kBarcodes = 1000000;
+
+[[noreturn]] void Die(const QString& message) {
+  std::fprintf(stderr, "bench: %s\n", message.toUtf8().constData());
+  std::exit(2);
+}
+
+ServerAddress ServerFromEnv() {
+  const QString url = qEnvironmentVariable("QUILMO_PG");
+  if (url.isEmpty()) Die(QStringLiteral("QUILMO_PG is not set; run scripts/bench.sh"));
+  ServerAddress a;
+  for (const QString& part : url.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    const QString key = part.section(QLatin1Char('='), 0, 0);
+    const QString value = part.section(QLatin1Char('='), 1);
+    if (key == QStringLiteral("host")) a.host = value;
+    if (key == QStringLiteral("port")) a.port = value.toInt();
+    if (key == QStringLiteral("user")) a.user = value;
+    if (key == QStringLiteral("password")) a.password = value;
+  }
+  return a;
+}
+
+// The Ui of a benchmark: nobody is there to answer.
+class SilentUi final : public Ui {
+ public:
+  MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon, MsgButtons) override {
+    std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+    return MsgResult::No;
+  }
+  InputResult Input(const InputRequest&) override { return {}; }
+  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
+};
+
+void Note(const QString& text) {
+  std::fprintf(stderr, "bench: %s\n", text.toUtf8().constData());
+}
+
+BenchWorld Build() {
+  BenchWorld w;
+  w.server = ServerFromEnv();
+  w.account = QStringLiteral("quilmo_bench_%1k").arg(kGoods / 1000);
+  w.goods = kGoods;
+  w.barcodes = kBarcodes;
+  const QString home = qEnvironmentVariable("QUILMO_BENCH_DIR", QDir::tempPath() + QStringLiteral("/quilmo-bench"));
+  QDir().mkpath(home);
+  w.local_path = home + QStringLiteral("/") + w.account + QStringLiteral(".db");
+
+  QString error;
+  Connection postgres(QStringLiteral("bench_postgres"), Engine::Server);
+  if (!postgres.OpenServer(w.server, QStringLiteral("postgres"), &error)) Die(error);
+  const bool exists = postgres
+                          .Query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = :n"),
+                                 {{QStringLiteral(":n"), w.account}})
+                          .next();
+  if (!exists) {
+    Note(QStringLiteral("building %1 (once)").arg(w.account));
+    QElapsedTimer t;
+    t.start();
+    postgres.Exec(QStringLiteral("CREATE DATABASE %1").arg(w.account));
+    Connection db(QStringLiteral("bench_build"), Engine::Server);
+    if (!db.OpenServer(w.server, w.account, &error)) Die(error);
+    CreateAccountSchema(db);
+    db.RunScript(SchemaText(QStringLiteral("demo/seed.sql")));
+    db.RunScript(SchemaText(QStringLiteral("generate.sql")));
+    db.Exec(QStringLiteral("SELECT quilmo_generate_catalogue(:g, :b)"),
+            {{QStringLiteral(":g"), kGoods}, {QStringLiteral(":b"), kBarcodes}});
+    db.Exec(QStringLiteral("VACUUM ANALYZE"));
+    Note(QStringLiteral("server catalogue built in %1 s").arg(t.elapsed() / 1000.0));
+    QFile::remove(w.local_path);
+  }
+
+  if (!QFile::exists(w.local_path)) {
+    Note(QStringLiteral("copying the catalogue into %1 (once)").arg(w.local_path));
+    {
+      Connection maker(QStringLiteral("bench_local_maker"), Engine::Local);
+      if (!maker.OpenLocal(w.local_path, &error)) Die(error);
+      CreateLocalSchema(maker);
+    }
+    PosSession session;
+    SilentUi ui;
+    SystemClock clock;
+    TDMFM dm(session, ui, clock);
+    if (!dm.conServer.OpenServer(w.server, w.account, &error)) Die(error);
+    if (!dm.conClient.OpenLocal(w.local_path, &error)) Die(error);
+    Transaction tx(dm.conClient);
+    for (const char* table : {"JBGoods", "JBClothBarCode", "JBColor", "JBSize", "JBCGroup",
+                              "JBCGroupDetail", "JBSGroup", "JBSGroupDetail", "JBStore", "QTShop",
+                              "QTCashier", "QTCashierRight", "QTCards", "QTCXOrder",
+                              "QTCXOrderDetail", "QTCardDiscount", "JBEmployee"}) {
+      const QString name = QLatin1String(table);
+      dm.conClient.Exec(QStringLiteral("DELETE FROM %1").arg(name));
+      QSqlQuery source = dm.conServer.Query(QStringLiteral("SELECT * FROM %1").arg(name));
+      const QString insert = dm.BuildInsert(name, source.record(), false);
+      if (!insert.isEmpty()) dm.CopyRows(false, insert, source);
+    }
+    tx.Commit();
+    dm.conClient.Exec(QStringLiteral("ANALYZE"));
+  }
+  return w;
+}
+
+}  // namespace
+
+const BenchWorld& World() {
+  static const BenchWorld world = Build();
+  return world;
+}
+
+QStringList SampleValues(const QString& column, const QString& table, int count) {
+  Connection db(QStringLiteral("bench_sample"), Engine::Server);
+  QString error;
+  if (!db.OpenServer(World().server, World().account, &error)) Die(error);
+  QSqlQuery q = db.Query(QStringLiteral("SELECT %1 FROM %2 TABLESAMPLE SYSTEM (1) "
+                                        "WHERE %1 IS NOT NULL LIMIT :n")
+                             .arg(column, table),
+                         {{QStringLiteral(":n"), count}});
+  QStringList out;
+  while (q.next()) out << q.value(0).toString();
+  if (out.isEmpty()) Die(QStringLiteral("no sample of %1.%2").arg(table, column));
+  return out;
+}
+
+}  // namespace quilmo::bench

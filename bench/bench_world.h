@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "data/connection.h"
+
+namespace quilmo::bench {
+
+// The data every benchmark works on: an account database on the PostgreSQL server named by
+// QUILMO_PG, with the demo back office plus a generated catalogue of 200k goods and 1M
+// colour/size barcodes, and a local file holding the same goods and barcodes. Both are made
+// on first use and kept, so later runs start at once.
+struct BenchWorld {
+  ServerAddress server;
+  QString account;     // account database name
+  QString local_path;  // local file with the catalogue
+  int goods = 0;
+  int barcodes = 0;
+};
+
+const BenchWorld& World();
+
+// A sample of existing colour/size barcodes, goods codes and goods names, for lookups.
+QStringList SampleValues(const QString& column, const QString& table, int count);
+
+}  // namespace quilmo::bench

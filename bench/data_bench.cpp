@@ -1,0 +1,94 @@
+// The data layer's hot paths: copying the catalogue into the local file, and the barcode
+// probe every scan starts with.
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include "app/clock.h"
+#include "app/pos_session.h"
+#include "bench_world.h"
+#include "data/bulk_copy.h"
+#include "data/schema.h"
+#include "data/tdmfm.h"
+#include "latency.h"
+
+namespace quilmo::bench {
+namespace {
+
+class NoUi final : public Ui {
+ public:
+  MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::No; }
+  InputResult Input(const InputRequest&) override { return {}; }
+  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
+};
+
+// 200k goods rows, server to a fresh local file, in one transaction: through QSqlQuery on
+// both sides (arg 0, CopyRows) or streamed natively (arg 1, CopyServerRowsToLocal).
+void BM_CopyGoodsServerToLocal(benchmark::State& state) {
+  const bool native = state.range(0) == 1;
+  const BenchWorld& w = World();
+  PosSession session;
+  NoUi ui;
+  SystemClock clock;
+  int64_t rows = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    QTemporaryDir dir;
+    TDMFM dm(session, ui, clock);
+    QString error;
+    dm.conServer.OpenServer(w.server, w.account, &error);
+    {
+      Connection maker(QStringLiteral("bench_copy_maker"), Engine::Local);
+      maker.OpenLocal(dir.filePath(QStringLiteral("o.db")), &error);
+      CreateLocalSchema(maker);
+    }
+    dm.conClient.OpenLocal(dir.filePath(QStringLiteral("o.db")), &error);
+    state.ResumeTiming();
+
+    Transaction tx(dm.conClient);
+    if (native) {
+      rows += CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM JBGoods"), {},
+                                    dm.conClient, QStringLiteral("JBGoods"));
+    } else {
+      QSqlQuery source = dm.conServer.Query(QStringLiteral("SELECT * FROM JBGoods"));
+      const QString insert = dm.BuildInsert(QStringLiteral("JBGoods"), source.record(), false);
+      rows += dm.CopyRows(false, insert, source);
+    }
+    tx.Commit();
+  }
+  state.SetLabel(native ? "native" : "qt");
+  state.SetItemsProcessed(rows);
+  state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CopyGoodsServerToLocal)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+
+// One colour/size barcode probe, as a scan does it, on the server (arg 1) or the local file.
+void BM_BarcodeLookup(benchmark::State& state) {
+  const BenchWorld& w = World();
+  const bool on_server = state.range(0) == 1;
+  static const QStringList barcodes = SampleValues(QStringLiteral("BarCode"), QStringLiteral("JBClothBarCode"), 2000);
+  Connection c(QStringLiteral("bench_lookup"), on_server ? Engine::Server : Engine::Local);
+  QString error;
+  if (on_server) c.OpenServer(w.server, w.account, &error);
+  else c.OpenLocal(w.local_path, &error);
+  Latencies latencies;
+  qsizetype i = 0;
+  int found = 0;
+  for (auto _ : state) {
+    const QString code = barcodes[i++ % barcodes.size()];
+    latencies.Time([&] {
+      const QSqlRecord row = c.FirstRow(
+          QStringLiteral("SELECT GoodsNo, ColorNo, SizeNo FROM JBClothBarCode WHERE BarCode = :BarCode"),
+          {{QStringLiteral(":BarCode"), code}});
+      found += row.isEmpty() ? 0 : 1;
+    });
+  }
+  latencies.Report(state);
+  state.counters["found"] = found;
+  state.SetLabel(on_server ? "server" : "local");
+}
+BENCHMARK(BM_BarcodeLookup)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace quilmo::bench

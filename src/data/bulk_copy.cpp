@@ -1,0 +1,240 @@
+#include "data/bulk_copy.h"
+
+#include <QSqlDriver>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace quilmo {
+namespace {
+
+// The drivers hand out their native handles; the PostgreSQL driver names its type after
+// the struct behind PGconn ("pg_conn*").
+template <typename T>
+T* NativeHandle(const Connection& c, std::initializer_list<const char*> type_names) {
+  const QVariant h = c.db().driver()->handle();
+  bool known = false;
+  for (const char* name : type_names) known = known || (h.isValid() && qstrcmp(h.typeName(), name) == 0);
+  if (!known) throw DbError(QStringLiteral("no native handle for ") + c.name());
+  return *static_cast<T* const*>(h.constData());
+}
+
+// PostgreSQL type oids we convert; every other type travels as text.
+enum Oid : unsigned {
+  kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
+  kNumeric = 1700, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184,
+};
+
+struct Column {
+  int source;  // field index in the server result
+  unsigned oid;
+};
+
+class Statement {
+ public:
+  Statement(sqlite3* db, const QByteArray& sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+        SQLITE_OK) {
+      throw DbError(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  sqlite3_stmt* get() const { return stmt_; }
+  void Step() {
+    if (sqlite3_step(stmt_) != SQLITE_DONE) throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)));
+    sqlite3_reset(stmt_);
+  }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Drains what the server still has to say, so the connection stays usable after an error.
+void Drain(PGconn* conn) {
+  while (PGresult* r = PQgetResult(conn)) PQclear(r);
+}
+
+QString ParamText(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    case QMetaType::QDate: return v.toDate().toString(Qt::ISODate);
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    default: return v.toString();
+  }
+}
+
+void Bind(sqlite3_stmt* stmt, int index, const PGresult* row, const Column& c) {
+  if (PQgetisnull(row, 0, c.source)) {
+    sqlite3_bind_null(stmt, index);
+    return;
+  }
+  const char* text = PQgetvalue(row, 0, c.source);
+  const int length = PQgetlength(row, 0, c.source);
+  switch (c.oid) {
+    case kInt2: case kInt4: case kInt8:
+      sqlite3_bind_int64(stmt, index, std::strtoll(text, nullptr, 10));
+      return;
+    case kFloat4: case kFloat8: case kNumeric:
+      sqlite3_bind_double(stmt, index, std::strtod(text, nullptr));
+      return;
+    case kBool:
+      sqlite3_bind_int(stmt, index, text[0] == 't' ? 1 : 0);
+      return;
+    case kTimestamp: case kTimestampTz:
+      // The local file keeps one date form, to the second: "yyyy-MM-dd HH:mm:ss".
+      sqlite3_bind_text(stmt, index, text, length < 19 ? length : 19, SQLITE_TRANSIENT);
+      return;
+    case kDate: {
+      std::string day(text, static_cast<size_t>(length));
+      day += " 00:00:00";
+      sqlite3_bind_text(stmt, index, day.data(), static_cast<int>(day.size()), SQLITE_TRANSIENT);
+      return;
+    }
+    default:
+      sqlite3_bind_text(stmt, index, text, length, SQLITE_STATIC);
+  }
+}
+
+}  // namespace
+
+QString ToPositionalParameters(const QString& sql, QStringList* names) {
+  QString out;
+  out.reserve(sql.size());
+  QChar quote;
+  for (qsizetype i = 0; i < sql.size(); ++i) {
+    const QChar c = sql[i];
+    if (!quote.isNull()) {
+      out += c;
+      if (c == quote) quote = QChar();
+      continue;
+    }
+    if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+      quote = c;
+      out += c;
+      continue;
+    }
+    if (c == QLatin1Char(':') && i + 1 < sql.size()) {
+      if (sql[i + 1] == QLatin1Char(':')) {  // a cast
+        out += QStringLiteral("::");
+        ++i;
+        continue;
+      }
+      qsizetype j = i + 1;
+      while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == QLatin1Char('_'))) ++j;
+      if (j > i + 1) {
+        const QString name = sql.mid(i + 1, j - i - 1);
+        qsizetype n = names->indexOf(name);
+        if (n < 0) {
+          names->append(name);
+          n = names->size() - 1;
+        }
+        out += QLatin1Char('$') + QString::number(n + 1);
+        i = j - 1;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+
+int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
+                          const QVariantMap& params, const Connection& local,
+                          const QString& table) {
+  PGconn* pg = NativeHandle<PGconn>(server, {"PGconn*", "pg_conn*"});
+  sqlite3* lite = NativeHandle<sqlite3>(local, {"sqlite3*"});
+
+  // The target's columns, in its order.
+  QStringList target_columns;
+  {
+    QSqlQuery q = local.Query(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    while (q.next()) target_columns << q.value(1).toString();
+  }
+  if (target_columns.isEmpty()) throw DbError(QStringLiteral("no such table: ") + table);
+
+  QStringList names;
+  const QByteArray sql = ToPositionalParameters(select_sql, &names).toUtf8();
+  std::vector<QByteArray> values;
+  std::vector<const char*> value_ptrs;
+  for (const QString& name : names) {
+    const auto it = params.find(QLatin1Char(':') + name);
+    const QVariant v = it != params.end() ? *it : params.value(name);
+    values.push_back(v.isNull() ? QByteArray() : ParamText(v).toUtf8());
+    value_ptrs.push_back(v.isNull() ? nullptr : values.back().constData());
+  }
+  // value_ptrs must point into the final vector storage.
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (value_ptrs[i]) value_ptrs[i] = values[i].constData();
+  }
+
+  if (!PQsendQueryParams(pg, sql.constData(), static_cast<int>(value_ptrs.size()), nullptr,
+                         value_ptrs.data(), nullptr, nullptr, 0) ||
+      !PQsetSingleRowMode(pg)) {
+    const QString message = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+    Drain(pg);
+    throw DbError(message);
+  }
+
+  std::vector<Column> columns;
+  std::unique_ptr<Statement> insert;
+  int copied = 0;
+  try {
+    while (PGresult* r = PQgetResult(pg)) {
+      const ExecStatusType status = PQresultStatus(r);
+      if (status == PGRES_TUPLES_OK) {  // the end of the rows
+        PQclear(r);
+        continue;
+      }
+      if (status != PGRES_SINGLE_TUPLE) {
+        const QString message = QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
+        PQclear(r);
+        throw DbError(message);
+      }
+      if (!insert) {
+        QStringList used;
+        for (const QString& target : target_columns) {
+          const int f = PQfnumber(r, target.toLower().toUtf8().constData());
+          if (f < 0) continue;
+          columns.push_back({f, PQftype(r, f)});
+          used << target;
+        }
+        if (columns.empty()) {
+          PQclear(r);
+          Drain(pg);
+          return 0;
+        }
+        QStringList marks;
+        for (int i = 1; i <= used.size(); ++i) marks << QLatin1Char('?') + QString::number(i);
+        insert = std::make_unique<Statement>(
+            lite, QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
+                      .arg(table, used.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))
+                      .toUtf8());
+      }
+      for (size_t i = 0; i < columns.size(); ++i) {
+        Bind(insert->get(), static_cast<int>(i + 1), r, columns[i]);
+      }
+      try {
+        insert->Step();
+      } catch (...) {
+        PQclear(r);
+        throw;
+      }
+      PQclear(r);
+      ++copied;
+    }
+  } catch (...) {
+    Drain(pg);
+    throw;
+  }
+  return copied;
+}
+
+}  // namespace quilmo
