@@ -13,15 +13,12 @@
 #include "data/tdmfm.h"
 #include "latency.h"
 
+#include "app/null_ui.h"
+
 namespace quilmo::bench {
 namespace {
 
-class NoUi final : public Ui {
- public:
-  MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::No; }
-  InputResult Input(const InputRequest&) override { return {}; }
-  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
-};
+using NoUi = NullUi;
 
 // 200k goods rows, server to a fresh local file, in one transaction: through QSqlQuery on
 // both sides (arg 0, CopyRows) or streamed natively (arg 1, CopyServerRowsToLocal).

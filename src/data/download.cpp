@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/ini_file.h"
+#include "data/bulk_copy.h"
 
 namespace quilmo {
 namespace {
@@ -126,10 +127,10 @@ QSqlQuery ServerRows(TDMFM& dm, const QString& sql, const QVariantMap& params = 
 
 // The whole table, replaced in one local transaction: a failure leaves the previous rows.
 void WholeTableStep(TDMFM& dm, const QString& table) {
-  QSqlQuery rows = ServerRows(dm, QStringLiteral("SELECT * FROM %1").arg(table));
   Transaction tx(dm.conClient);
   dm.conClient.Exec(QStringLiteral("DELETE FROM %1").arg(table));
-  CopyToLocal(dm, table, rows);
+  CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM %1").arg(table), {},
+                        dm.conClient, table);
   tx.Commit();
 }
 
@@ -267,7 +268,7 @@ void DownloadMasterData(TDMFM& dm, int kind, bool with_promotions) {
   if (!dm.session().DownloadRunning) {
     progress = dm.ui().ShowProgress(
         QStringLiteral("正在从服务器下载更新的基本资料,请稍候.........."));
-    progress->SetSteps(kStepCount);
+    if (progress) progress->SetSteps(kStepCount);
   }
   auto say = [&](const QString& text) {
     if (progress) progress->SetText(text);
