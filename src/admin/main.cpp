@@ -125,8 +125,7 @@ QString CheckedDatabaseName(const QString& name) {
 
 void Open(Connection& c, const ServerAddress& a, const QString& database) {
   QString error;
-  // CREATE DATABASE folded the unquoted name to lower case; a connection names it exactly.
-  if (!c.OpenServer(a, database.toLower(), &error)) {
+  if (!c.OpenServer(a, database, &error)) {
     throw AdminError{QStringLiteral("cannot connect to %1:%2 database %3: %4")
                          .arg(a.host)
                          .arg(a.port)

@@ -27,7 +27,7 @@ class TempConnection {
       : connection_(QStringLiteral("temp_") + QUuid::createUuid().toString(QUuid::WithoutBraces),
                     Engine::Server) {}
   bool Open(const ServerAddress& address, const QString& database, QString* error) {
-    return connection_.OpenServer(address, ServerDatabaseName(database), error);
+    return connection_.OpenServer(address, database, error);
   }
   Connection& operator*() { return connection_; }
   Connection* operator->() { return &connection_; }
@@ -71,8 +71,6 @@ ServerAddress ParseServerName(const QString& server, const QString& login,
   a.host = host;
   return a;
 }
-
-QString ServerDatabaseName(const QString& name) { return name.toLower(); }
 
 ServerTarget ResolveAlias(const QString& ini_file, const QString& server, const QString& catalog,
                           const QString& login, const QString& password) {
@@ -135,7 +133,7 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
   if (target.refused) return false;
   target.address.connect_timeout_s = kConnectTimeoutS;
   QString error;
-  if (!app.dm.conServer.OpenServer(target.address, ServerDatabaseName(target.catalog), &error)) {
+  if (!app.dm.conServer.OpenServer(target.address, target.catalog, &error)) {
     return false;
   }
   splash.reset();
@@ -167,7 +165,7 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
       found = true;
     }
   }
-  if (found && !app.dm.UseDatabase(app.dm.conServer, ServerDatabaseName(db_name))) {
+  if (found && !app.dm.UseDatabase(app.dm.conServer, db_name)) {
     app.ui.MessageBox(QStringLiteral("错误"),
                       QStringLiteral("无法连接到POS帐套,请检查网络是否断开！"), MsgIcon::Error,
                       MsgButtons::Ok);

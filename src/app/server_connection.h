@@ -27,10 +27,6 @@ struct ServerTarget {
 ServerAddress ParseServerName(const QString& server, const QString& login,
                               const QString& password);
 
-// Databases are created with unquoted names, which the server folds to lower case; the
-// names the back office stores keep their original case.
-QString ServerDatabaseName(const QString& name);
-
 // Resolves an alias ("tarvix.<name>", "tarvix.<name>tarvix.") through the discovery file
 // and the directory database's JBUser; any other name passes unchanged. The web server
 // holding the discovery file is ConnectSet/DiscoveryServer of the settings file. Throws

@@ -39,15 +39,15 @@ TEST_F(ConnectServerTest, FindsTheTillAccountInTheCatalogueAndGoesOnline) {
 }
 
 TEST_F(ConnectServerTest, OnlyAnAccountNamedDemoInThatCaseMakesADemonstrationTill) {
-  const QString db = QStringLiteral("demo") + databaseName();
-  CreateDatabaseNamed(db, {QStringLiteral("common.sql"), QStringLiteral("server.sql")});
-  for (const auto& [stored, demo] : {std::pair{QStringLiteral("Demo") + databaseName(), true},
-                                     std::pair{QStringLiteral("demo") + databaseName(), false}}) {
-    CatalogExec(QStringLiteral("UPDATE AccountInfo SET DBName = '%1'").arg(stored));
+  for (const auto& [prefix, demo] : {std::pair{"Demo", true}, std::pair{"demo", false}}) {
+    const QString db = QLatin1String(prefix) + databaseName();
+    CreateDatabaseNamed(db, {QStringLiteral("common.sql"), QStringLiteral("server.sql")});
+    CatalogExec(QStringLiteral("UPDATE AccountInfo SET DBName = '%1'").arg(db));
     session.IsDemo = false;
-    ASSERT_TRUE(Connect(ServerName())) << stored.toStdString();
-    EXPECT_EQ(session.IsDemo, demo) << stored.toStdString();
-    EXPECT_EQ(session.DBName, stored);
+    ASSERT_TRUE(Connect(ServerName())) << prefix;
+    EXPECT_EQ(session.IsDemo, demo) << prefix;
+    EXPECT_EQ(session.DBName, db);
+    EXPECT_EQ(dm.conServer.databaseName(), db);
   }
 }
 

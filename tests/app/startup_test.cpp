@@ -181,7 +181,7 @@ TEST_F(StartupTest, ACancelledLoginEnds) {
 }
 
 TEST_F(StartupTest, ADemonstrationAccountSkipsTheLogin) {
-  const QString demo = QStringLiteral("demo") + databaseName();
+  const QString demo = QStringLiteral("Demo") + databaseName();
   CreateDatabaseNamed(demo, {QStringLiteral("common.sql"), QStringLiteral("server.sql")});
   {
     Connection c(QStringLiteral("demo_fill"), Engine::Server);
@@ -189,7 +189,7 @@ TEST_F(StartupTest, ADemonstrationAccountSkipsTheLogin) {
     ASSERT_TRUE(c.OpenServer({server().host, server().port, server().user, server().password}, demo, &error));
     BackOffice(c);
   }
-  CatalogExec(QStringLiteral("UPDATE AccountInfo SET DBName = 'Demo%1'").arg(databaseName()));
+  CatalogExec(QStringLiteral("UPDATE AccountInfo SET DBName = '%1'").arg(demo));
   RegisterShop();
   ui.ChooseMode(1);
   ui.AnswerNo();

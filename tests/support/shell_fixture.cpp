@@ -21,7 +21,7 @@ void ShellTest::TearDown() {
   for (const QString& name : created_) {
     try {
       PgExec(server(), QStringLiteral("postgres"),
-             QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+             QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(name));
     } catch (const std::exception& e) {
       ADD_FAILURE() << e.what();
     }
@@ -50,7 +50,8 @@ QString ShellTest::CreateDatabase(const QString& suffix, const QString& schema_f
 }
 
 void ShellTest::CreateDatabaseNamed(const QString& name, const QStringList& schema_files) {
-  PgExec(server(), QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(name));
+  // Quoted, as quilmo-admin creates them: the name keeps its case.
+  PgExec(server(), QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
   created_ << name;
   for (const QString& file : schema_files) PgExec(server(), name, SchemaText(file));
 }
