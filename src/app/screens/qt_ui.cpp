@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QThread>
@@ -10,6 +9,7 @@
 #include "app/app_context.h"
 #include "app/screens/frm_connect_to_server.h"
 #include "app/screens/frm_login_options.h"
+#include "app/screens/frm_message_box.h"
 #include "app/screens/frm_root_input.h"
 #include "app/screens/frm_select_shop.h"
 #include "app/screens/frm_show_message.h"
@@ -17,17 +17,6 @@
 
 namespace quilmo {
 namespace {
-
-QMessageBox::Icon ToQt(MsgIcon icon) {
-  switch (icon) {
-    case MsgIcon::None: return QMessageBox::NoIcon;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Warning: return QMessageBox::Warning;
-    case MsgIcon::Error: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-  }
-  return QMessageBox::NoIcon;
-}
 
 class WindowProgress final : public Progress {
  public:
@@ -84,18 +73,9 @@ MsgResult QtUi::MessageBox(const QString& caption, const QString& text, MsgIcon 
         Qt::BlockingQueuedConnection);
     return result;
   }
-  QMessageBox box(ToQt(icon), caption, text, QMessageBox::NoButton, parent_);
-  if (buttons == MsgButtons::Ok) {
-    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-    box.exec();
-    return MsgResult::Ok;
-  }
-  QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-  box.setDefaultButton(yes);
-  box.setEscapeButton(no);
+  TfrmMessageBox box(caption, text, icon, buttons, parent_);
   box.exec();
-  return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
+  return box.answer();
 }
 
 InputResult QtUi::Input(const InputRequest& request) {
