@@ -10,8 +10,7 @@
 
 #include "app/clock.h"
 #include "app/pos_session.h"
-#include "app/ui.h"
-#include "sale/goods_candidate.h"
+#include "app/null_ui.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
 
@@ -42,16 +41,12 @@ ServerAddress ServerFromEnv() {
 }
 
 // The Ui of a benchmark: nobody is there to answer.
-class SilentUi final : public Ui {
+class SilentUi final : public NullUi {
  public:
   MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon, MsgButtons) override {
     std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
     return MsgResult::No;
   }
-  InputResult Input(const InputRequest&) override { return {}; }
-  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
-  int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
-  ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
 };
 
 void Note(const QString& text) {

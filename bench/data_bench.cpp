@@ -14,17 +14,12 @@
 #include "sale/goods_candidate.h"
 #include "latency.h"
 
+#include "app/null_ui.h"
+
 namespace quilmo::bench {
 namespace {
 
-class NoUi final : public Ui {
- public:
-  MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::No; }
-  InputResult Input(const InputRequest&) override { return {}; }
-  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
-  int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
-  ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
-};
+using NoUi = NullUi;
 
 // 200k goods rows, server to a fresh local file, in one transaction: through QSqlQuery on
 // both sides (arg 0, CopyRows) or streamed natively (arg 1, CopyServerRowsToLocal).

@@ -19,7 +19,7 @@
 
 #include "app/clock.h"
 #include "app/pos_session.h"
-#include "app/ui.h"
+#include "app/null_ui.h"
 #include "bench_world.h"
 #include "data/tdmfm.h"
 #include "devices/customer_display.h"
@@ -35,14 +35,11 @@ namespace {
 constexpr char kStoreNo[] = "0001";
 
 // The cashier of a benchmark takes the first entry of every list and says Yes.
-class FirstChoiceUi final : public Ui {
+class FirstChoiceUi final : public NullUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
-    ++boxes;
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Yes;
   }
-  InputResult Input(const InputRequest&) override { return {}; }
-  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
   int SelectGoods(const std::vector<GoodsCandidate>& rows) override {
     return rows.empty() ? -1 : 0;
   }
@@ -50,7 +47,6 @@ class FirstChoiceUi final : public Ui {
     if (request.items.empty()) return {};
     return {request.items.front().No, request.items.front().Name};
   }
-  int boxes = 0;
 };
 
 class NoDisplay final : public CustomerDisplay {

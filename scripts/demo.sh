@@ -1,10 +1,79 @@
 #!/usr/bin/env bash
-# Starts the till on its demo data. The start-up sequence and the demo back office are not
-# built yet: for now this builds the program and shows its version.
+# Starts the till on its demo data:
+#   1. installs what is missing and builds quilmo-pos and quilmo-admin;
+#   2. starts a throwaway PostgreSQL cluster holding the demo back office (account DemoShop,
+#      with its catalogue msdb and the alias directory tarvix);
+#   3. makes a demo program home (settings file with the server filled in, local file);
+#   4. runs quilmo-pos on it, and stops the database server when the program ends.
+#
+#   scripts/demo.sh            keep the demo home of an earlier run (registration, local data)
+#   scripts/demo.sh --fresh    start from a new demo home
+#
+# The demo account's name begins with "Demo", so an online start skips the cashier login and
+# works as cashier 张三. An offline start (F5 on the mode choice) after one online start shows
+# the login page: cashier code 001, password 123.
 set -euo pipefail
+
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+home=${QUILMO_DEMO_HOME:-$build/demo-home}
+fresh=0
+for arg in "$@"; do
+  case "$arg" in
+    --fresh) fresh=1 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    *) echo "demo: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
+
+# A window needs a display. Say what to do before spending time on the build.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  cat >&2 <<'MSG'
+demo: no display found (DISPLAY is not set). The till is a full-screen window; choose one of:
+
+  * a virtual X display:
+        Xvfb :99 -screen 0 1280x800x24 &
+        DISPLAY=:99 scripts/demo.sh
+    (or simply: xvfb-run -s "-screen 0 1280x800x24" scripts/demo.sh)
+    and look at it with a screenshot tool or x11vnc;
+
+  * Qt's built-in VNC server, then connect any VNC viewer to localhost:5900:
+        QT_QPA_PLATFORM=vnc:size=1280x800 scripts/demo.sh
+MSG
+  exit 2
+fi
+
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target quilmo-pos
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/src/quilmo-pos" --version
+cmake --build "$build" -j "$(nproc)" --target quilmo-pos quilmo-admin
+
+export PGCLUSTER_DIR=$build/pgcluster-demo
+pg="$root/scripts/pg-cluster.sh"
+trap '"$pg" stop; echo "demo: database server stopped"' EXIT
+"$pg" start
+port=$(sed -n 's/.*port=\([0-9]*\).*/\1/p' <<<"$("$pg" url)")
+admin="$build/src/quilmo-admin"
+"$admin" init-server --account DemoShop --demo --directory --host 127.0.0.1 --port "$port" \
+  --user postgres >/dev/null
+echo "demo: back office DemoShop on 127.0.0.1:$port"
+
+if [ "$fresh" = 1 ]; then rm -rf "$home"; fi
+mkdir -p "$home/SysFile"
+if [ ! -f "$home/SysFile/Orvel.db" ]; then
+  "$admin" init-local "$home/SysFile/Orvel.db" >/dev/null
+fi
+# The server changes its port with every run, so its address is written every time. The
+# login has no password on this throwaway server (DBAPSW empty).
+ini="$home/SysFile/QTSet.ini"
+if [ -f "$ini" ] && grep -q '^ServerName=' "$ini"; then
+  sed -i "s/^ServerName=.*/ServerName=127.0.0.1:$port/" "$ini"
+else
+  printf '[ConnectSet]\r\nServerName=127.0.0.1:%s\r\nDBAName=postgres\r\nDBAPSW=\r\nDiscoveryServer=\r\n' \
+    "$port" >>"$ini"
+fi
+grep -q '^DBAName=.' "$ini" || sed -i 's/^DBAName=.*/DBAName=postgres/' "$ini"
+echo "demo: program home $home"
+
+status=0
+"$build/src/quilmo-pos" --home "$home" || status=$?
+exit "$status"

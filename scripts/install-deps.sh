@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-psql libqt6sql6-sqlite qt6-serialport-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-psql libqt6sql6-sqlite qt6-serialport-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql-15 postgresql-client-15
   sqlite3 libsqlite3-dev libpq-dev

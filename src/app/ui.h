@@ -10,6 +10,7 @@ namespace quilmo {
 struct GoodsCandidate;
 struct ColorSizeRequest;
 struct ColorSizeChoice;
+struct AppContext;
 
 enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgButtons { Ok, YesNo };
@@ -67,6 +68,21 @@ class Ui {
   // choice; a choice has a non-empty name.
   virtual ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) = 0;
   // ---- end of sale ----
+
+  // ---- Start-up, connection, login and download screens ----
+  // The mode choice: 0 = closed without a choice, 1 = online, 2 = offline.
+  virtual int ShowLoginOptions() = 0;
+  // The connection-settings page; true when the settings were saved.
+  virtual bool ShowConnectionSettings(AppContext& app) = 0;
+  // The shop selection; true when the person confirmed a shop.
+  virtual bool ShowSelectShop(AppContext& app) = 0;
+  // The cashier login page; true when a cashier logged in.
+  virtual bool ShowLogin(AppContext& app) = 0;
+  // The download-options screen (incremental or full download).
+  virtual void ShowDownloadOptions(AppContext& app) = 0;
+  // The splash shown while connecting to the server, until the returned object is destroyed.
+  virtual std::unique_ptr<Progress> ShowSplash(const QString& text) = 0;
+  // ---- end of start-up screens ----
 
   // The two standard boxes: they differ only in their caption.
   void ShowErrorBox(const QString& text) {

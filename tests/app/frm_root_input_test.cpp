@@ -1,10 +1,11 @@
 #include "app/screens/frm_root_input.h"
 
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/screens/frm_message_box.h"
 #include "app/screens/qt_ui.h"
 #include "support/qt_printers.h"
 #include "support/scripted_ui.h"
@@ -105,15 +106,16 @@ TEST(QtUiBoxes, ErrorAndNoticeBoxesShowCaptionTextAndInformationIcon) {
   QtUi ui;
   struct Seen {
     QString caption, text;
-    QMessageBox::Icon icon;
+    MsgIcon icon;
   };
   QList<Seen> seen;
   auto close_next_box = [&seen] {
     QTimer::singleShot(0, [&seen] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      auto* box = qobject_cast<TfrmMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
-      seen << Seen{box->windowTitle(), box->text(), box->icon()};
-      box->buttons().first()->click();
+      seen << Seen{box->titleBar()->text(), box->lblText->text(), box->icon()};
+      QApplication::setActiveWindow(box);
+      Press(Qt::Key_Return);
     });
   };
   close_next_box();
@@ -125,21 +127,26 @@ TEST(QtUiBoxes, ErrorAndNoticeBoxesShowCaptionTextAndInformationIcon) {
   EXPECT_EQ(seen[0].caption, QStringLiteral("错误！"));
   EXPECT_EQ(seen[0].text, QStringLiteral("找不到本地数据库文件！"));
   EXPECT_EQ(seen[1].caption, QStringLiteral("提示！"));
-  EXPECT_EQ(seen[0].icon, QMessageBox::Information);
-  EXPECT_EQ(seen[1].icon, QMessageBox::Information);
+  EXPECT_EQ(seen[0].icon, MsgIcon::Information);
+  EXPECT_EQ(seen[1].icon, MsgIcon::Information);
 }
 
-TEST(QtUiBoxes, YesNoReturnsTheButtonPressed) {
+TEST(QtUiBoxes, YesNoAnswersByKey) {
   QtUi ui;
-  for (bool press_yes : {true, false}) {
-    QTimer::singleShot(0, [press_yes] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  struct Case {
+    QList<Qt::Key> keys;
+    bool yes;
+  };
+  for (const Case& c : {Case{{Qt::Key_Return}, true}, Case{{Qt::Key_Right, Qt::Key_Return}, false},
+                        Case{{Qt::Key_Escape}, false}, Case{{Qt::Key_N}, false},
+                        Case{{Qt::Key_Y}, true}}) {
+    QTimer::singleShot(0, [keys = c.keys] {
+      auto* box = qobject_cast<TfrmMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
-      for (QAbstractButton* b : box->buttons()) {
-        if (b->text().startsWith(press_yes ? QStringLiteral("是") : QStringLiteral("否"))) b->click();
-      }
+      QApplication::setActiveWindow(box);
+      for (Qt::Key k : keys) Press(k);
     });
-    EXPECT_EQ(ui.AskYesNo(QStringLiteral("询问"), QStringLiteral("确定要退出系统吗？")), press_yes);
+    EXPECT_EQ(ui.AskYesNo(QStringLiteral("询问"), QStringLiteral("确定要退出系统吗？")), c.yes);
   }
 }
 

@@ -85,6 +85,68 @@ ColorSizeChoice ScriptedUi::SelectColorSize(const ColorSizeRequest& request) {
 }
 // ---- end of sale ----
 
+namespace {
+
+class ScriptedSplash final : public Progress {
+ public:
+  explicit ScriptedSplash(bool& open) : open_(open) { open_ = true; }
+  ~ScriptedSplash() override { open_ = false; }
+  void SetText(const QString&) override {}
+  void SetSteps(int) override {}
+  void SetStep(int) override {}
+
+ private:
+  bool& open_;
+};
+
+bool RunScreen(std::deque<ScriptedUi::ScreenAction>& queue, AppContext& app, const char* name) {
+  if (queue.empty()) {
+    ADD_FAILURE() << "unscripted screen: " << name;
+    return false;
+  }
+  ScriptedUi::ScreenAction action = std::move(queue.front());
+  queue.pop_front();
+  return action(app);
+}
+
+}  // namespace
+
+int ScriptedUi::ShowLoginOptions() {
+  screens_ << QStringLiteral("TfrmLoginOptions");
+  if (modes_.empty()) {
+    ADD_FAILURE() << "unscripted screen: TfrmLoginOptions";
+    return 0;
+  }
+  const int mode = modes_.front();
+  modes_.pop_front();
+  return mode;
+}
+
+bool ScriptedUi::ShowConnectionSettings(AppContext& app) {
+  screens_ << QStringLiteral("TfrmConnectToServer:settings");
+  return RunScreen(settings_, app, "TfrmConnectToServer settings page");
+}
+
+bool ScriptedUi::ShowSelectShop(AppContext& app) {
+  screens_ << QStringLiteral("TfrmSelectShop");
+  return RunScreen(shops_, app, "TfrmSelectShop");
+}
+
+bool ScriptedUi::ShowLogin(AppContext& app) {
+  screens_ << QStringLiteral("TfrmConnectToServer:login");
+  return RunScreen(logins_, app, "TfrmConnectToServer login page");
+}
+
+void ScriptedUi::ShowDownloadOptions(AppContext& app) {
+  screens_ << QStringLiteral("TfrmDownloadOptions");
+  RunScreen(downloads_, app, "TfrmDownloadOptions");
+}
+
+std::unique_ptr<Progress> ScriptedUi::ShowSplash(const QString& text) {
+  splash_texts_ << text;
+  return std::make_unique<ScriptedSplash>(splash_open_);
+}
+
 QStringList ScriptedUi::texts() const {
   QStringList out;
   for (const auto& m : messages_) out << m.text;
@@ -106,6 +168,13 @@ void ScriptedUi::clear() {
   color_size_answers_.clear();
   goods_lists_.clear();
   color_size_requests_.clear();
+  modes_.clear();
+  settings_.clear();
+  shops_.clear();
+  logins_.clear();
+  downloads_.clear();
+  screens_.clear();
+  splash_texts_.clear();
 }
 
 }  // namespace quilmo::test

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "app/ui.h"
@@ -43,6 +44,27 @@ class ScriptedUi : public Ui {
   const std::vector<ColorSizeRequest>& colorSizeRequests() const { return color_size_requests_; }
   // ---- end of sale ----
 
+  // ---- Start-up, connection, login and download screens ----
+  // Each screen takes its answer from its own queue, in order; a queued action may run the
+  // screen's real logic. A screen opened with nothing queued fails the test (and answers 0
+  // or false). screens() lists the screens opened, in order.
+  int ShowLoginOptions() override;
+  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowSelectShop(AppContext& app) override;
+  bool ShowLogin(AppContext& app) override;
+  void ShowDownloadOptions(AppContext& app) override;
+  std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  using ScreenAction = std::function<bool(AppContext&)>;
+  void ChooseMode(int mode) { modes_.push_back(mode); }
+  void OnConnectionSettings(ScreenAction action) { settings_.push_back(std::move(action)); }
+  void OnSelectShop(ScreenAction action) { shops_.push_back(std::move(action)); }
+  void OnLogin(ScreenAction action) { logins_.push_back(std::move(action)); }
+  void OnDownloadOptions(ScreenAction action) { downloads_.push_back(std::move(action)); }
+  const QStringList& screens() const { return screens_; }
+  const QStringList& splashTexts() const { return splash_texts_; }
+  bool splashOpen() const { return splash_open_; }
+  // ---- end of start-up screens ----
+
   // Answers for the coming Yes/No questions, in order.
   void AnswerYes() { answers_.push_back(MsgResult::Yes); }
   void AnswerNo() { answers_.push_back(MsgResult::No); }
@@ -63,7 +85,8 @@ class ScriptedUi : public Ui {
   // "caption|text" of the last box, or empty.
   QString last() const;
   bool unansweredLeft() const {
-    return !answers_.empty() || !inputs_.empty() || !goods_answers_.empty() ||
+    return !answers_.empty() || !inputs_.empty() || !modes_.empty() || !settings_.empty() ||
+           !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
            !color_size_answers_.empty();
   }
   void clear();
@@ -83,6 +106,11 @@ class ScriptedUi : public Ui {
   std::deque<QString> color_size_answers_;
   std::vector<QStringList> goods_lists_;
   std::vector<ColorSizeRequest> color_size_requests_;
+  std::deque<int> modes_;
+  std::deque<ScreenAction> settings_, shops_, logins_, downloads_;
+  QStringList screens_;
+  QStringList splash_texts_;
+  bool splash_open_ = false;
 };
 
 }  // namespace quilmo::test

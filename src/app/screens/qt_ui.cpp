@@ -2,28 +2,23 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QThread>
 
+#include "app/app_context.h"
+#include "app/screens/frm_connect_to_server.h"
+#include "app/screens/frm_login_options.h"
+#include "app/screens/frm_message_box.h"
 #include "app/screens/frm_root_input.h"
+#include "app/screens/frm_select_shop.h"
 #include "app/screens/frm_show_message.h"
 #include "sale/screens/frm_select_color_size.h"
 #include "sale/screens/frm_select_goods.h"
+#include "data/screens/frm_download_options.h"
 
 namespace quilmo {
 namespace {
-
-QMessageBox::Icon ToQt(MsgIcon icon) {
-  switch (icon) {
-    case MsgIcon::None: return QMessageBox::NoIcon;
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Warning: return QMessageBox::Warning;
-    case MsgIcon::Error: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-  }
-  return QMessageBox::NoIcon;
-}
 
 class WindowProgress final : public Progress {
  public:
@@ -48,22 +43,41 @@ class WindowProgress final : public Progress {
   QPointer<TfrmShowMessage> window_;
 };
 
+class SplashProgress final : public Progress {
+ public:
+  explicit SplashProgress(QWidget* parent) : window_(new TfrmSplash(parent)) {
+    window_->setAttribute(Qt::WA_DeleteOnClose);
+    window_->show();
+  }
+  ~SplashProgress() override {
+    if (window_) window_->close();
+  }
+  void SetText(const QString& text) override {
+    if (window_) window_->SetText(text);
+  }
+  void SetSteps(int) override {}
+  void SetStep(int) override {}
+
+ private:
+  QPointer<TfrmSplash> window_;
+};
+
 }  // namespace
 
 MsgResult QtUi::MessageBox(const QString& caption, const QString& text, MsgIcon icon,
                            MsgButtons buttons) {
-  QMessageBox box(ToQt(icon), caption, text, QMessageBox::NoButton, parent_);
-  if (buttons == MsgButtons::Ok) {
-    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-    box.exec();
-    return MsgResult::Ok;
+  // The background download reports its errors from its own thread; a window may only be
+  // shown from the window thread, so the box is shown there and this thread waits for it.
+  if (QThread::currentThread() != qApp->thread()) {
+    MsgResult result = MsgResult::Ok;
+    QMetaObject::invokeMethod(
+        qApp, [&] { result = MessageBox(caption, text, icon, buttons); },
+        Qt::BlockingQueuedConnection);
+    return result;
   }
-  QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-  box.setDefaultButton(yes);
-  box.setEscapeButton(no);
+  TfrmMessageBox box(caption, text, icon, buttons, parent_);
   box.exec();
-  return box.clickedButton() == yes ? MsgResult::Yes : MsgResult::No;
+  return box.answer();
 }
 
 InputResult QtUi::Input(const InputRequest& request) {
@@ -92,6 +106,41 @@ ColorSizeChoice QtUi::SelectColorSize(const ColorSizeRequest& request) {
 }
 // ---- end of sale ----
 
+int QtUi::ShowLoginOptions() {
+  TfrmLoginOptions dialog(parent_);
+  dialog.exec();
+  return dialog.mode();
+}
+
+bool QtUi::ShowConnectionSettings(AppContext& app) {
+  TfrmConnectToServer dialog(app, TfrmConnectToServer::kSettingsPage, parent_);
+  dialog.exec();
+  return dialog.settingsSaved();
+}
+
+bool QtUi::ShowSelectShop(AppContext& app) {
+  TfrmSelectShop dialog(app, parent_);
+  dialog.exec();
+  return dialog.confirmed();
+}
+
+bool QtUi::ShowLogin(AppContext& app) {
+  TfrmConnectToServer dialog(app, TfrmConnectToServer::kLoginPage, parent_);
+  dialog.exec();
+  return dialog.loggedIn();
+}
+
+void QtUi::ShowDownloadOptions(AppContext& app) {
+  TfrmDownloadOptions dialog(app, parent_);
+  dialog.exec();
+}
+
+std::unique_ptr<Progress> QtUi::ShowSplash(const QString& text) {
+  auto splash = std::make_unique<SplashProgress>(parent_);
+  splash->SetText(text);
+  return splash;
+}
+
 void ApplySkin() {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QFont font(QStringLiteral("WenQuanYi Zen Hei"));
@@ -111,6 +160,17 @@ QPushButton { min-width: 64px; padding: 4px 10px; border-radius: 4px;
   border: 1px solid rgb(140, 140, 140); background: rgb(245, 245, 245); }
 QPushButton:focus { border: 1px solid rgb(58, 84, 128); background: rgb(225, 232, 245); }
 QPushButton:pressed { background: rgb(200, 210, 230); }
+QLabel#lblTitle { color: rgb(0, 0, 255); font-weight: bold; font-size: 36px; }
+QPushButton[kind="large"], QPushButton[kind="small"] {
+  border: 1px solid rgb(150, 160, 180); border-radius: 8px; color: rgb(20, 40, 90);
+  background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(252, 252, 255), stop:1 rgb(214, 222, 238));
+}
+QPushButton[kind="large"] { font-size: 20px; font-weight: bold; }
+QPushButton[kind="small"] { font-size: 14px; }
+QPushButton[kind="large"]:hover, QPushButton[kind="small"]:hover { background: rgb(225, 235, 252); }
+QPushButton[kind="large"]:disabled, QPushButton[kind="small"]:disabled { color: rgb(150, 150, 150); }
+QGroupBox#gbAffiche { font-size: 14px; font-weight: bold; }
+QMessageBox { border: 1px solid rgb(128, 128, 128); }
 )"));
 }
 

@@ -22,6 +22,15 @@ class QtUi : public Ui {
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
   // ---- end of sale ----
 
+  // ---- Start-up, connection, login and download screens ----
+  int ShowLoginOptions() override;
+  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowSelectShop(AppContext& app) override;
+  bool ShowLogin(AppContext& app) override;
+  void ShowDownloadOptions(AppContext& app) override;
+  std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  // ---- end of start-up screens ----
+
   // Dialogs opened from here are centred over this window.
   void SetParent(QWidget* parent) { parent_ = parent; }
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/ui.h"
+#include "sale/goods_candidate.h"
+
+namespace quilmo {
+
+// A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
+// are answered No, inputs and screens are cancelled, no windows open. Derive and override what
+// a caller needs to see.
+class NullUi : public Ui {
+ public:
+  MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
+    return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
+  }
+  InputResult Input(const InputRequest&) override { return {}; }
+  std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
+
+  int ShowLoginOptions() override { return 0; }
+  bool ShowConnectionSettings(AppContext&) override { return false; }
+  bool ShowSelectShop(AppContext&) override { return false; }
+  bool ShowLogin(AppContext&) override { return false; }
+  void ShowDownloadOptions(AppContext&) override {}
+  std::unique_ptr<Progress> ShowSplash(const QString&) override { return nullptr; }
+
+  int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
+  ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
+};
+
+}  // namespace quilmo

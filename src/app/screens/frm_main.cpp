@@ -1,0 +1,128 @@
+#include "app/screens/frm_main.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quilmo {
+
+TfrmMain::TfrmMain(AppContext& app, const MainMenu& menu, QWidget* parent)
+    : TfrmRootFullSreen(parent, KeyHandling::Common), app_(app), menu_(menu) {
+  setObjectName(QStringLiteral("TfrmMain"));
+  setWindowTitle(ApplicationTitle());
+
+  lblTitle = new QLabel(QStringLiteral("Quilmo服装鞋业POS系统"), this);
+  lblTitle->setObjectName(QStringLiteral("lblTitle"));
+  lblTitle->setAlignment(Qt::AlignCenter);
+  auto* band = new QWidget(this);
+  band->setObjectName(QStringLiteral("pnlTop"));
+  auto* band_layout = new QVBoxLayout(band);
+  band_layout->setContentsMargins(0, 24, 0, 24);
+  band_layout->addWidget(lblTitle);
+
+  auto* board = new QGroupBox(QStringLiteral("公告栏"), this);
+  board->setObjectName(QStringLiteral("gbAffiche"));
+  ListView2 = new QListWidget(board);
+  ListView2->setObjectName(QStringLiteral("ListView2"));
+  auto* board_layout = new QVBoxLayout(board);
+  board_layout->addWidget(ListView2);
+  board->setFixedWidth(300);
+
+  auto* large = new QGridLayout;
+  large->setHorizontalSpacing(24);
+  large->setVerticalSpacing(18);
+  auto* small = new QHBoxLayout;
+  small->setSpacing(12);
+  const auto& all = MainButtons();
+  for (size_t i = 0; i < all.size(); ++i) {
+    const MainButton& b = all[i];
+    auto* button = new QPushButton(b.caption, this);
+    button->setObjectName(QLatin1String(b.control));
+    button->setToolTip(b.caption);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);  // the keys drive this window, not the focus
+    button->setEnabled(menu_.Has(b.command));
+    if (i < 8) {
+      button->setProperty("kind", QStringLiteral("large"));
+      button->setFixedSize(240, 64);
+      large->addWidget(button, static_cast<int>(i % 4), static_cast<int>(i / 4));
+    } else {
+      button->setProperty("kind", QStringLiteral("small"));
+      button->setFixedSize(162, 40);
+      small->addWidget(button);
+    }
+    const MainCommand command = b.command;
+    connect(button, &QPushButton::clicked, this, [this, command] { Dispatch(command); });
+    buttons_.insert(command, button);
+  }
+  auto* menu_block = new QVBoxLayout;
+  menu_block->setSpacing(28);
+  menu_block->addStretch(1);
+  menu_block->addLayout(large);
+  menu_block->addLayout(small);
+  menu_block->addStretch(1);
+
+  auto* middle = new QHBoxLayout;
+  middle->setContentsMargins(40, 10, 40, 40);
+  middle->setSpacing(40);
+  middle->addWidget(board);
+  middle->addStretch(1);
+  middle->addLayout(menu_block);
+  middle->addStretch(1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(band);
+  layout->addLayout(middle, 1);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  TfrmRootFullSreen::showEvent(event);
+  menu_.RunShowHandlers(app_);
+}
+
+bool TfrmMain::FormKeyDown(QKeyEvent* event) {
+  const std::optional<MainCommand> command = MainKeyCommand(event->key(), event->modifiers());
+  if (!command) return false;
+  Dispatch(*command);
+  return true;
+}
+
+void TfrmMain::Dispatch(MainCommand command) {
+  switch (menu_.Run(app_, command)) {
+    case MainOutcome::Done:
+      break;
+    case MainOutcome::CloseWindow:
+      reject();
+      break;
+    case MainOutcome::EndProgram:
+      End();
+      break;
+  }
+}
+
+void TfrmMain::reject() {
+  if (ending_) return;
+  if (!MainMayClose(app_)) return;
+  End();
+}
+
+void TfrmMain::End() {
+  ending_ = true;
+  TfrmRootFullSreen::reject();
+  emit programEnds();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  // A close from outside (the window manager, Alt+F4) takes the same road as Esc.
+  event->ignore();
+  if (!ending_) reject();
+}
+
+}  // namespace quilmo

@@ -1,0 +1,323 @@
+#include "app/server_connection.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+#include <memory>
+
+#include "app/ini_file.h"
+#include "app/password_scramble.h"
+
+namespace quilmo {
+namespace {
+
+constexpr int kConnectTimeoutS = 50;
+constexpr int kTestTimeoutS = 35;
+
+QString Text(const QSqlQuery& q, const char* column) {
+  const int i = q.record().indexOf(QLatin1String(column));
+  return i < 0 || q.value(i).isNull() ? QString() : q.value(i).toString();
+}
+
+// A connection of its own for one lookup, closed when it goes out of scope.
+class TempConnection {
+ public:
+  TempConnection()
+      : connection_(QStringLiteral("temp_") + QUuid::createUuid().toString(QUuid::WithoutBraces),
+                    Engine::Server) {}
+  bool Open(const ServerAddress& address, const QString& database, QString* error) {
+    return connection_.OpenServer(address, database, error);
+  }
+  Connection& operator*() { return connection_; }
+  Connection* operator->() { return &connection_; }
+
+ private:
+  Connection connection_;
+};
+
+QString ServerOrMaintenance(const QString& catalog) {
+  return catalog.isEmpty() ? QStringLiteral("postgres") : catalog;
+}
+
+}  // namespace
+
+ServerAddress ParseServerName(const QString& server, const QString& login,
+                              const QString& password) {
+  ServerAddress a;
+  a.user = login;
+  a.password = password;
+  QString host = server;
+  QString port;
+  if (host.startsWith(QLatin1Char('['))) {  // [::1]:5432
+    const qsizetype close = host.indexOf(QLatin1Char(']'));
+    if (close > 0) {
+      port = host.mid(close + 1);
+      host = host.mid(1, close - 1);
+      if (port.startsWith(QLatin1Char(':'))) port = port.mid(1);
+    }
+  } else if (host.count(QLatin1Char(':')) == 1) {
+    port = host.section(QLatin1Char(':'), 1);
+    host = host.section(QLatin1Char(':'), 0, 0);
+  }
+  if (host == QStringLiteral(".") || host.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0) {
+    host = QStringLiteral("127.0.0.1");
+  }
+  if (!port.isEmpty()) {
+    bool ok = false;
+    a.port = port.toInt(&ok);
+    if (!ok || a.port <= 0 || a.port > 65535) host.clear();
+  }
+  a.host = host;
+  return a;
+}
+
+ServerTarget ResolveAlias(const QString& ini_file, const QString& server, const QString& catalog,
+                          const QString& login, const QString& password) {
+  ServerTarget target;
+  target.catalog = catalog;
+  target.address = ParseServerName(server, login, password);
+  const QString marker = AliasMarker();
+  if (!server.startsWith(marker)) return target;
+
+  const DiscoveryInfo discovery = FetchDiscoveryFile(
+      ReadIniString(ini_file, QStringLiteral("ConnectSet"), QStringLiteral("DiscoveryServer")));
+  const QString address = server.size() >= marker.size() && server.endsWith(marker)
+                              ? discovery.ip2
+                              : discovery.ip;
+  QString alias = server;
+  if (alias.endsWith(marker)) alias.chop(marker.size());
+
+  const ServerAddress directory_address =
+      ParseServerName(address, discovery.sa, discovery.password);
+  TempConnection directory;
+  QString error;
+  if (!directory.Open(directory_address, discovery.dbname, &error)) {
+    throw ConnectError(QStringLiteral("无法连接服务器目录数据库 %1：%2")
+                           .arg(discovery.dbname, error.simplified()));
+  }
+  QSqlQuery row;
+  try {
+    row = directory->Query(
+        QStringLiteral("SELECT IP, DBName, DBPSW FROM JBUser WHERE DnsName = :DnsName"),
+        {{QStringLiteral(":DnsName"), alias}});
+  } catch (const DbError& e) {
+    throw ConnectError(e.message());
+  }
+  if (!row.next()) return target;  // unknown alias: the typed name is tried as it is
+
+  const QString db_name = Text(row, "DBName");
+  const QString ip = Text(row, "IP");
+  if (!db_name.isEmpty()) {
+    target.address = directory_address;
+    target.db_name = db_name;
+    target.catalog = db_name;
+    // The directory lists each alias's own password; only someone who typed it gets the
+    // directory login. We refuse here rather than send a wrong password, because a server
+    // that trusts its network would let any password in.
+    target.refused = Text(row, "DBPSW") != password;
+  } else if (!ip.isEmpty()) {
+    target.address = ParseServerName(ip, login, password);
+  }
+  return target;
+}
+
+bool ConnectServer(AppContext& app, const QString& server, const QString& login,
+                   const QString& password) {
+  // Shown from the first step: fetching the discovery file can take as long as the connection.
+  auto splash = app.ui.ShowSplash(QStringLiteral("正在与服务器建立连接，请稍后........."));
+  ServerTarget target =
+      ResolveAlias(app.session.IniFile, server, app.catalog_database, login, password);
+  app.session.DBName = target.db_name;
+  app.dm.conServer.Close();
+  if (target.refused) return false;
+  target.address.connect_timeout_s = kConnectTimeoutS;
+  QString error;
+  if (!app.dm.conServer.OpenServer(target.address, target.catalog, &error)) {
+    return false;
+  }
+  splash.reset();
+
+  // The account list lives in the catalogue (msdb); with an alias the connection is already
+  // on the account.
+  QString db_name;
+  bool found = false;
+  {
+    TempConnection msdb;
+    Connection* accounts = &app.dm.conServer;
+    if (target.catalog != app.catalog_database) {
+      if (!msdb.Open(target.address, app.catalog_database, &error)) return false;
+      accounts = &*msdb;
+    }
+    QSqlQuery q =
+        app.session.DBName.isEmpty()
+            ? accounts->Query(QStringLiteral(
+                  "SELECT AccountNo, DBName FROM AccountInfo WHERE COALESCE(PosFlag, 0) = 1"))
+            : accounts->Query(
+                  QStringLiteral("SELECT AccountNo, DBName FROM AccountInfo WHERE DBName = :DBName"),
+                  {{QStringLiteral(":DBName"), app.session.DBName}});
+    if (!q.next()) {
+      app.ui.MessageBox(QStringLiteral("错误"),
+                        QStringLiteral("没有找到相关POS帐套！请在服务器设置一个POS帐套。"),
+                        MsgIcon::Error, MsgButtons::Ok);
+    } else {
+      db_name = Text(q, "DBName");
+      found = true;
+    }
+  }
+  if (found && !app.dm.UseDatabase(app.dm.conServer, db_name)) {
+    app.ui.MessageBox(QStringLiteral("错误"),
+                      QStringLiteral("无法连接到POS帐套,请检查网络是否断开！"), MsgIcon::Error,
+                      MsgButtons::Ok);
+    found = false;
+  }
+  if (!found) {
+    app.ui.MessageBox(QStringLiteral("错误"), QStringLiteral("无法取得帐套信息！"),
+                      MsgIcon::Error, MsgButtons::Ok);
+    return false;
+  }
+  app.session.DBName = db_name;
+  if (!app.dm.conServer.isOpen()) {
+    app.session.IsOnline = false;
+    return false;
+  }
+  app.session.IsOnline = true;
+  if (db_name.startsWith(QStringLiteral("Demo"), Qt::CaseSensitive)) app.session.IsDemo = true;
+  return true;
+}
+
+bool TestConnection(AppContext& app, const QString& server, const QString& login,
+                    const QString& password) {
+  auto splash = app.ui.ShowSplash(QStringLiteral("正在与服务器建立连接，请稍后........."));
+  ServerTarget target = ResolveAlias(app.session.IniFile, server, QString(), login, password);
+  if (target.refused) return false;
+  target.address.connect_timeout_s = kTestTimeoutS;
+  TempConnection probe;
+  QString error;
+  return probe.Open(target.address, ServerOrMaintenance(target.catalog), &error);
+}
+
+bool SwitchMode(AppContext& app) {
+  if (app.session.IsOnline) {
+    app.session.IsOnline = false;
+    return true;
+  }
+  try {
+    app.dm.conServer.Close();
+    const ConnectionSettings settings = ReadConnectionSettings(app.session.IniFile);
+    if (!ConnectServer(app, settings.server, settings.login, settings.password)) {
+      app.session.IsOnline = false;
+      throw ConnectError(QStringLiteral("无法与服务器建立连接！"));
+    }
+  } catch (const ConnectError& e) {
+    app.ui.MessageBox(QStringLiteral("提示"),
+                      QStringLiteral(" 切换到【连网销售】模式失败，原因：") + e.message() +
+                          QStringLiteral("。"),
+                      MsgIcon::Information, MsgButtons::Ok);
+    return false;
+  } catch (const DbError& e) {
+    app.session.IsOnline = false;
+    app.ui.MessageBox(QStringLiteral("提示"),
+                      QStringLiteral(" 切换到【连网销售】模式失败，原因：") + e.message() +
+                          QStringLiteral("。"),
+                      MsgIcon::Information, MsgButtons::Ok);
+    return false;
+  }
+  app.session.IsOnline = true;
+  return true;
+}
+
+bool ShopIsRegistered(AppContext& app) {
+  const QString& ini = app.session.IniFile;
+  const QString shop_no = ReadIniString(ini, QStringLiteral("SysSet"), QStringLiteral("ShopNo"));
+  const QString store_no = ReadIniString(ini, QStringLiteral("SysSet"), QStringLiteral("StoreNo"));
+  if (shop_no.isEmpty() || store_no.isEmpty()) return false;
+  if (!app.session.IsOnline) return true;
+  return app.dm.RowExists(QStringLiteral("QTShop"), QStringLiteral("ShopNo"), shop_no, true);
+}
+
+ConnectionSettings ReadConnectionSettings(const QString& ini_file) {
+  return {ReadIniString(ini_file, QStringLiteral("ConnectSet"), QStringLiteral("ServerName")),
+          ReadIniString(ini_file, QStringLiteral("ConnectSet"), QStringLiteral("DBAName")),
+          UnscramblePassword(
+              ReadIniString(ini_file, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW")))};
+}
+
+void CheckConnectionSettings(AppContext& app, const QString& server, const QString& login,
+                             const QString& password) {
+  if (TestConnection(app, server.trimmed(), login.trimmed(), password.trimmed())) {
+    app.ui.ShowNoticeBox(QStringLiteral("连接成功，你可以进行下一步操作"));
+  } else {
+    app.ui.ShowErrorBox(QStringLiteral("连接失败！请确认输入是否正确"));
+  }
+}
+
+bool SaveConnectionSettings(AppContext& app, const QString& server, const QString& login,
+                            const QString& password) {
+  if (!TestConnection(app, server, login, password)) {
+    app.ui.ShowErrorBox(QStringLiteral("连接失败！请确认输入是否正确"));
+    return false;
+  }
+  const QString ini = app.IniPath();
+  QString error;
+  const bool written =
+      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("ServerName"), server,
+                     &error) &&
+      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("DBAName"), login, &error) &&
+      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW"),
+                     ScramblePassword(password), &error);
+  if (!written) {
+    // Reporting success here would send the next start to a server it cannot find.
+    ShowDefaultErrorBox(app.ui, error);
+    return false;
+  }
+  return true;
+}
+
+QList<ShopChoice> UnregisteredShops(AppContext& app) {
+  QList<ShopChoice> shops;
+  QSqlQuery q = app.dm.conServer.Query(
+      QStringLiteral("SELECT * FROM QTShop WHERE COALESCE(IsRegist, 0) = 0 ORDER BY ShopNo"));
+  while (q.next()) shops.push_back({Text(q, "ShopNo"), Text(q, "ShopName")});
+  if (shops.isEmpty()) {
+    app.ui.ShowNoticeBox(QStringLiteral("没有找到零售店，请在后台的零售店资料中设置零售店！"));
+  }
+  return shops;
+}
+
+bool ConfirmShop(AppContext& app, const QString& shop_no) {
+  if (shop_no.isEmpty()) {
+    app.ui.ShowNoticeBox(QStringLiteral("请选择零售店"));
+    return false;
+  }
+  QSqlQuery q = app.dm.conServer.Query(
+      QStringLiteral("SELECT ShopNo, a.StoreNo, ShopCode, ShopName, StoreCode, StoreName "
+                     "FROM QTShop a LEFT JOIN JBStore b ON a.StoreNo = b.StoreNo "
+                     "WHERE ShopNo = :ShopNo"),
+      {{QStringLiteral(":ShopNo"), shop_no}});
+  QString shop_name, store_no, store_name;
+  if (q.next()) {
+    shop_name = Text(q, "ShopName");
+    store_no = Text(q, "StoreNo");
+    store_name = Text(q, "StoreName");
+  }
+  q.finish();
+  if (!app.ui.AskYesNo(QStringLiteral("提示"),
+                       QStringLiteral("您选择了零售店【") + shop_name + QStringLiteral("】,") +
+                           QStringLiteral("所属仓库为【") + store_name +
+                           QStringLiteral("】\r\n是否确认？"))) {
+    return false;
+  }
+  app.dm.conServer.Exec(QStringLiteral("UPDATE QTShop SET IsRegist = 1 WHERE ShopNo = :ShopNo"),
+                        {{QStringLiteral(":ShopNo"), shop_no}});
+  const QString ini = app.IniPath();
+  QString error;
+  if (!WriteIniString(ini, QStringLiteral("SysSet"), QStringLiteral("ShopNo"), shop_no, &error) ||
+      !WriteIniString(ini, QStringLiteral("SysSet"), QStringLiteral("StoreNo"), store_no, &error)) {
+    ShowDefaultErrorBox(app.ui, error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quilmo

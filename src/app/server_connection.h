@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "app/app_context.h"
+#include "app/discovery.h"
+#include "data/connection.h"
+
+namespace quilmo {
+
+// The marker that makes a server name an alias to be looked up in the directory database.
+inline QString AliasMarker() { return QStringLiteral("tarvix."); }
+
+// Where a connection goes after alias resolution.
+struct ServerTarget {
+  ServerAddress address;  // host, port, login, password
+  QString catalog;        // database to open; empty = the server's maintenance database
+  QString db_name;        // account database named by the directory, or empty
+  // The alias exists but the typed password is not the one the directory holds: the
+  // connection is refused without asking the server.
+  bool refused = false;
+};
+
+// A server name is "host[:port]" ("." is this machine). Other forms give an empty host,
+// which no connection opens.
+ServerAddress ParseServerName(const QString& server, const QString& login,
+                              const QString& password);
+
+// Resolves an alias ("tarvix.<name>", "tarvix.<name>tarvix.") through the discovery file
+// and the directory database's JBUser; any other name passes unchanged. The web server
+// holding the discovery file is ConnectSet/DiscoveryServer of the settings file. Throws
+// ConnectError when the file cannot be fetched or read or the directory refuses.
+ServerTarget ResolveAlias(const QString& ini_file, const QString& server, const QString& catalog,
+                          const QString& login, const QString& password);
+
+// Connects conServer to the till's account database (found in msdb.AccountInfo) and enters
+// online mode. A refused connection returns false without a message; a missing or
+// unreachable account explains itself in two boxes. Alias errors throw ConnectError.
+bool ConnectServer(AppContext& app, const QString& server, const QString& login,
+                   const QString& password);
+
+// Whether a connection with these entries opens (35 s at most); changes nothing.
+bool TestConnection(AppContext& app, const QString& server, const QString& login,
+                    const QString& password);
+
+// Online -> offline always succeeds and keeps the server connection; offline -> online
+// reconnects with the stored settings and explains a failure.
+bool SwitchMode(AppContext& app);
+
+// The till serves a shop: both settings keys are set and, online, the shop exists.
+bool ShopIsRegistered(AppContext& app);
+
+// ConnectSet as stored, the password unscrambled.
+struct ConnectionSettings {
+  QString server;
+  QString login;
+  QString password;
+};
+ConnectionSettings ReadConnectionSettings(const QString& ini_file);
+
+// The connection-settings page. Test: the entries trimmed, a notice or an error box.
+void CheckConnectionSettings(AppContext& app, const QString& server, const QString& login,
+                             const QString& password);
+// OK: the entries as typed; stores them (password scrambled) when they connect.
+bool SaveConnectionSettings(AppContext& app, const QString& server, const QString& login,
+                            const QString& password);
+
+// The shop selection screen.
+struct ShopChoice {
+  QString ShopNo;
+  QString ShopName;
+};
+// Shops no till has taken yet, in the server's order; a notice when there are none.
+QList<ShopChoice> UnregisteredShops(AppContext& app);
+// Asks to confirm the shop and its store; on Yes marks the shop taken and stores it in the
+// settings file. False when nothing was chosen or the person said No.
+bool ConfirmShop(AppContext& app, const QString& shop_no);
+
+}  // namespace quilmo

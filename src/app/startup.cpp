@@ -1,0 +1,98 @@
+#include "app/startup.h"
+
+#include "app/discovery.h"
+#include "app/load_settings.h"
+#include "app/login.h"
+#include "app/server_connection.h"
+#include "data/download.h"
+
+namespace quilmo {
+
+bool ConnectOnline(AppContext& app) {
+  ConnectionSettings settings = ReadConnectionSettings(app.session.IniFile);
+  if (settings.server.isEmpty() || settings.login.isEmpty()) {
+    if (!app.ui.ShowConnectionSettings(app)) return false;
+    settings = ReadConnectionSettings(app.session.IniFile);
+  }
+  if (ConnectServer(app, settings.server, settings.login, settings.password)) return true;
+  return app.ui.AskYesNo(QStringLiteral("提示"),
+                         QStringLiteral("连接服务器失败,不能进行【连网销售】！系统进入【断网销售】"
+                                        "模式。 \r\n是否进入【断网销售】吗？"));
+}
+
+bool RunStartup(AppContext& app) {
+  PosSession& s = app.session;
+  s.DownloadRunning = false;
+  s.IsOnline = false;
+  s.IsDemo = false;
+
+  const int mode = app.ui.ShowLoginOptions();
+  s.IniFile = app.IniPath();
+  if (mode != 1 && mode != 2) return false;
+  if (mode == 1 && !ConnectOnline(app)) return false;
+
+  if (!app.dm.OpenLocalDatabase(app.LocalDatabasePath())) return false;
+
+  if (!ShopIsRegistered(app)) {
+    if (s.IsOnline) {
+      if (!app.ui.ShowSelectShop(app)) return false;
+    } else {
+      app.ui.MessageBox(QStringLiteral("错误"),
+                        QStringLiteral("连接服务器失败,无法选择零售店! \r\n请以连网模式登陆选择零售店."),
+                        MsgIcon::Error, MsgButtons::Ok);
+      return false;
+    }
+  }
+
+  if (s.IsOnline) {
+    const QString date_format = QStringLiteral("yyyy-MM-dd");
+    if (app.dm.ServerNow().toString(date_format) != app.clock.Now().toString(date_format)) {
+      app.ui.MessageBox(QString(),
+                        QStringLiteral("该收银机的日期与服务器的日期不一致！，请校对时间。"),
+                        MsgIcon::Information, MsgButtons::Ok);
+    }
+  }
+
+  LoadSettings(s, app.dm);
+
+  bool logged_in = false;
+  if (s.IsDemo) {
+    app.ui.ShowNoticeBox(
+        QStringLiteral("您现在使用的是演示数据，当正式使用时可以进入前台主界面，\r\n"
+                       "按下Ctrl+Alt+Shift+C 清空数据 重新配置您的正式数据！"));
+    s.CashierNo = QStringLiteral("1111000001");
+    s.CashierCode = QStringLiteral("001");
+    s.CashierName = QStringLiteral("张三");
+    logged_in = true;
+  } else {
+    logged_in = app.ui.ShowLogin(app);
+  }
+  if (!logged_in) return false;
+
+  if (s.IsOnline) {
+    LoadServerOptions(s, app.dm);
+    s.DownloadRunning = false;
+    if (app.ui.AskYesNo(QString(),
+                        QStringLiteral("是否需要快速登陆？快速登陆将使用线程隐藏下载"))) {
+      QTThread::Start(app.dm);
+    } else {
+      DownloadMasterData(app.dm, kIncrementalDownload, /*with_promotions=*/!s.ManuDownCX);
+    }
+  }
+  return true;
+}
+
+bool RunStartupReporting(AppContext& app) {
+  try {
+    return RunStartup(app);
+  } catch (const DbError& e) {
+    ShowDefaultErrorBox(app.ui, e.message());
+  } catch (const ConnectError& e) {
+    ShowDefaultErrorBox(app.ui, e.message());
+  } catch (const SettingsError& e) {
+    ShowDefaultErrorBox(app.ui, e.message());
+  }
+  return false;
+}
+
+}  // namespace quilmo

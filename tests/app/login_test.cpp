@@ -1,0 +1,75 @@
+#include "app/login.h"
+
+#include "support/data_fixture.h"
+#include "support/qt_printers.h"
+
+namespace quilmo {
+namespace {
+
+class LoginTest : public test::ModeTest {
+ protected:
+  void SetUp() override {
+    ModeTest::SetUp();
+    if (HasFatalFailure()) return;
+    session.ShopNo = QStringLiteral("01");
+    ExecBoth(QStringLiteral(
+        "INSERT INTO QTCashier (CashierNo, CashierCode, CashierName, Password, ShopNo, PremiumRate) "
+        "VALUES ('C1', '001', '张三', '123', '01', 0), "
+        "       ('C2', '002', '李四', 'Pw', '01', 80), "
+        "       ('C9', '001', '王五', '999', '02', 50), "
+        "       ('C3', 'o''k', '赵六', 'a'' OR ''1''=''1', '01', 90), "
+        "       ('C4', '', '空', '', '01', 100)"));
+    ExecBoth(QStringLiteral("INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 3), ('C2', 8)"));
+  }
+  AppContext app{session, dm, ui, clock, HomePath()};
+};
+
+TEST_P(LoginTest, CodeAndPasswordMustMatchACashierOfThisShopExactlyAsTyped) {
+  struct Case {
+    const char* code;
+    const char* password;
+    bool ok;
+  };
+  for (const Case& c : {Case{"001", "123", true}, Case{"002", "Pw", true},
+                        Case{"001", "999", false},   // the right password of another shop
+                        Case{"002", "pw", false},    // case counts
+                        Case{"002", "Pw ", false},   // no trimming
+                        Case{"o'k", "a' OR '1'='1", true},  // quotes only as stored
+                        Case{"001", "' OR '1'='1", false},
+                        Case{"", "", true}}) {
+    EXPECT_EQ(CheckCashier(app, QString::fromUtf8(c.code), QString::fromUtf8(c.password)), c.ok)
+        << c.code << " / " << c.password;
+  }
+  session.ShopNo = QStringLiteral("03");
+  EXPECT_FALSE(CheckCashier(app, QStringLiteral(""), QStringLiteral("")));
+}
+
+TEST_P(LoginTest, LoginLoadsTheCheckedCashierWithPremiumRateZeroHeldAs100) {
+  ASSERT_TRUE(LoginCashier(app, QStringLiteral("001"), QStringLiteral("123")));
+  EXPECT_EQ(session.CashierNo, QStringLiteral("C1"));  // not C9, who has the same code elsewhere
+  EXPECT_EQ(session.CashierCode, QStringLiteral("001"));
+  EXPECT_EQ(session.CashierName, QStringLiteral("张三"));
+  EXPECT_EQ(session.PremiumRate, 100);
+  ASSERT_TRUE(LoginCashier(app, QStringLiteral("002"), QStringLiteral("Pw")));
+  EXPECT_EQ(session.PremiumRate, 80);
+  EXPECT_TRUE(ui.messages().empty());
+
+  EXPECT_FALSE(LoginCashier(app, QStringLiteral("002"), QStringLiteral("123")));
+  EXPECT_EQ(ui.last(), QStringLiteral("提示！|您输入的密码或代码不正确，或您不是该店的操作员！"));
+  EXPECT_EQ(session.CashierNo, QStringLiteral("C2"));  // the last login stays
+}
+
+TEST_P(LoginTest, HasRightAsksTheDatabaseEveryTime) {
+  EXPECT_TRUE(HasRight(app, QStringLiteral("C1"), 3));
+  EXPECT_FALSE(HasRight(app, QStringLiteral("C1"), 8));
+  EXPECT_FALSE(HasRight(app, QStringLiteral("C2"), 3));
+  dm.Current().Exec(QStringLiteral("DELETE FROM QTCashierRight WHERE CashierNo = 'C1'"));
+  EXPECT_FALSE(HasRight(app, QStringLiteral("C1"), 3));
+  dm.Current().Exec(QStringLiteral("INSERT INTO QTCashierRight VALUES ('C1', 17)"));
+  EXPECT_TRUE(HasRight(app, QStringLiteral("C1"), 17));
+}
+
+QUILMO_BOTH_MODES(LoginTest);
+
+}  // namespace
+}  // namespace quilmo
