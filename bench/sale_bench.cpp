@@ -73,8 +73,10 @@ void AddPromotions(const Connection& db, int goods) {
           {{QStringLiteral(":Begin"), QDateTime(QDate(2000, 1, 1), QTime(0, 0))},
            {QStringLiteral(":End"), QDateTime(QDate(2099, 12, 31), QTime(0, 0))}});
   for (int i = 1; i <= 20; ++i) {
-    db.Exec(QStringLiteral("INSERT INTO QTCXOrderDetail (OrderNo, GoodsNo) VALUES (:OrderNo, :GoodsNo)"),
-            {{QStringLiteral(":OrderNo"), i <= 10 ? QStringLiteral("BENCH9") : QStringLiteral("BENCH5")},
+    db.Exec(QStringLiteral(
+                "INSERT INTO QTCXOrderDetail (OrderNo, GoodsNo) VALUES (:OrderNo, :GoodsNo)"),
+            {{QStringLiteral(":OrderNo"),
+              i <= 10 ? QStringLiteral("BENCH9") : QStringLiteral("BENCH5")},
              {QStringLiteral(":GoodsNo"), GoodsNo(i * 7919 % goods + 1)}});
   }
 }

@@ -63,7 +63,8 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
   const QSqlRecord q = connection.FirstRow(
       QStringLiteral("SELECT GoodsNo, SUSRefPrice, SUMemberPrice, BUSRefPrice, BMemberPrice, "
                      "MinSPrice, SRefPrice, SalesType, SBeginDate, SEndDate, SalesQty, "
-                     "FinishSaleQty, SalesPrice, MemberPrice FROM JBGoods WHERE GoodsNo = :GoodsNo"),
+                     "FinishSaleQty, SalesPrice, MemberPrice FROM JBGoods "
+                     "WHERE GoodsNo = :GoodsNo"),
       {{QStringLiteral(":GoodsNo"), goodsNo}});
   if (q.isEmpty()) return {};
   auto number = [&q](const char* column) { return q.value(QLatin1StringView(column)).toDouble(); };

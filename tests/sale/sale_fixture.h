@@ -39,7 +39,8 @@ class SaleTest : public ModeTest {
     session.CardDiscount = 100;
     lines.SetAmountPoint(session.AmountPoint);
     header.OrderNo = QStringLiteral("XS0120261210000001");
-    Insert(u"JBStore"_s, {{u"StoreNo"_s, u"S01"_s}, {u"StoreName"_s, u"一号仓"_s}, {u"PriceLevel"_s, 0}});
+    Insert(u"JBStore"_s,
+           {{u"StoreNo"_s, u"S01"_s}, {u"StoreName"_s, u"一号仓"_s}, {u"PriceLevel"_s, 0}});
   }
 
   // One row into the same table of both databases; column names come from the test.
@@ -65,7 +66,9 @@ class SaleTest : public ModeTest {
       more.insert(QStringLiteral("GoodsName"), QStringLiteral("商品") + code);
     }
     more.insert(QStringLiteral("SRefPrice"), price);
-    if (!more.contains(QStringLiteral("CostPrice"))) more.insert(QStringLiteral("CostPrice"), price / 2);
+    if (!more.contains(QStringLiteral("CostPrice"))) {
+      more.insert(QStringLiteral("CostPrice"), price / 2);
+    }
     Insert(QStringLiteral("JBGoods"), more);
   }
 
@@ -92,7 +95,8 @@ class SaleTest : public ModeTest {
   // A column of a goods as the mode's database holds it now.
   QVariant GoodsColumn(const QString& goods_no, const char* column) {
     return dm.Current().Scalar(
-        QStringLiteral("SELECT %1 FROM JBGoods WHERE GoodsNo = :GoodsNo").arg(QLatin1StringView(column)),
+        QStringLiteral("SELECT %1 FROM JBGoods WHERE GoodsNo = :GoodsNo")
+            .arg(QLatin1StringView(column)),
         {{QStringLiteral(":GoodsNo"), goods_no}});
   }
 
