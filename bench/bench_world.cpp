@@ -1,5 +1,6 @@
 #include "bench_world.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSqlQuery>
@@ -11,6 +12,7 @@
 #include "app/clock.h"
 #include "app/pos_session.h"
 #include "app/null_ui.h"
+#include "data/bulk_copy.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
 
@@ -56,12 +58,21 @@ void Note(const QString& text) {
 BenchWorld Build() {
   BenchWorld w;
   w.server = ServerFromEnv();
-  w.account = QStringLiteral("quilmo_bench_%1k").arg(kGoods / 1000);
+  // The names carry a hash of the SQL that built them, so a changed schema builds anew.
+  auto fingerprint = [](std::initializer_list<const char*> files) {
+    QByteArray all;
+    for (const char* f : files) all += SchemaText(QLatin1String(f)).toUtf8();
+    return QString::fromLatin1(QCryptographicHash::hash(all, QCryptographicHash::Sha1).toHex().left(10));
+  };
+  w.account = QStringLiteral("quilmo_bench_%1k_%2")
+                  .arg(kGoods / 1000)
+                  .arg(fingerprint({"common.sql", "server.sql", "demo/seed.sql", "generate.sql"}));
   w.goods = kGoods;
   w.barcodes = kBarcodes;
   const QString home = qEnvironmentVariable("QUILMO_BENCH_DIR", QDir::tempPath() + QStringLiteral("/quilmo-bench"));
   QDir().mkpath(home);
-  w.local_path = home + QStringLiteral("/") + w.account + QStringLiteral(".db");
+  w.local_path = home + QStringLiteral("/") + w.account + QLatin1Char('_') +
+                 fingerprint({"common.sql", "local.sql", "local_search.sql"}) + QStringLiteral(".db");
 
   QString error;
   Connection postgres(QStringLiteral("bench_postgres"), Engine::Server);
@@ -106,10 +117,10 @@ BenchWorld Build() {
                               "QTCashier", "QTCashierRight", "QTCards", "QTCXOrder",
                               "QTCXOrderDetail", "QTCardDiscount", "JBEmployee"}) {
       const QString name = QLatin1String(table);
-      dm.conClient.Exec(QStringLiteral("DELETE FROM %1").arg(name));
-      QSqlQuery source = dm.conServer.Query(QStringLiteral("SELECT * FROM %1").arg(name));
-      const QString insert = dm.BuildInsert(name, source.record(), false);
-      if (!insert.isEmpty()) dm.CopyRows(false, insert, source);
+      LocalTableReload reload(dm.conClient, name);
+      CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM %1").arg(name), {},
+                            dm.conClient, name);
+      reload.Finish();
     }
     tx.Commit();
     dm.conClient.Exec(QStringLiteral("ANALYZE"));

@@ -46,8 +46,11 @@ void BM_CopyGoodsServerToLocal(benchmark::State& state) {
 
     Transaction tx(dm.conClient);
     if (native) {
+      // As the full download replaces the goods table.
+      LocalTableReload reload(dm.conClient, QStringLiteral("JBGoods"));
       rows += CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM JBGoods"), {},
                                     dm.conClient, QStringLiteral("JBGoods"));
+      reload.Finish();
     } else {
       QSqlQuery source = dm.conServer.Query(QStringLiteral("SELECT * FROM JBGoods"));
       const QString insert = dm.BuildInsert(QStringLiteral("JBGoods"), source.record(), false);

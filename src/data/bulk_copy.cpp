@@ -1,6 +1,8 @@
 #include "data/bulk_copy.h"
 
+#include <QRegularExpression>
 #include <QSqlDriver>
+#include <QSqlQuery>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -235,6 +237,50 @@ int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
     throw;
   }
   return copied;
+}
+
+}  // namespace quilmo
+
+namespace quilmo {
+
+LocalTableReload::LocalTableReload(const Connection& local, const QString& table)
+    : local_(local), table_(table) {
+  QStringList drops;
+  {
+    // Indexes SQLite made itself (primary keys, UNIQUE) have no SQL and stay.
+    QSqlQuery q = local.Query(
+        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE tbl_name = :t COLLATE NOCASE "
+                       "AND type IN ('index', 'trigger') AND sql IS NOT NULL"),
+        {{QStringLiteral(":t"), table}});
+    while (q.next()) {
+      const bool index = q.value(0).toString() == QStringLiteral("index");
+      (index ? indexes_ : triggers_) << q.value(2).toString();
+      drops << QStringLiteral("DROP %1 %2").arg(index ? QStringLiteral("INDEX") : QStringLiteral("TRIGGER"),
+                                                q.value(1).toString());
+    }
+  }
+  {
+    static const QRegularExpression kContent(QStringLiteral("content\\s*=\\s*'([^']*)'"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QSqlQuery q = local.Query(QStringLiteral(
+        "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND sql LIKE 'CREATE VIRTUAL TABLE%'"));
+    while (q.next()) {
+      const QRegularExpressionMatch m = kContent.match(q.value(1).toString());
+      if (m.hasMatch() && m.captured(1).compare(table, Qt::CaseInsensitive) == 0) {
+        mirrors_ << q.value(0).toString();
+      }
+    }
+  }
+  for (const QString& drop : drops) local.Exec(drop);
+  local.Exec(QStringLiteral("DELETE FROM %1").arg(table));
+}
+
+void LocalTableReload::Finish() {
+  for (const QString& sql : indexes_) local_.Exec(sql);
+  for (const QString& mirror : mirrors_) {
+    local_.Exec(QStringLiteral("INSERT INTO %1(%1) VALUES ('rebuild')").arg(mirror));
+  }
+  for (const QString& sql : triggers_) local_.Exec(sql);
 }
 
 }  // namespace quilmo

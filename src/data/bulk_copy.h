@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include "data/connection.h"
@@ -22,5 +23,30 @@ int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
 // ":Name" placeholders to PostgreSQL's "$n", in order of first use, leaving text in quotes
 // and "::" casts alone. The names in their order go to *names.
 QString ToPositionalParameters(const QString& sql, QStringList* names);
+
+}  // namespace quilmo
+
+namespace quilmo {
+
+// Replaces every row of a local table in bulk, inside the caller's transaction. Rows going in
+// one by one would each update every secondary index and fire every trigger (the goods
+// table's triggers keep its full-text search index); for a whole catalogue that costs several
+// times the copy itself. So the table's triggers and secondary indexes are set aside while it
+// is emptied and refilled, then the indexes are built again in one pass, full-text indexes
+// whose content is this table are rebuilt, and the triggers are put back. A failure anywhere
+// rolls all of it back with the caller's transaction.
+class LocalTableReload {
+ public:
+  // Empties the table; fill it, then call Finish().
+  LocalTableReload(const Connection& local, const QString& table);
+  void Finish();
+
+ private:
+  const Connection& local_;
+  QString table_;
+  QStringList indexes_;   // CREATE INDEX statements
+  QStringList triggers_;  // CREATE TRIGGER statements
+  QStringList mirrors_;   // full-text tables whose content is this table
+};
 
 }  // namespace quilmo

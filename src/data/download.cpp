@@ -128,9 +128,10 @@ QSqlQuery ServerRows(TDMFM& dm, const QString& sql, const QVariantMap& params = 
 // The whole table, replaced in one local transaction: a failure leaves the previous rows.
 void WholeTableStep(TDMFM& dm, const QString& table) {
   Transaction tx(dm.conClient);
-  dm.conClient.Exec(QStringLiteral("DELETE FROM %1").arg(table));
+  LocalTableReload reload(dm.conClient, table);
   CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM %1").arg(table), {},
                         dm.conClient, table);
+  reload.Finish();
   tx.Commit();
 }
 
