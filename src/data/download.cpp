@@ -4,7 +4,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <QRegularExpression>
 
 #include <memory>
 #include <optional>
@@ -90,31 +89,6 @@ class Prepared {
   QSqlQuery query_;
 };
 
-// The insert of BuildInsert, prepared once, fed from rows of one source query.
-class LocalInserter {
- public:
-  LocalInserter(const Connection& target, const QString& insert, const QSqlRecord& source)
-      : target_(target), query_(target.db()) {
-    if (!query_.prepare(insert)) throw DbError(DriverMessage(query_.lastError()));
-    static const QRegularExpression kParam(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
-    const qsizetype values_at = insert.lastIndexOf(QStringLiteral("values("), -1, Qt::CaseInsensitive);
-    for (auto it = kParam.globalMatch(insert, values_at < 0 ? 0 : values_at); it.hasNext();) {
-      fields_.push_back(source.indexOf(it.next().captured(1)));
-    }
-  }
-  void Insert(const QSqlQuery& row) {
-    for (size_t p = 0; p < fields_.size(); ++p) {
-      query_.bindValue(static_cast<int>(p), target_.ForBinding(row.value(fields_[p])));
-    }
-    if (!query_.exec()) throw DbError(DriverMessage(query_.lastError()));
-  }
-
- private:
-  const Connection& target_;
-  QSqlQuery query_;
-  std::vector<int> fields_;
-};
-
 // Copies every row of `source` into the local table; nothing when they share no column.
 void CopyToLocal(TDMFM& dm, const QString& table, QSqlQuery& source) {
   const QString insert = dm.BuildInsert(table, source.record(), /*on_server=*/false);
@@ -168,7 +142,7 @@ void CountedStep(TDMFM& dm, const QString& table, const QString& key, int kind) 
     Transaction tx(dm.conClient);
     const QString insert = dm.BuildInsert(table, rows.record(), /*on_server=*/false);
     Prepared remove(dm.conClient, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key));
-    std::optional<LocalInserter> add;
+    std::optional<RowInserter> add;
     if (!insert.isEmpty()) add.emplace(dm.conClient, insert, rows.record());
     while (rows.next()) {
       remove.Run(rows.value(key_at));

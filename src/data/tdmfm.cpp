@@ -136,34 +136,37 @@ QString TDMFM::BuildInsert(const QString& table, const QSqlRecord& source, bool 
       .arg(table, columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')));
 }
 
-int TDMFM::CopyRows(bool on_server, const QString& insert_text, QSqlQuery& source) {
-  const Connection& target = On(on_server);
-  QSqlQuery insert(target.db());
-  if (!insert.prepare(insert_text)) throw DbError(DriverMessage(insert.lastError()));
-
-  // Which source field feeds which parameter, worked out once for all rows.
+RowInserter::RowInserter(const Connection& target, const QString& insert_text,
+                         const QSqlRecord& source)
+    : target_(target), query_(target.db()) {
+  if (!query_.prepare(insert_text)) throw DbError(DriverMessage(query_.lastError()));
   static const QRegularExpression kParam(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
-  std::vector<int> fields;
-  const QSqlRecord record = source.record();
   const qsizetype values_at = insert_text.lastIndexOf(QStringLiteral("values("), -1, Qt::CaseInsensitive);
   for (auto it = kParam.globalMatch(insert_text, values_at < 0 ? 0 : values_at); it.hasNext();) {
-    const int index = record.indexOf(it.next().captured(1));
+    const int index = source.indexOf(it.next().captured(1));
     if (index < 0) throw DbError(QStringLiteral("no source field for ") + insert_text);
-    fields.push_back(index);
+    fields_.push_back(index);
   }
+}
 
-  int copied = 0;
+void RowInserter::Insert(const QSqlQuery& source) {
+  for (size_t p = 0; p < fields_.size(); ++p) {
+    query_.bindValue(static_cast<int>(p), target_.ForBinding(source.value(fields_[p])));
+  }
+  if (!query_.exec()) throw DbError(DriverMessage(query_.lastError()));
+}
+
+int TDMFM::CopyRows(bool on_server, const QString& insert_text, QSqlQuery& source) {
   if (!source.isActive()) return 0;
+  RowInserter inserter(On(on_server), insert_text, source.record());
   if (!source.isForwardOnly() || source.at() != QSql::BeforeFirstRow) {
     if (!source.first()) return 0;
   } else if (!source.next()) {
     return 0;
   }
+  int copied = 0;
   do {
-    for (size_t p = 0; p < fields.size(); ++p) {
-      insert.bindValue(static_cast<int>(p), target.ForBinding(source.value(fields[p])));
-    }
-    if (!insert.exec()) throw DbError(DriverMessage(insert.lastError()));
+    inserter.Insert(source);
     ++copied;
   } while (source.next());
   return copied;

@@ -4,12 +4,28 @@
 #include <QSqlRecord>
 #include <QString>
 
+#include <vector>
+
 #include "app/clock.h"
 #include "app/pos_session.h"
 #include "app/ui.h"
 #include "data/connection.h"
 
 namespace quilmo {
+
+// The insert of BuildInsert, prepared once on its target and fed row after row from one source
+// query: each parameter is bound to the source field of the same name, found once.
+class RowInserter {
+ public:
+  RowInserter(const Connection& target, const QString& insert_text, const QSqlRecord& source);
+  // Inserts the source's current row; throws DbError on failure.
+  void Insert(const QSqlQuery& source);
+
+ private:
+  const Connection& target_;
+  QSqlQuery query_;
+  std::vector<int> fields_;
+};
 
 // The data module: the two connections and the operations every part of the till uses.
 // A statement runs on conServer in online mode and on conClient offline, unless its rule
