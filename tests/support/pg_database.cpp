@@ -10,6 +10,7 @@
 
 #include <stdexcept>
 
+#include "data/connection.h"
 #include "support/pg_template.h"
 
 namespace quilmo::test {
@@ -26,48 +27,17 @@ QString TemplateName() {
   return name;
 }
 
-// A connection that lives as long as this object, under a unique name.
-class ScopedPg {
+// A connection of the fixtures' own, under a unique name, for as long as this object lives.
+class ScopedPg : public Connection {
  public:
   ScopedPg(const PgAddress& server, const QString& database)
-      : name_(QStringLiteral("fixture_") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
-    db.setHostName(server.host);
-    db.setPort(server.port);
-    db.setUserName(server.user);
-    db.setPassword(server.password);
-    db.setDatabaseName(database);
-    if (!db.open()) {
-      QString error = db.lastError().text();
-      db = QSqlDatabase();
-      QSqlDatabase::removeDatabase(name_);
+      : Connection(QStringLiteral("fixture_") + QUuid::createUuid().toString(QUuid::WithoutBraces),
+                   Engine::Server) {
+    QString error;
+    if (!OpenServer({server.host, server.port, server.user, server.password}, database, &error)) {
       throw std::runtime_error("cannot connect to the test server: " + error.toStdString());
     }
   }
-  ~ScopedPg() {
-    {
-      QSqlDatabase db = QSqlDatabase::database(name_, false);
-      db.close();
-    }
-    QSqlDatabase::removeDatabase(name_);
-  }
-  QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
-  void Exec(const QString& sql) const {
-    QSqlQuery q(db());
-    if (!q.exec(sql)) {
-      throw std::runtime_error(sql.toStdString() + ": " + q.lastError().text().toStdString());
-    }
-  }
-  bool Scalar(const QString& sql) const {
-    QSqlQuery q(db());
-    if (!q.exec(sql)) {
-      throw std::runtime_error(sql.toStdString() + ": " + q.lastError().text().toStdString());
-    }
-    return q.next() && q.value(0).toBool();
-  }
-
- private:
-  QString name_;
 };
 
 void EnsureTemplate(const PgAddress& server) {
@@ -75,9 +45,12 @@ void EnsureTemplate(const PgAddress& server) {
   // Many test processes start at once; one builds the template while the others wait.
   admin.Exec(QStringLiteral("SELECT pg_advisory_lock(727001)"));
   try {
-    const bool exists = admin.Scalar(QStringLiteral(
-        "SELECT EXISTS (SELECT 1 FROM pg_database WHERE datname = '%1' AND datistemplate)")
-                                         .arg(TemplateName()));
+    const bool exists =
+        admin
+            .Scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM pg_database WHERE datname = :n "
+                                   "AND datistemplate)"),
+                    {{QStringLiteral(":n"), TemplateName()}})
+            .toBool();
     if (!exists) {
       admin.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(TemplateName()));
       admin.Exec(QStringLiteral("CREATE DATABASE %1").arg(TemplateName()));
