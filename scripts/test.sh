@@ -14,7 +14,14 @@ export PGCLUSTER_DIR=${PGCLUSTER_DIR:-$build/pgcluster-test}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILMO_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-trap '"$root/scripts/pg-cluster.sh" stop' EXIT
+# Qt wants a private runtime folder; a root shell in CI has none.
+runtime=""
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  runtime=$(mktemp -d /tmp/quilmo-runtime.XXXXXX)
+  export XDG_RUNTIME_DIR=$runtime
+fi
+
+trap '"$root/scripts/pg-cluster.sh" stop; [ -z "$runtime" ] || rm -rf "$runtime"' EXIT
 "$root/scripts/pg-cluster.sh" start
 QUILMO_PG=$("$root/scripts/pg-cluster.sh" url)
 export QUILMO_PG
