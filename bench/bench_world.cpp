@@ -42,15 +42,6 @@ ServerAddress ServerFromEnv() {
   return a;
 }
 
-// The Ui of a benchmark: nobody is there to answer.
-class SilentUi final : public NullUi {
- public:
-  MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon, MsgButtons) override {
-    std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
-    return MsgResult::No;
-  }
-};
-
 void Note(const QString& text) {
   std::fprintf(stderr, "bench: %s\n", text.toUtf8().constData());
 }
@@ -106,7 +97,7 @@ BenchWorld Build() {
       CreateLocalSchema(maker);
     }
     PosSession session;
-    SilentUi ui;
+    BenchUi ui;
     SystemClock clock;
     TDMFM dm(session, ui, clock);
     if (!dm.conServer.OpenServer(w.server, w.account, &error)) Die(error);
@@ -129,6 +120,12 @@ BenchWorld Build() {
 }
 
 }  // namespace
+
+MsgResult BenchUi::MessageBox(const QString& caption, const QString& text, MsgIcon, MsgButtons) {
+  std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+  ++boxes;
+  return MsgResult::No;
+}
 
 const BenchWorld& World() {
   static const BenchWorld world = Build();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/null_ui.h"
 #include "data/connection.h"
 
 namespace quilmo::bench {
@@ -20,6 +21,15 @@ struct BenchWorld {
 };
 
 const BenchWorld& World();
+
+// The Ui of a benchmark: nobody is there to answer. A box is not expected on a measured path,
+// so each one is printed and counted.
+class BenchUi : public NullUi {
+ public:
+  MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon icon,
+                       MsgButtons buttons) override;
+  int boxes = 0;
+};
 
 // A sample of existing colour/size barcodes, goods codes and goods names, for lookups.
 QStringList SampleValues(const QString& column, const QString& table, int count);

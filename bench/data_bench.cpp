@@ -21,7 +21,6 @@
 namespace quilmo::bench {
 namespace {
 
-using NoUi = NullUi;
 
 // 200k goods rows, server to a fresh local file, in one transaction: through QSqlQuery on
 // both sides (arg 0, CopyRows) or streamed natively (arg 1, CopyServerRowsToLocal).
@@ -29,7 +28,7 @@ void BM_CopyGoodsServerToLocal(benchmark::State& state) {
   const bool native = state.range(0) == 1;
   const BenchWorld& w = World();
   PosSession session;
-  NoUi ui;
+  NullUi ui;
   SystemClock clock;
   int64_t rows = 0;
   for (auto _ : state) {

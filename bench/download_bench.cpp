@@ -21,17 +21,6 @@
 namespace quilmo {
 namespace {
 
-// A box during a download is a failure here: it is counted and printed.
-class SilentUi : public NullUi {
- public:
-  MsgResult MessageBox(const QString&, const QString& text, MsgIcon, MsgButtons) override {
-    std::fprintf(stderr, "box: %s\n", text.toUtf8().constData());
-    ++boxes;
-    return MsgResult::No;
-  }
-  int boxes = 0;
-};
-
 // A till on the benchmark catalogue, made once for all download benchmarks of the run.
 struct World {
   World() {
@@ -67,7 +56,7 @@ struct World {
   QTemporaryDir dir;
   QString local_path;
   PosSession session;
-  SilentUi ui;
+  bench::BenchUi ui;
   SystemClock clock;
   std::unique_ptr<TDMFM> dm;
 };

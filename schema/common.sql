@@ -349,3 +349,15 @@ CREATE TABLE QTOnOverOrder (
   OverFlag INTEGER DEFAULT 0,
   OverTime TIMESTAMP
 );
+
+-- Stored-value top-ups, numbered by the till with the largest AddCardNo plus one. They are
+-- written on the server only, but clearing the till's data empties this table together with
+-- the others, so the local file has an empty copy of it.
+CREATE TABLE QTAddCardAmount (
+  AddCardNo VARCHAR(20) NOT NULL PRIMARY KEY,
+  CardsCode VARCHAR(30),
+  AddDate TIMESTAMP,
+  Operator VARCHAR(30),
+  EndAmount DOUBLE PRECISION DEFAULT 0,
+  Amount DOUBLE PRECISION DEFAULT 0
+);

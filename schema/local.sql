@@ -98,17 +98,6 @@ CREATE TABLE QTHalSaleOrderDetail (
   PRIMARY KEY (OrderNo, SerialNo)
 );
 
--- Stored-value top-ups are written on the server only, but clearing the till's data empties
--- this table together with the others, so the file has an empty copy of it.
-CREATE TABLE QTAddCardAmount (
-  AddCardNo VARCHAR(20) NOT NULL PRIMARY KEY,
-  CardsCode VARCHAR(30),
-  AddDate TIMESTAMP,
-  Operator VARCHAR(30),
-  EndAmount DOUBLE PRECISION DEFAULT 0,
-  Amount DOUBLE PRECISION DEFAULT 0
-);
-
 -- Bill prefixes: XS for sales (销售), BC for cashier shifts (班次).
 INSERT INTO QTBill (BillName, BillDate, BillLine, PreNo) VALUES ('SaleOrder', NULL, 0, 'XS');
 INSERT INTO QTBill (BillName, BillDate, BillLine, PreNo) VALUES ('OnOverOrder', NULL, 0, 'BC');

@@ -5,15 +5,7 @@
 -- The function bodies contain semicolons, so this file is meant to be sent whole (psql -f, or
 -- one simple-protocol execution), not split at semicolons.
 
--- Stored-value top-ups, numbered by the till with the largest AddCardNo plus one.
-CREATE TABLE QTAddCardAmount (
-  AddCardNo VARCHAR(20) NOT NULL PRIMARY KEY,
-  CardsCode VARCHAR(30),
-  AddDate TIMESTAMP,
-  Operator VARCHAR(30),
-  EndAmount DOUBLE PRECISION DEFAULT 0,
-  Amount DOUBLE PRECISION DEFAULT 0
-);
+-- Stored-value top-ups (the table is in common.sql): the till looks them up by card.
 CREATE INDEX ix_qtaddcardamount_cardscode ON QTAddCardAmount(CardsCode);
 
 -- Current stock per store, goods, colour and size. The day-sale posting books sales off it and

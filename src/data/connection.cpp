@@ -146,6 +146,13 @@ QVariant Connection::ForBinding(const QVariant& value) const {
   }
 }
 
+void Connection::Bind(QSqlQuery& query, const QVariantMap& params) const {
+  for (auto it = params.begin(); it != params.end(); ++it) {
+    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
+    query.bindValue(key, ForBinding(it.value()));
+  }
+}
+
 QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const {
   QSqlQuery q(db());
   q.setForwardOnly(true);
@@ -154,10 +161,7 @@ QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const
     return q;
   }
   if (!q.prepare(sql)) Fail(q);
-  for (auto it = params.begin(); it != params.end(); ++it) {
-    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
-    q.bindValue(key, ForBinding(it.value()));
-  }
+  Bind(q, params);
   if (!q.exec()) Fail(q);
   return q;
 }
@@ -176,10 +180,7 @@ void Connection::RunKept(const QString& sql, const QVariantMap& params, Take tak
   }
   // Keep our own reference: a failure below drops the cache entry.
   const std::shared_ptr<QSqlQuery> query = q;
-  for (auto it = params.begin(); it != params.end(); ++it) {
-    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
-    query->bindValue(key, ForBinding(it.value()));
-  }
+  Bind(*query, params);
   if (!query->exec()) {
     const QSqlError error = query->lastError();
     prepared_.remove(sql);
@@ -203,6 +204,10 @@ QList<QSqlRecord> Connection::Rows(const QString& sql, const QVariantMap& params
     while (q.next()) rows << q.record();
   });
   return rows;
+}
+
+void Connection::ExecKept(const QString& sql, const QVariantMap& params) const {
+  RunKept(sql, params, [](QSqlQuery&) {});
 }
 
 int Connection::Exec(const QString& sql, const QVariantMap& params) const {

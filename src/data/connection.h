@@ -99,6 +99,8 @@ class Connection {
   QSqlRecord FirstRow(const QString& sql, const QVariantMap& params = {}) const;
   // Every row of a small result (a search's candidates), on the same kept statement.
   QList<QSqlRecord> Rows(const QString& sql, const QVariantMap& params = {}) const;
+  // A write run many times with other values (a delete per fetched key), on a kept statement.
+  void ExecKept(const QString& sql, const QVariantMap& params) const;
 
   // Runs a whole script file of several statements.
   void RunScript(const QString& script) const;
@@ -107,6 +109,7 @@ class Connection {
   QVariant ForBinding(const QVariant& value) const;
 
  private:
+  void Bind(QSqlQuery& query, const QVariantMap& params) const;
   // Runs a kept statement; `take` reads what it needs before the statement is finished.
   template <typename Take>
   void RunKept(const QString& sql, const QVariantMap& params, Take take) const;

@@ -72,31 +72,10 @@ QString ChangedSince(int n, const QString& column = QStringLiteral("DownlogNo"))
                : QStringLiteral("COALESCE(%1, 0) >= :N").arg(column);
 }
 
-// A statement prepared once on one connection and run many times.
-class Prepared {
- public:
-  Prepared(const Connection& connection, const QString& sql)
-      : connection_(connection), query_(connection.db()) {
-    if (!query_.prepare(sql)) throw DbError(DriverMessage(query_.lastError()));
-  }
-  void Run(const QVariant& value) {
-    query_.bindValue(0, connection_.ForBinding(value));
-    if (!query_.exec()) throw DbError(DriverMessage(query_.lastError()));
-  }
-
- private:
-  const Connection& connection_;
-  QSqlQuery query_;
-};
-
 // Copies every row of `source` into the local table; nothing when they share no column.
 void CopyToLocal(TDMFM& dm, const QString& table, QSqlQuery& source) {
   const QString insert = dm.BuildInsert(table, source.record(), /*on_server=*/false);
   if (!insert.isEmpty()) dm.CopyRows(/*on_server=*/false, insert, source);
-}
-
-QSqlQuery ServerRows(TDMFM& dm, const QString& sql, const QVariantMap& params = {}) {
-  return dm.conServer.Query(sql, params);
 }
 
 // The whole table, replaced in one local transaction: a failure leaves the previous rows.
@@ -134,18 +113,18 @@ void CountedStep(TDMFM& dm, const QString& table, const QString& key, int kind) 
                     .toInt();
   try {
     QSqlQuery rows =
-        ServerRows(dm, QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, ChangedSince(n)), since);
+        dm.conServer.Query(QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, ChangedSince(n)), since);
     const int key_at = rows.record().indexOf(key);
     if (key_at < 0) throw DbError(QStringLiteral("%1 has no column %2").arg(table, key));
     // Each fetched row replaces the local row with its key. Deleting and inserting in one
     // transaction means a table that fails keeps every row it had.
     Transaction tx(dm.conClient);
     const QString insert = dm.BuildInsert(table, rows.record(), /*on_server=*/false);
-    Prepared remove(dm.conClient, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, key));
+    const QString remove = QStringLiteral("DELETE FROM %1 WHERE %2 = :Key").arg(table, key);
     std::optional<RowInserter> add;
     if (!insert.isEmpty()) add.emplace(dm.conClient, insert, rows.record());
     while (rows.next()) {
-      remove.Run(rows.value(key_at));
+      dm.conClient.ExecKept(remove, {{QStringLiteral(":Key"), rows.value(key_at)}});
       if (add) add->Insert(rows);
     }
     WriteCounter(dm, table, m);
@@ -157,8 +136,8 @@ void CountedStep(TDMFM& dm, const QString& table, const QString& key, int kind) 
 
 void GoodsListStep(TDMFM& dm, int kind) {
   const int n = ReadCounter(dm, QStringLiteral("JBGoods"));
-  QSqlQuery rows = ServerRows(
-      dm, QStringLiteral("SELECT GoodsNo FROM JBGoods WHERE %1").arg(ChangedSince(n)),
+  QSqlQuery rows = dm.conServer.Query(
+      QStringLiteral("SELECT GoodsNo FROM JBGoods WHERE %1").arg(ChangedSince(n)),
       {{QStringLiteral(":N"), n}});
   Transaction tx(dm.conClient);
   dm.conClient.Exec(QStringLiteral("DELETE FROM GoodsTemp"));
@@ -197,8 +176,8 @@ void GoodsLinkedStep(TDMFM& dm, const QString& table, const QString& link, int k
     while (rows.next()) {
       if (link_at >= 0 && !rows.value(link_at).isNull()) links.insert(rows.value(link_at).toString());
     }
-    Prepared remove(dm.conClient, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, link));
-    for (const QString& value : links) remove.Run(value);
+    const QString remove = QStringLiteral("DELETE FROM %1 WHERE %2 = :Link").arg(table, link);
+    for (const QString& value : links) dm.conClient.ExecKept(remove, {{QStringLiteral(":Link"), value}});
     CopyToLocal(dm, table, rows);
     tx.Commit();
   } catch (const DbError& e) {
@@ -208,12 +187,12 @@ void GoodsLinkedStep(TDMFM& dm, const QString& table, const QString& link, int k
 
 // The promotion tables are always replaced whole, both in one local transaction.
 void PromotionStep(TDMFM& dm) {
-  QSqlQuery orders = ServerRows(dm, QStringLiteral("SELECT * FROM QTCXOrder"));
+  QSqlQuery orders = dm.conServer.Query(QStringLiteral("SELECT * FROM QTCXOrder"));
   Transaction tx(dm.conClient);
   dm.conClient.Exec(QStringLiteral("DELETE FROM QTCXOrderDetail"));
   dm.conClient.Exec(QStringLiteral("DELETE FROM QTCXOrder"));
   CopyToLocal(dm, QStringLiteral("QTCXOrder"), orders);
-  QSqlQuery details = ServerRows(dm, QStringLiteral("SELECT * FROM QTCXOrderDetail"));
+  QSqlQuery details = dm.conServer.Query(QStringLiteral("SELECT * FROM QTCXOrderDetail"));
   CopyToLocal(dm, QStringLiteral("QTCXOrderDetail"), details);
   tx.Commit();
 }

@@ -19,6 +19,21 @@ bool CardDiscountType(const PosSession& session) {
 
 QString Int(int value) { return QString::number(value); }
 
+// A money line of the promotion: the money goods at `price`, marked as given by the
+// promotion so the next pass counts it. Nothing is marked when the line could not be added
+// (no money goods on file).
+void AddMoneyLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo,
+                  const QString& cxOrderNo, double price, double quantity, const QString& memo) {
+  const int start = NextSerialNo;
+  FindAndAddGoods(dm, kMoneyGoodsCode.toString(), NextSerialNo, header, QString(), false, lines,
+                  100, price, quantity);
+  if (NextSerialNo == start || !lines.Current()) return;
+  OrderLine& line = *lines.Current();
+  line.Memo = memo;
+  line.CXFlag = kGivenLine;
+  line.CXOrderNo = cxOrderNo;
+}
+
 }  // namespace
 
 void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool isGivenLine,
@@ -108,15 +123,9 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
         }
         break;
       case kSpendXGetMoneyOff:
-        FindAndAddGoods(dm, kMoneyGoodsCode.toString(), NextSerialNo, header, QString(), false,
-                        lines, 100, due, -1);
-        if (NextSerialNo != start && lines.Current()) {
-          OrderLine& line = *lines.Current();
-          line.Memo = QStringLiteral("买满") + Int(n) + QStringLiteral("元 送") + Int(m) +
-                      QStringLiteral("元");
-          line.CXFlag = kGivenLine;
-          line.CXOrderNo = t.CXOrderNo;
-        }
+        AddMoneyLine(dm, header, lines, NextSerialNo, t.CXOrderNo, due, -1,
+                     QStringLiteral("买满") + Int(n) + QStringLiteral("元 送") + Int(m) +
+                         QStringLiteral("元"));
         break;
       case kSpendXGetDiscount:
         SetLinesDiscount(session, lines, t.CXOrderNo, m);
@@ -136,15 +145,9 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
                                         QStringLiteral("元加补") + NumberText(m) +
                                         QStringLiteral("元现金可赠送礼品，是否需要？"));
         if (!wanted || !ChooseGiftGoods(dm, header, lines, NextSerialNo)) break;
-        FindAndAddGoods(dm, kMoneyGoodsCode.toString(), NextSerialNo, header, QString(), false,
-                        lines, 100, m, 1);
-        if (NextSerialNo != start && lines.Current()) {
-          OrderLine& line = *lines.Current();
-          line.Memo = QStringLiteral("买满") + Int(n) + QStringLiteral("元 加") + Int(m) +
-                      QStringLiteral("元赠送礼品");
-          line.CXFlag = kGivenLine;
-          line.CXOrderNo = t.CXOrderNo;
-        }
+        AddMoneyLine(dm, header, lines, NextSerialNo, t.CXOrderNo, m, 1,
+                     QStringLiteral("买满") + Int(n) + QStringLiteral("元 加") + Int(m) +
+                         QStringLiteral("元赠送礼品"));
         break;
       }
       default:
