@@ -1,6 +1,6 @@
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

@@ -5,13 +5,12 @@
 #include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTextStream>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/clock.h"
-#include "app/pos_session.h"
 #include "app/null_ui.h"
+#include "base/clock.h"
+#include "base/pos_session.h"
 #include "data/bulk_copy.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
@@ -42,9 +41,7 @@ ServerAddress ServerFromEnv() {
   return a;
 }
 
-void Note(const QString& text) {
-  std::fprintf(stderr, "bench: %s\n", text.toUtf8().constData());
-}
+void Note(const QString& text) { std::fprintf(stderr, "bench: %s\n", text.toUtf8().constData()); }
 
 BenchWorld Build() {
   BenchWorld w;
@@ -53,17 +50,20 @@ BenchWorld Build() {
   auto fingerprint = [](std::initializer_list<const char*> files) {
     QByteArray all;
     for (const char* f : files) all += SchemaText(QLatin1String(f)).toUtf8();
-    return QString::fromLatin1(QCryptographicHash::hash(all, QCryptographicHash::Sha1).toHex().left(10));
+    return QString::fromLatin1(
+        QCryptographicHash::hash(all, QCryptographicHash::Sha1).toHex().left(10));
   };
   w.account = QStringLiteral("quilmo_bench_%1k_%2")
                   .arg(kGoods / 1000)
                   .arg(fingerprint({"common.sql", "server.sql", "demo/seed.sql", "generate.sql"}));
   w.goods = kGoods;
   w.barcodes = kBarcodes;
-  const QString home = qEnvironmentVariable("QUILMO_BENCH_DIR", QDir::tempPath() + QStringLiteral("/quilmo-bench"));
+  const QString home =
+      qEnvironmentVariable("QUILMO_BENCH_DIR", QDir::tempPath() + QStringLiteral("/quilmo-bench"));
   QDir().mkpath(home);
   w.local_path = home + QStringLiteral("/") + w.account + QLatin1Char('_') +
-                 fingerprint({"common.sql", "local.sql", "local_search.sql"}) + QStringLiteral(".db");
+                 fingerprint({"common.sql", "local.sql", "local_search.sql"}) +
+                 QStringLiteral(".db");
 
   QString error;
   Connection postgres(QStringLiteral("bench_postgres"), Engine::Server);
@@ -103,10 +103,10 @@ BenchWorld Build() {
     if (!dm.conServer.OpenServer(w.server, w.account, &error)) Die(error);
     if (!dm.conClient.OpenLocal(w.local_path, &error)) Die(error);
     Transaction tx(dm.conClient);
-    for (const char* table : {"JBGoods", "JBClothBarCode", "JBColor", "JBSize", "JBCGroup",
-                              "JBCGroupDetail", "JBSGroup", "JBSGroupDetail", "JBStore", "QTShop",
-                              "QTCashier", "QTCashierRight", "QTCards", "QTCXOrder",
-                              "QTCXOrderDetail", "QTCardDiscount", "JBEmployee"}) {
+    for (const char* table :
+         {"JBGoods", "JBClothBarCode", "JBColor", "JBSize", "JBCGroup", "JBCGroupDetail",
+          "JBSGroup", "JBSGroupDetail", "JBStore", "QTShop", "QTCashier", "QTCashierRight",
+          "QTCards", "QTCXOrder", "QTCXOrderDetail", "QTCardDiscount", "JBEmployee"}) {
       const QString name = QLatin1String(table);
       LocalTableReload reload(dm.conClient, name);
       CopyServerRowsToLocal(dm.conServer, QStringLiteral("SELECT * FROM %1").arg(name), {},
@@ -122,7 +122,8 @@ BenchWorld Build() {
 }  // namespace
 
 MsgResult BenchUi::MessageBox(const QString& caption, const QString& text, MsgIcon, MsgButtons) {
-  std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+  std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(),
+               text.toUtf8().constData());
   ++boxes;
   return MsgResult::No;
 }

@@ -1,26 +1,23 @@
 // The data layer's hot paths: copying the catalogue into the local file, and the barcode
 // probe every scan starts with.
-#include <QSqlQuery>
-
-#include <chrono>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
-#include "app/clock.h"
-#include "app/pos_session.h"
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <chrono>
+
+#include "app/null_ui.h"
+#include "base/clock.h"
+#include "base/pos_session.h"
 #include "bench_world.h"
 #include "data/bulk_copy.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
-#include "sale/goods_candidate.h"
 #include "latency.h"
-
-#include "app/null_ui.h"
+#include "sale/goods_candidate.h"
 
 namespace quilmo::bench {
 namespace {
-
 
 // 200k goods rows, server to a fresh local file, in one transaction: through QSqlQuery on
 // both sides (arg 0, CopyRows) or streamed natively (arg 1, CopyServerRowsToLocal).
@@ -67,19 +64,29 @@ void BM_CopyGoodsServerToLocal(benchmark::State& state) {
   }
   state.SetLabel(native ? "native" : "qt");
   state.SetItemsProcessed(rows);
-  state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_CopyGoodsServerToLocal)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_CopyGoodsServerToLocal)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 // One colour/size barcode probe, as a scan does it, on the server (arg 1) or the local file.
 void BM_BarcodeLookup(benchmark::State& state) {
   const BenchWorld& w = World();
   const bool on_server = state.range(0) == 1;
-  static const QStringList barcodes = SampleValues(QStringLiteral("BarCode"), QStringLiteral("JBClothBarCode"), 2000);
+  static const QStringList barcodes =
+      SampleValues(QStringLiteral("BarCode"), QStringLiteral("JBClothBarCode"), 2000);
   Connection c(QStringLiteral("bench_lookup"), on_server ? Engine::Server : Engine::Local);
   QString error;
-  if (on_server) c.OpenServer(w.server, w.account, &error);
-  else c.OpenLocal(w.local_path, &error);
+  if (on_server)
+    c.OpenServer(w.server, w.account, &error);
+  else
+    c.OpenLocal(w.local_path, &error);
   Latencies latencies;
   qsizetype i = 0;
   int found = 0;
@@ -87,7 +94,8 @@ void BM_BarcodeLookup(benchmark::State& state) {
     const QString code = barcodes[i++ % barcodes.size()];
     latencies.Time([&] {
       const QSqlRecord row = c.FirstRow(
-          QStringLiteral("SELECT GoodsNo, ColorNo, SizeNo FROM JBClothBarCode WHERE BarCode = :BarCode"),
+          QStringLiteral(
+              "SELECT GoodsNo, ColorNo, SizeNo FROM JBClothBarCode WHERE BarCode = :BarCode"),
           {{QStringLiteral(":BarCode"), code}});
       found += row.isEmpty() ? 0 : 1;
     });

@@ -2,21 +2,20 @@
 // barcodes, bench_world.h) into a fresh SQLite file.
 //
 //   scripts/bench.sh --benchmark_filter=Download
+#include <benchmark/benchmark.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <memory>
 
-#include "app/pos_session.h"
 #include "app/null_ui.h"
+#include "base/pos_session.h"
+#include "bench_world.h"
 #include "data/download.h"
 #include "data/schema.h"
 #include "data/tdmfm.h"
-#include "bench_world.h"
 
 namespace quilmo {
 namespace {
@@ -45,12 +44,14 @@ struct World {
       CreateLocalSchema(maker);
     }
     dm = std::make_unique<TDMFM>(session, ui, clock);
-    if (!dm->conServer.OpenServer(catalogue.server, catalogue.account, &error)) throw DbError(error);
+    if (!dm->conServer.OpenServer(catalogue.server, catalogue.account, &error))
+      throw DbError(error);
     if (!dm->conClient.OpenLocal(local_path, &error)) throw DbError(error);
     session.IsOnline = true;
   }
   int LocalCount(const char* table) const {
-    return dm->conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))).toInt();
+    return dm->conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table)))
+        .toInt();
   }
 
   QTemporaryDir dir;
@@ -101,4 +102,3 @@ BENCHMARK(BM_IncrementalDownloadNothingChanged)
 
 }  // namespace
 }  // namespace quilmo
-

@@ -16,7 +16,9 @@ class Latencies {
   void Time(F&& f) {
     const auto start = std::chrono::steady_clock::now();
     f();
-    samples_.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    samples_.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   void Report(benchmark::State& state) {
     if (samples_.empty()) return;

@@ -9,21 +9,20 @@
 // percentile; lines_added counts the scans that produced a line, so a miss cannot pass for
 // a fast scan.
 
-#include <QSqlRecord>
-
 #include <benchmark/benchmark.h>
 
+#include <QSqlRecord>
 #include <map>
 #include <memory>
 #include <random>
 
-#include "app/clock.h"
-#include "app/pos_session.h"
 #include "app/null_ui.h"
+#include "base/clock.h"
+#include "base/pos_session.h"
 #include "bench_world.h"
 #include "data/tdmfm.h"
-#include "devices/customer_display.h"
 #include "latency.h"
+#include "sale/customer_display.h"
 #include "sale/goods_candidate.h"
 #include "sale/goods_lookup.h"
 #include "sale/order.h"
@@ -66,10 +65,10 @@ void AddPromotions(const Connection& db, int goods) {
                      QLatin1String(qstrcmp(table, "QTCXOrder") == 0 ? "ORderNo" : "OrderNo")));
   }
   db.Exec(QStringLiteral(
-      "INSERT INTO QTCXOrder (ORderNo, CXFlag, CXQty, GiftQty, AddMoney, StoreNoList, "
-      "Begindate, EndDate, Checkflag) VALUES "
-      "('BENCH9', 9, 95, 90, 85, '0001,0002', :Begin, :End, 1), "
-      "('BENCH5', 5, 300, 90, 0, '0001,0002', :Begin, :End, 1)"),
+              "INSERT INTO QTCXOrder (ORderNo, CXFlag, CXQty, GiftQty, AddMoney, StoreNoList, "
+              "Begindate, EndDate, Checkflag) VALUES "
+              "('BENCH9', 9, 95, 90, 85, '0001,0002', :Begin, :End, 1), "
+              "('BENCH5', 5, 300, 90, 0, '0001,0002', :Begin, :End, 1)"),
           {{QStringLiteral(":Begin"), QDateTime(QDate(2000, 1, 1), QTime(0, 0))},
            {QStringLiteral(":End"), QDateTime(QDate(2099, 12, 31), QTime(0, 0))}});
   for (int i = 1; i <= 20; ++i) {
@@ -192,9 +191,10 @@ void RegisterScans() {
       {"BM_ScanIntoOrder/Online/Fragment", true, Scanned::kFragment, 500},
   };
   for (const Variant& v : kVariants) {
-    benchmark::RegisterBenchmark(v.name, [&v](benchmark::State& state) {
-      BM_ScanIntoOrder(state, v.online, v.kind);
-    })->Iterations(v.iterations)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(
+        v.name, [&v](benchmark::State& state) { BM_ScanIntoOrder(state, v.online, v.kind); })
+        ->Iterations(v.iterations)
+        ->Unit(benchmark::kMicrosecond);
   }
 }
 

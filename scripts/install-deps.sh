@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build ccache pkg-config
+  g++ cmake ninja-build ccache pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-psql libqt6sql6-sqlite qt6-serialport-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql-15 postgresql-client-15

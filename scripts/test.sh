@@ -11,6 +11,11 @@ export PGCLUSTER_DIR=${PGCLUSTER_DIR:-$build/pgcluster-test}
 
 "$root/scripts/install-deps.sh"
 
+# Includes point down the floors, and the code is formatted as .clang-format says.
+"$root/scripts/check-layers.sh"
+find "$root/src" "$root/tests" "$root/bench" -name '*.h' -o -name '*.cpp' |
+  xargs clang-format --dry-run --Werror
+
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILMO_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 

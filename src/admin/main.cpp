@@ -1,13 +1,12 @@
 // quilmo-admin: what a shop's technician runs to set up the till's databases.
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
-
-#include <sys/stat.h>
-
 #include <functional>
 #include <map>
 
@@ -117,8 +116,8 @@ ServerAddress AddressOf(const Args& args) {
 QString CheckedDatabaseName(const QString& name) {
   static const QRegularExpression kPlain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
   if (!kPlain.match(name).hasMatch()) {
-    throw AdminError{QStringLiteral("'%1' is not a valid account name (letters, digits and _)")
-                         .arg(name)};
+    throw AdminError{
+        QStringLiteral("'%1' is not a valid account name (letters, digits and _)").arg(name)};
   }
   return name;
 }
@@ -195,11 +194,11 @@ int InitServer(const QStringList& argv) {
   {
     Connection msdb(QStringLiteral("admin_msdb"), Engine::Server);
     Open(msdb, a, QStringLiteral("msdb"));
-    msdb.Exec(QStringLiteral(
-                  "INSERT INTO AccountInfo (AccountNo, DBName, PosFlag) "
-                  "SELECT CAST(COALESCE(MAX(CAST(AccountNo AS INTEGER)), 0) + 1 AS VARCHAR), "
-                  ":DBName, 1 FROM AccountInfo"),
-              {{QStringLiteral(":DBName"), account}});
+    msdb.Exec(
+        QStringLiteral("INSERT INTO AccountInfo (AccountNo, DBName, PosFlag) "
+                       "SELECT CAST(COALESCE(MAX(CAST(AccountNo AS INTEGER)), 0) + 1 AS VARCHAR), "
+                       ":DBName, 1 FROM AccountInfo"),
+        {{QStringLiteral(":DBName"), account}});
   }
   if (args.Flag(QStringLiteral("--directory"))) {
     EnsureDatabase(postgres, a, QStringLiteral("tarvix"), QStringLiteral("tarvix.sql"));
@@ -248,7 +247,8 @@ int SeedDemoCommand(const QStringList& argv) {
 
 int Generate(const QStringList& argv) {
   const Args args(argv, {});
-  args.CheckKnown(kAddressOptions + QStringList{QStringLiteral("--account"), QStringLiteral("--goods"),
+  args.CheckKnown(kAddressOptions + QStringList{QStringLiteral("--account"),
+                                                QStringLiteral("--goods"),
                                                 QStringLiteral("--barcodes")});
   const QString account = CheckedDatabaseName(args.Required(QStringLiteral("--account")));
   const int goods = args.Number(QStringLiteral("--goods"));

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QString>
 
-#include "app/clock.h"
-#include "app/pos_session.h"
-#include "app/ui.h"
+#include "app/shell_ui.h"
+#include "base/clock.h"
+#include "base/pos_session.h"
 #include "data/tdmfm.h"
 
 namespace quilmo {
@@ -15,7 +15,7 @@ namespace quilmo {
 struct AppContext {
   PosSession& session;
   TDMFM& dm;
-  Ui& ui;
+  ShellUi& ui;
   const Clock& clock;
   QString home;  // the program folder: SysFile/ lives under it
   // The server's account catalogue database (AccountInfo). Always msdb at a shop; a test

@@ -60,8 +60,8 @@ QString DiscoveryUrl(const QString& web_server) {
 
 DiscoveryInfo FetchDiscoveryFile(const QString& web_server, int timeout_ms) {
   if (web_server.trimmed().isEmpty()) {
-    throw ConnectError(
-        QStringLiteral("没有设置服务器配置文件所在的网址（QTSet.ini 的 ConnectSet/DiscoveryServer）"));
+    throw ConnectError(QStringLiteral(
+        "没有设置服务器配置文件所在的网址（QTSet.ini 的 ConnectSet/DiscoveryServer）"));
   }
   const QString url_text = DiscoveryUrl(web_server);
   const QUrl url(url_text);
@@ -86,7 +86,8 @@ DiscoveryInfo FetchDiscoveryFile(const QString& web_server, int timeout_ms) {
   }
   const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status != 0 && status != 200) {
-    throw ConnectError(QStringLiteral("无法取得服务器配置文件 %1：HTTP %2").arg(url_text).arg(status));
+    throw ConnectError(
+        QStringLiteral("无法取得服务器配置文件 %1：HTTP %2").arg(url_text).arg(status));
   }
   return ParseDiscoveryFile(reply->readAll());
 }

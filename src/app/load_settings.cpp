@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <QSqlRecord>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 
 namespace quilmo {
 namespace {
@@ -26,8 +26,8 @@ int IntOr(const QString& text, int empty_value, const char* key) {
   bool ok = false;
   const int v = text.toInt(&ok);
   if (!ok) {
-    throw SettingsError(QStringLiteral("'%1' is not a valid integer value (%2)")
-                            .arg(text, QLatin1String(key)));
+    throw SettingsError(
+        QStringLiteral("'%1' is not a valid integer value (%2)").arg(text, QLatin1String(key)));
   }
   return v;
 }
@@ -167,8 +167,12 @@ void LoadServerOptions(PosSession& s, TDMFM& dm) {
   for (const Copied& c : kCopied) {
     QString value;
     switch (c.kind) {
-      case Kind::Text: value = Text(r, c.name); break;
-      case Kind::Int: value = QString::number(Int(r, c.name)); break;
+      case Kind::Text:
+        value = Text(r, c.name);
+        break;
+      case Kind::Int:
+        value = QString::number(Int(r, c.name));
+        break;
       case Kind::Float:
         value = QString::number(Double(r, c.name), 'g', QLocale::FloatingPointShortest);
         break;

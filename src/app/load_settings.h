@@ -2,10 +2,9 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <stdexcept>
 
-#include "app/pos_session.h"
+#include "base/pos_session.h"
 #include "data/tdmfm.h"
 
 namespace quilmo {

@@ -27,17 +27,28 @@ std::optional<MainCommand> MainKeyCommand(int key, Qt::KeyboardModifiers modifie
   // The keypad flag says where a key sits, not what is held.
   const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
   switch (key) {
-    case Qt::Key_F2: return MainCommand::OnClass;
-    case Qt::Key_F3: return MainCommand::QrySale;
-    case Qt::Key_F4: return MainCommand::ChangePassword;
-    case Qt::Key_F5: return MainCommand::SwitchMode;
-    case Qt::Key_F6: return MainCommand::QTSale;
-    case Qt::Key_F7: return MainCommand::OverClass;
-    case Qt::Key_F8: return MainCommand::SysSet;
-    case Qt::Key_F9: return MainCommand::Exit;
-    case Qt::Key_F10: return MainCommand::Goods;
-    case Qt::Key_F11: return MainCommand::Cards;
-    case Qt::Key_F12: return MainCommand::SPGoods;
+    case Qt::Key_F2:
+      return MainCommand::OnClass;
+    case Qt::Key_F3:
+      return MainCommand::QrySale;
+    case Qt::Key_F4:
+      return MainCommand::ChangePassword;
+    case Qt::Key_F5:
+      return MainCommand::SwitchMode;
+    case Qt::Key_F6:
+      return MainCommand::QTSale;
+    case Qt::Key_F7:
+      return MainCommand::OverClass;
+    case Qt::Key_F8:
+      return MainCommand::SysSet;
+    case Qt::Key_F9:
+      return MainCommand::Exit;
+    case Qt::Key_F10:
+      return MainCommand::Goods;
+    case Qt::Key_F11:
+      return MainCommand::Cards;
+    case Qt::Key_F12:
+      return MainCommand::SPGoods;
     case Qt::Key_K:
       if (held == Qt::ControlModifier) return MainCommand::CKList;
       return std::nullopt;

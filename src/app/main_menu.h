@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 #include <functional>
 #include <map>
@@ -45,9 +44,9 @@ std::optional<MainCommand> MainKeyCommand(int key, Qt::KeyboardModifiers modifie
 
 // What the main window does after a command.
 enum class MainOutcome {
-  Done,          // stay
-  CloseWindow,   // close the window (the exit rules still apply)
-  EndProgram,    // end at once, no questions
+  Done,         // stay
+  CloseWindow,  // close the window (the exit rules still apply)
+  EndProgram,   // end at once, no questions
 };
 
 // The main window's dispatch. The screens behind most keys belong to other parts of the

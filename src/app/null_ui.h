@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/ui.h"
-#include "sale/goods_candidate.h"
+#include "app/shell_ui.h"
+#include "sale/sale_ui.h"
 
 namespace quilmo {
 
 // A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
 // are answered No, inputs and screens are cancelled, no windows open. Derive and override what
 // a caller needs to see.
-class NullUi : public Ui {
+class NullUi : public SaleUi, public ShellUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;

@@ -3,11 +3,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
-
 #include <memory>
 
-#include "app/ini_file.h"
-#include "app/password_scramble.h"
+#include "base/ini_file.h"
+#include "base/password_scramble.h"
 
 namespace quilmo {
 namespace {
@@ -60,7 +59,8 @@ ServerAddress ParseServerName(const QString& server, const QString& login,
     port = host.section(QLatin1Char(':'), 1);
     host = host.section(QLatin1Char(':'), 0, 0);
   }
-  if (host == QStringLiteral(".") || host.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0) {
+  if (host == QStringLiteral(".") ||
+      host.compare(QStringLiteral("(local)"), Qt::CaseInsensitive) == 0) {
     host = QStringLiteral("127.0.0.1");
   }
   if (!port.isEmpty()) {
@@ -82,9 +82,8 @@ ServerTarget ResolveAlias(const QString& ini_file, const QString& server, const 
 
   const DiscoveryInfo discovery = FetchDiscoveryFile(
       ReadIniString(ini_file, QStringLiteral("ConnectSet"), QStringLiteral("DiscoveryServer")));
-  const QString address = server.size() >= marker.size() && server.endsWith(marker)
-                              ? discovery.ip2
-                              : discovery.ip;
+  const QString address =
+      server.size() >= marker.size() && server.endsWith(marker) ? discovery.ip2 : discovery.ip;
   QString alias = server;
   if (alias.endsWith(marker)) alias.chop(marker.size());
 
@@ -154,7 +153,8 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
             ? accounts->Query(QStringLiteral(
                   "SELECT AccountNo, DBName FROM AccountInfo WHERE COALESCE(PosFlag, 0) = 1"))
             : accounts->Query(
-                  QStringLiteral("SELECT AccountNo, DBName FROM AccountInfo WHERE DBName = :DBName"),
+                  QStringLiteral(
+                      "SELECT AccountNo, DBName FROM AccountInfo WHERE DBName = :DBName"),
                   {{QStringLiteral(":DBName"), app.session.DBName}});
     if (!q.next()) {
       app.ui.MessageBox(QStringLiteral("错误"),
@@ -172,8 +172,8 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
     found = false;
   }
   if (!found) {
-    app.ui.MessageBox(QStringLiteral("错误"), QStringLiteral("无法取得帐套信息！"),
-                      MsgIcon::Error, MsgButtons::Ok);
+    app.ui.MessageBox(QStringLiteral("错误"), QStringLiteral("无法取得帐套信息！"), MsgIcon::Error,
+                      MsgButtons::Ok);
     return false;
   }
   app.session.DBName = db_name;
@@ -210,17 +210,17 @@ bool SwitchMode(AppContext& app) {
       throw ConnectError(QStringLiteral("无法与服务器建立连接！"));
     }
   } catch (const ConnectError& e) {
-    app.ui.MessageBox(QStringLiteral("提示"),
-                      QStringLiteral(" 切换到【连网销售】模式失败，原因：") + e.message() +
-                          QStringLiteral("。"),
-                      MsgIcon::Information, MsgButtons::Ok);
+    app.ui.MessageBox(
+        QStringLiteral("提示"),
+        QStringLiteral(" 切换到【连网销售】模式失败，原因：") + e.message() + QStringLiteral("。"),
+        MsgIcon::Information, MsgButtons::Ok);
     return false;
   } catch (const DbError& e) {
     app.session.IsOnline = false;
-    app.ui.MessageBox(QStringLiteral("提示"),
-                      QStringLiteral(" 切换到【连网销售】模式失败，原因：") + e.message() +
-                          QStringLiteral("。"),
-                      MsgIcon::Information, MsgButtons::Ok);
+    app.ui.MessageBox(
+        QStringLiteral("提示"),
+        QStringLiteral(" 切换到【连网销售】模式失败，原因：") + e.message() + QStringLiteral("。"),
+        MsgIcon::Information, MsgButtons::Ok);
     return false;
   }
   app.session.IsOnline = true;
@@ -302,10 +302,10 @@ bool ConfirmShop(AppContext& app, const QString& shop_no) {
     store_name = Text(q, "StoreName");
   }
   q.finish();
-  if (!app.ui.AskYesNo(QStringLiteral("提示"),
-                       QStringLiteral("您选择了零售店【") + shop_name + QStringLiteral("】,") +
-                           QStringLiteral("所属仓库为【") + store_name +
-                           QStringLiteral("】\r\n是否确认？"))) {
+  if (!app.ui.AskYesNo(QStringLiteral("提示"), QStringLiteral("您选择了零售店【") + shop_name +
+                                                   QStringLiteral("】,") +
+                                                   QStringLiteral("所属仓库为【") + store_name +
+                                                   QStringLiteral("】\r\n是否确认？"))) {
     return false;
   }
   app.dm.conServer.Exec(QStringLiteral("UPDATE QTShop SET IsRegist = 1 WHERE ShopNo = :ShopNo"),

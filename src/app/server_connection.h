@@ -24,8 +24,7 @@ struct ServerTarget {
 
 // A server name is "host[:port]" ("." is this machine). Other forms give an empty host,
 // which no connection opens.
-ServerAddress ParseServerName(const QString& server, const QString& login,
-                              const QString& password);
+ServerAddress ParseServerName(const QString& server, const QString& login, const QString& password);
 
 // Resolves an alias ("tarvix.<name>", "tarvix.<name>tarvix.") through the discovery file
 // and the directory database's JBUser; any other name passes unchanged. The web server

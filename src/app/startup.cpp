@@ -37,9 +37,10 @@ bool RunStartup(AppContext& app) {
     if (s.IsOnline) {
       if (!app.ui.ShowSelectShop(app)) return false;
     } else {
-      app.ui.MessageBox(QStringLiteral("错误"),
-                        QStringLiteral("连接服务器失败,无法选择零售店! \r\n请以连网模式登陆选择零售店."),
-                        MsgIcon::Error, MsgButtons::Ok);
+      app.ui.MessageBox(
+          QStringLiteral("错误"),
+          QStringLiteral("连接服务器失败,无法选择零售店! \r\n请以连网模式登陆选择零售店."),
+          MsgIcon::Error, MsgButtons::Ok);
       return false;
     }
   }

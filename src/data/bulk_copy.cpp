@@ -1,12 +1,11 @@
 #include "data/bulk_copy.h"
 
-#include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlQuery>
-
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlQuery>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -21,15 +20,24 @@ template <typename T>
 T* NativeHandle(const Connection& c, std::initializer_list<const char*> type_names) {
   const QVariant h = c.db().driver()->handle();
   bool known = false;
-  for (const char* name : type_names) known = known || (h.isValid() && qstrcmp(h.typeName(), name) == 0);
+  for (const char* name : type_names)
+    known = known || (h.isValid() && qstrcmp(h.typeName(), name) == 0);
   if (!known) throw DbError(QStringLiteral("no native handle for ") + c.name());
   return *static_cast<T* const*>(h.constData());
 }
 
 // PostgreSQL type oids we convert; every other type travels as text.
 enum Oid : unsigned {
-  kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
-  kNumeric = 1700, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184,
+  kBool = 16,
+  kInt8 = 20,
+  kInt2 = 21,
+  kInt4 = 23,
+  kFloat4 = 700,
+  kFloat8 = 701,
+  kNumeric = 1700,
+  kDate = 1082,
+  kTimestamp = 1114,
+  kTimestampTz = 1184,
 };
 
 struct Column {
@@ -66,10 +74,14 @@ void Drain(PGconn* conn) {
 
 QString ParamText(const QVariant& v) {
   switch (v.typeId()) {
-    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-    case QMetaType::QDate: return v.toDate().toString(Qt::ISODate);
-    case QMetaType::Bool: return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    default: return v.toString();
+    case QMetaType::QDateTime:
+      return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    case QMetaType::QDate:
+      return v.toDate().toString(Qt::ISODate);
+    case QMetaType::Bool:
+      return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    default:
+      return v.toString();
   }
 }
 
@@ -81,16 +93,21 @@ void Bind(sqlite3_stmt* stmt, int index, const PGresult* row, const Column& c) {
   const char* text = PQgetvalue(row, 0, c.source);
   const int length = PQgetlength(row, 0, c.source);
   switch (c.oid) {
-    case kInt2: case kInt4: case kInt8:
+    case kInt2:
+    case kInt4:
+    case kInt8:
       sqlite3_bind_int64(stmt, index, std::strtoll(text, nullptr, 10));
       return;
-    case kFloat4: case kFloat8: case kNumeric:
+    case kFloat4:
+    case kFloat8:
+    case kNumeric:
       sqlite3_bind_double(stmt, index, std::strtod(text, nullptr));
       return;
     case kBool:
       sqlite3_bind_int(stmt, index, text[0] == 't' ? 1 : 0);
       return;
-    case kTimestamp: case kTimestampTz:
+    case kTimestamp:
+    case kTimestampTz:
       // The local file keeps one date form, to the second: "yyyy-MM-dd HH:mm:ss".
       sqlite3_bind_text(stmt, index, text, length < 19 ? length : 19, SQLITE_TRANSIENT);
       return;
@@ -249,21 +266,24 @@ LocalTableReload::LocalTableReload(const Connection& local, const QString& table
   {
     // Indexes SQLite made itself (primary keys, UNIQUE) have no SQL and stay.
     QSqlQuery q = local.Query(
-        QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE tbl_name = :t COLLATE NOCASE "
-                       "AND type IN ('index', 'trigger') AND sql IS NOT NULL"),
+        QStringLiteral(
+            "SELECT type, name, sql FROM sqlite_master WHERE tbl_name = :t COLLATE NOCASE "
+            "AND type IN ('index', 'trigger') AND sql IS NOT NULL"),
         {{QStringLiteral(":t"), table}});
     while (q.next()) {
       const bool index = q.value(0).toString() == QStringLiteral("index");
       (index ? indexes_ : triggers_) << q.value(2).toString();
-      drops << QStringLiteral("DROP %1 %2").arg(index ? QStringLiteral("INDEX") : QStringLiteral("TRIGGER"),
-                                                q.value(1).toString());
+      drops << QStringLiteral("DROP %1 %2")
+                   .arg(index ? QStringLiteral("INDEX") : QStringLiteral("TRIGGER"),
+                        q.value(1).toString());
     }
   }
   {
     static const QRegularExpression kContent(QStringLiteral("content\\s*=\\s*'([^']*)'"),
                                              QRegularExpression::CaseInsensitiveOption);
-    QSqlQuery q = local.Query(QStringLiteral(
-        "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND sql LIKE 'CREATE VIRTUAL TABLE%'"));
+    QSqlQuery q =
+        local.Query(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND "
+                                   "sql LIKE 'CREATE VIRTUAL TABLE%'"));
     while (q.next()) {
       const QRegularExpressionMatch m = kContent.match(q.value(1).toString());
       if (m.hasMatch() && m.captured(1).compare(table, Qt::CaseInsensitive) == 0) {

@@ -17,8 +17,7 @@ namespace quilmo {
 // at a time and writes them with SQLite's own prepared statement, several times faster than
 // going through a QSqlQuery on each side. Returns the number of rows copied.
 int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
-                          const QVariantMap& params, const Connection& local,
-                          const QString& table);
+                          const QVariantMap& params, const Connection& local, const QString& table);
 
 // ":Name" placeholders to PostgreSQL's "$n", in order of first use, leaving text in quotes
 // and "::" casts alone. The names in their order go to *names.

@@ -1,11 +1,11 @@
 #include "data/connection.h"
 
+#include <sqlite3.h>
+
 #include <QFile>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
-
-#include <sqlite3.h>
 
 namespace quilmo {
 namespace {
@@ -61,8 +61,7 @@ QDateTime ToDateTime(const QVariant& value) {
   return dt;
 }
 
-Connection::Connection(QString name, Engine engine)
-    : name_(std::move(name)), dialect_{engine} {}
+Connection::Connection(QString name, Engine engine) : name_(std::move(name)), dialect_{engine} {}
 
 Connection::~Connection() {
   Close();
@@ -71,9 +70,7 @@ Connection::~Connection() {
 
 QSqlDatabase Connection::db() const { return QSqlDatabase::database(name_, false); }
 
-bool Connection::isOpen() const {
-  return QSqlDatabase::contains(name_) && db().isOpen();
-}
+bool Connection::isOpen() const { return QSqlDatabase::contains(name_) && db().isOpen(); }
 
 void Connection::Close() {
   prepared_.clear();
@@ -113,8 +110,7 @@ bool Connection::OpenLocal(const QString& path, QString* error) {
   return true;
 }
 
-bool Connection::OpenServer(const ServerAddress& address, const QString& database,
-                            QString* error) {
+bool Connection::OpenServer(const ServerAddress& address, const QString& database, QString* error) {
   Close();
   QSqlDatabase::removeDatabase(name_);
   address_ = address;
@@ -148,7 +144,8 @@ QVariant Connection::ForBinding(const QVariant& value) const {
 
 void Connection::Bind(QSqlQuery& query, const QVariantMap& params) const {
   for (auto it = params.begin(); it != params.end(); ++it) {
-    const QString key = it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
+    const QString key =
+        it.key().startsWith(QLatin1Char(':')) ? it.key() : QLatin1Char(':') + it.key();
     query.bindValue(key, ForBinding(it.value()));
   }
 }
@@ -245,7 +242,8 @@ void Connection::RunScript(const QString& script) const {
 
 Transaction::Transaction(const Connection& connection, bool immediate) : connection_(connection) {
   const bool local = connection.engine() == Engine::Local;
-  connection_.Exec(immediate && local ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+  connection_.Exec(immediate && local ? QStringLiteral("BEGIN IMMEDIATE")
+                                      : QStringLiteral("BEGIN"));
   open_ = true;
 }
 

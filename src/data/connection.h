@@ -1,15 +1,13 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QVariantMap>
-
-#include <QHash>
-#include <QSqlRecord>
-
 #include <memory>
 #include <stdexcept>
 
@@ -49,7 +47,9 @@ struct Dialect {
   // True when `needle` (an expression, normally a bound parameter) occurs in `haystack`.
   QString Contains(const QString& haystack, const QString& needle) const;
   // Case-insensitive LIKE.
-  QString ILike() const { return engine == Engine::Server ? QStringLiteral("ILIKE") : QStringLiteral("LIKE"); }
+  QString ILike() const {
+    return engine == Engine::Server ? QStringLiteral("ILIKE") : QStringLiteral("LIKE");
+  }
 };
 
 // The driver's own words for an error, as the till shows them after "原因：".

@@ -3,13 +3,11 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
-
-
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "data/bulk_copy.h"
 
 namespace quilmo {
@@ -89,17 +87,18 @@ void WholeTableStep(TDMFM& dm, const QString& table) {
 }
 
 void ReportTableError(TDMFM& dm, const QString& table, const DbError& e) {
-  dm.ui().MessageBox(QString(),
-                     QStringLiteral("下载表") + table + QStringLiteral("出错！！原因：") + e.message(),
-                     MsgIcon::Error, MsgButtons::Ok);
+  dm.ui().MessageBox(
+      QString(), QStringLiteral("下载表") + table + QStringLiteral("出错！！原因：") + e.message(),
+      MsgIcon::Error, MsgButtons::Ok);
 }
 
 void CountedStep(TDMFM& dm, const QString& table, const QString& key, int kind) {
   if (kind == kFullDownload) {
     // The counter is read before the rows, so a row changed meanwhile is fetched again next
     // time rather than missed.
-    const int m = dm.conServer.Scalar(QStringLiteral("SELECT COALESCE(MAX(DownlogNo), 0) FROM %1")
-                                          .arg(table)).toInt();
+    const int m =
+        dm.conServer.Scalar(QStringLiteral("SELECT COALESCE(MAX(DownlogNo), 0) FROM %1").arg(table))
+            .toInt();
     WholeTableStep(dm, table);
     WriteCounter(dm, table, m);
     return;
@@ -112,8 +111,8 @@ void CountedStep(TDMFM& dm, const QString& table, const QString& key, int kind) 
                             since)
                     .toInt();
   try {
-    QSqlQuery rows =
-        dm.conServer.Query(QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, ChangedSince(n)), since);
+    QSqlQuery rows = dm.conServer.Query(
+        QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, ChangedSince(n)), since);
     const int key_at = rows.record().indexOf(key);
     if (key_at < 0) throw DbError(QStringLiteral("%1 has no column %2").arg(table, key));
     // Each fetched row replaces the local row with its key. Deleting and inserting in one
@@ -174,10 +173,12 @@ void GoodsLinkedStep(TDMFM& dm, const QString& table, const QString& link, int k
     const int link_at = rows.record().indexOf(link);
     QSet<QString> links;
     while (rows.next()) {
-      if (link_at >= 0 && !rows.value(link_at).isNull()) links.insert(rows.value(link_at).toString());
+      if (link_at >= 0 && !rows.value(link_at).isNull())
+        links.insert(rows.value(link_at).toString());
     }
     const QString remove = QStringLiteral("DELETE FROM %1 WHERE %2 = :Link").arg(table, link);
-    for (const QString& value : links) dm.conClient.ExecKept(remove, {{QStringLiteral(":Link"), value}});
+    for (const QString& value : links)
+      dm.conClient.ExecKept(remove, {{QStringLiteral(":Link"), value}});
     CopyToLocal(dm, table, rows);
     tx.Commit();
   } catch (const DbError& e) {
@@ -220,8 +221,8 @@ void DownloadTable(TDMFM& dm, const TableStep& t, int kind) {
 void DownloadMasterData(TDMFM& dm, int kind, bool with_promotions) {
   std::unique_ptr<Progress> progress;
   if (!dm.session().DownloadRunning) {
-    progress = dm.ui().ShowProgress(
-        QStringLiteral("正在从服务器下载更新的基本资料,请稍候.........."));
+    progress =
+        dm.ui().ShowProgress(QStringLiteral("正在从服务器下载更新的基本资料,请稍候.........."));
     if (progress) progress->SetSteps(kStepCount);
   }
   auto say = [&](const QString& text) {
@@ -230,11 +231,16 @@ void DownloadMasterData(TDMFM& dm, int kind, bool with_promotions) {
   // Which text introduces which table (by its position in the list).
   auto text_before = [](int index) -> QString {
     switch (index) {
-      case 0: return QStringLiteral("正在从服务器下载更新的仓库资料,请稍候..........");
-      case 1: return QStringLiteral("正在从服务器下载更新的导购员资料,请稍候..........");
-      case 2: return QStringLiteral("正在从服务器下载更新的商品资料,请稍候..........");
-      case 12: return QStringLiteral("正在从服务器下载更新的零售店相关资料,请稍候..........");
-      default: return {};
+      case 0:
+        return QStringLiteral("正在从服务器下载更新的仓库资料,请稍候..........");
+      case 1:
+        return QStringLiteral("正在从服务器下载更新的导购员资料,请稍候..........");
+      case 2:
+        return QStringLiteral("正在从服务器下载更新的商品资料,请稍候..........");
+      case 12:
+        return QStringLiteral("正在从服务器下载更新的零售店相关资料,请稍候..........");
+      default:
+        return {};
     }
   };
   for (int i = 0; i < kTableCount; ++i) {
@@ -248,13 +254,19 @@ void DownloadMasterData(TDMFM& dm, int kind, bool with_promotions) {
 }
 
 bool ClearLocalData(TDMFM& dm) {
-  static const char* const kCleared[] = {
-      "JBEmployee", "JBClothBarcode", "JBCGroupDetail", "JBCGroup", "JBColor",
-      "JBSGroupDetail", "JBSGroup", "JBSize", "JBGoods", "JBGoodsType",
-      "JBStore", "QTAddCardAmount", "QTCardDiscount", "QTCards", "QTCashier",
-      "QTCashierRight", "QTHalSaleOrder", "QTHalSaleOrderDetail", "QTCXOrder", "QTCXOrderDetail",
-      "QTOnOverOrder", "QTSaleORder", "QTSaleORderDetail", "QTShop", "QTShopTem",
-      "QTSysSet"};
+  static const char* const kCleared[] = {"JBEmployee",        "JBClothBarcode",
+                                         "JBCGroupDetail",    "JBCGroup",
+                                         "JBColor",           "JBSGroupDetail",
+                                         "JBSGroup",          "JBSize",
+                                         "JBGoods",           "JBGoodsType",
+                                         "JBStore",           "QTAddCardAmount",
+                                         "QTCardDiscount",    "QTCards",
+                                         "QTCashier",         "QTCashierRight",
+                                         "QTHalSaleOrder",    "QTHalSaleOrderDetail",
+                                         "QTCXOrder",         "QTCXOrderDetail",
+                                         "QTOnOverOrder",     "QTSaleORder",
+                                         "QTSaleORderDetail", "QTShop",
+                                         "QTShopTem",         "QTSysSet"};
   struct Reset {
     const char* section;
     const char* key;
@@ -262,11 +274,11 @@ bool ClearLocalData(TDMFM& dm) {
   };
   // ConnectSet/DBAName and the Options section stay: the next configuration starts from them.
   static const Reset kResets[] = {
-      {"ConnectSet", "ServerName", ""}, {"ConnectSet", "DBAPSW", ""},
-      {"SysSet", "ShopNo", ""},         {"SysSet", "StoreNo", ""},
-      {"SysSet", "OnOverOrderNo", ""},  {"SysSet", "OnDate", ""},
-      {"SysSet", "OnOperatorNo", ""},   {"SysSet", "OverFlag", "1"},
-      {"SysSet", "OnverBoxAmount", "0"}, {"HardWareSet", "HavePrinter", "N"},
+      {"ConnectSet", "ServerName", ""},   {"ConnectSet", "DBAPSW", ""},
+      {"SysSet", "ShopNo", ""},           {"SysSet", "StoreNo", ""},
+      {"SysSet", "OnOverOrderNo", ""},    {"SysSet", "OnDate", ""},
+      {"SysSet", "OnOperatorNo", ""},     {"SysSet", "OverFlag", "1"},
+      {"SysSet", "OnverBoxAmount", "0"},  {"HardWareSet", "HavePrinter", "N"},
       {"HardWareSet", "HaveScreen", "N"}, {"HardWareSet", "HaveCashBox", "N"}};
   try {
     Transaction tx(dm.conClient);

@@ -3,14 +3,15 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlField>
-
 #include <vector>
 
 namespace quilmo {
 
 TDMFM::TDMFM(PosSession& session, Ui& ui, const Clock& clock)
-    : conServer(QStringLiteral("conServer_%1").arg(reinterpret_cast<quintptr>(this)), Engine::Server),
-      conClient(QStringLiteral("conClient_%1").arg(reinterpret_cast<quintptr>(this)), Engine::Local),
+    : conServer(QStringLiteral("conServer_%1").arg(reinterpret_cast<quintptr>(this)),
+                Engine::Server),
+      conClient(QStringLiteral("conClient_%1").arg(reinterpret_cast<quintptr>(this)),
+                Engine::Local),
       session_(session),
       ui_(ui),
       clock_(clock) {}
@@ -74,16 +75,18 @@ bool TDMFM::UseDatabase(Connection& connection, const QString& db_name) {
 
 QString TDMFM::LookupValue(const QString& table, const QString& key_column,
                            const QString& key_value, bool on_server, const QString& result_column) {
-  const QSqlRecord row = On(on_server).FirstRow(
-      QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :KeyValue").arg(result_column, table, key_column),
-      {{QStringLiteral(":KeyValue"), key_value}});
+  const QSqlRecord row =
+      On(on_server).FirstRow(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :KeyValue")
+                                 .arg(result_column, table, key_column),
+                             {{QStringLiteral(":KeyValue"), key_value}});
   return row.isEmpty() || row.isNull(0) ? QString() : row.value(0).toString();
 }
 
 bool TDMFM::RowExists(const QString& table, const QString& key_column, const QString& key_value,
                       bool on_server) {
   return !On(on_server)
-              .FirstRow(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :KeyValue LIMIT 1").arg(key_column, table),
+              .FirstRow(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :KeyValue LIMIT 1")
+                            .arg(key_column, table),
                         {{QStringLiteral(":KeyValue"), key_value}})
               .isEmpty();
 }
@@ -141,7 +144,8 @@ RowInserter::RowInserter(const Connection& target, const QString& insert_text,
     : target_(target), query_(target.db()) {
   if (!query_.prepare(insert_text)) throw DbError(DriverMessage(query_.lastError()));
   static const QRegularExpression kParam(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
-  const qsizetype values_at = insert_text.lastIndexOf(QStringLiteral("values("), -1, Qt::CaseInsensitive);
+  const qsizetype values_at =
+      insert_text.lastIndexOf(QStringLiteral("values("), -1, Qt::CaseInsensitive);
   for (auto it = kParam.globalMatch(insert_text, values_at < 0 ? 0 : values_at); it.hasNext();) {
     const int index = source.indexOf(it.next().captured(1));
     if (index < 0) throw DbError(QStringLiteral("no source field for ") + insert_text);

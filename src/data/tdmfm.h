@@ -3,12 +3,11 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
-
 #include <vector>
 
-#include "app/clock.h"
-#include "app/pos_session.h"
-#include "app/ui.h"
+#include "base/clock.h"
+#include "base/pos_session.h"
+#include "base/ui.h"
 #include "data/connection.h"
 
 namespace quilmo {

@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
-
 #include <span>
 #include <variant>
 #include <vector>

@@ -9,17 +9,28 @@ namespace quilmo {
 std::span<const FieldDef<GoodsCandidate>> GoodsCandidate::Fields() {
   using G = GoodsCandidate;
   static const std::array kFields{
-      Column("ReturnType", &G::ReturnType),   Column("GoodsNo", &G::GoodsNo),
-      Column("ColorNo", &G::ColorNo),         Column("ColorName", &G::ColorName),
-      Column("SizeNo", &G::SizeNo),           Column("SizeName", &G::SizeName),
-      Column("BarCode", &G::BarCode),         Column("GoodsCode", &G::GoodsCode),
-      Column("GoodsName", &G::GoodsName),     Column("ProduceArea", &G::ProduceArea),
-      Column("ProduceName", &G::ProduceName), Column("Model", &G::Model),
-      Column("BaseUnit", &G::BaseUnit),       Column("MinSPrice", &G::MinSPrice),
-      Column("SRefPrice", &G::SRefPrice),     Column("CostPrice", &G::CostPrice),
-      Column("MemberPrice", &G::MemberPrice), Column("StoreFlag", &G::StoreFlag),
-      Column("DiscountFlag", &G::DiscountFlag), Column("UnitRate", &G::UnitRate),
-      Column("CGroupNo", &G::CGroupNo),       Column("SGroupNo", &G::SGroupNo),
+      Column("ReturnType", &G::ReturnType),
+      Column("GoodsNo", &G::GoodsNo),
+      Column("ColorNo", &G::ColorNo),
+      Column("ColorName", &G::ColorName),
+      Column("SizeNo", &G::SizeNo),
+      Column("SizeName", &G::SizeName),
+      Column("BarCode", &G::BarCode),
+      Column("GoodsCode", &G::GoodsCode),
+      Column("GoodsName", &G::GoodsName),
+      Column("ProduceArea", &G::ProduceArea),
+      Column("ProduceName", &G::ProduceName),
+      Column("Model", &G::Model),
+      Column("BaseUnit", &G::BaseUnit),
+      Column("MinSPrice", &G::MinSPrice),
+      Column("SRefPrice", &G::SRefPrice),
+      Column("CostPrice", &G::CostPrice),
+      Column("MemberPrice", &G::MemberPrice),
+      Column("StoreFlag", &G::StoreFlag),
+      Column("DiscountFlag", &G::DiscountFlag),
+      Column("UnitRate", &G::UnitRate),
+      Column("CGroupNo", &G::CGroupNo),
+      Column("SGroupNo", &G::SGroupNo),
       Column("CSOptions", &G::CSOptions),
   };
   return kFields;
@@ -130,28 +141,28 @@ std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
 }
 
 std::vector<GoodsCandidate> SearchGoodsOnline(TDMFM& dm, const QString& code) {
-  return Run(dm.conServer,
-             QStringLiteral("SELECT * FROM P_QTSelectGoods(:Goods, :SelectType)"),
+  return Run(dm.conServer, QStringLiteral("SELECT * FROM P_QTSelectGoods(:Goods, :SelectType)"),
              {{QStringLiteral(":Goods"), code}, {QStringLiteral(":SelectType"), 0}});
 }
 
 std::vector<GoodsCandidate> LoadPromotionGoods(const Connection& connection,
                                                const QString& promotionOrderNo) {
-  return Run(connection,
-             QStringLiteral(
-                 "SELECT a.OrderNo, '代码' AS ReturnType, a.GoodsNo, b.Clolor AS ColorNo, "
-                 "b.Clolor AS ColorName, b.Clolor AS SizeNo, b.Clolor AS SizeName, b.BarCode, "
-                 "b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit, "
-                 "b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, "
-                 "b.DiscountFlag, 1 AS UnitRate, b.CGroupNo, b.SGroupNo, b.CSOptions "
-                 "FROM QTCXOrderDetail a LEFT JOIN JBGoods b ON a.GoodsNo = b.GoodsNo "
-                 "WHERE a.OrderNo = :OrderNo ORDER BY b.GoodsCode, a.GoodsNo"),
-             {{QStringLiteral(":OrderNo"), promotionOrderNo}});
+  return Run(
+      connection,
+      QStringLiteral("SELECT a.OrderNo, '代码' AS ReturnType, a.GoodsNo, b.Clolor AS ColorNo, "
+                     "b.Clolor AS ColorName, b.Clolor AS SizeNo, b.Clolor AS SizeName, b.BarCode, "
+                     "b.GoodsCode, b.GoodsName, b.ProduceArea, b.ProduceName, b.Model, b.BaseUnit, "
+                     "b.MinSPrice, b.SRefPrice, b.CostPrice, b.MemberPrice, b.StoreFlag, "
+                     "b.DiscountFlag, 1 AS UnitRate, b.CGroupNo, b.SGroupNo, b.CSOptions "
+                     "FROM QTCXOrderDetail a LEFT JOIN JBGoods b ON a.GoodsNo = b.GoodsNo "
+                     "WHERE a.OrderNo = :OrderNo ORDER BY b.GoodsCode, a.GoodsNo"),
+      {{QStringLiteral(":OrderNo"), promotionOrderNo}});
 }
 
 std::vector<GoodsCandidate> LoadGiftGoods(const Connection& connection) {
-  return Run(connection, QStringLiteral("SELECT *, 1 AS UnitRate FROM JBGoods WHERE IsGift = 1 "
-                                 "ORDER BY GoodsCode, GoodsNo"),
+  return Run(connection,
+             QStringLiteral("SELECT *, 1 AS UnitRate FROM JBGoods WHERE IsGift = 1 "
+                            "ORDER BY GoodsCode, GoodsNo"),
              {});
 }
 
@@ -159,12 +170,14 @@ std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, Color
                                              const QString& groupNo) {
   const QString sql =
       mode == ColorSizeMode::Color
-          ? QStringLiteral("SELECT a.ColorNo, b.ColorName AS ColorSizeName "
-                           "FROM JBCGroupDetail a LEFT JOIN JBColor b ON a.ColorNo = b.ColorNo "
-                           "WHERE a.CGroupNo = :GroupNo")
-          : QStringLiteral("SELECT a.SizeNo, b.SizeName AS ColorSizeName "
-                           "FROM JBSGroupDetail a LEFT JOIN JBSize b ON a.SizeNo = b.SizeNo "
-                           "WHERE a.SGroupNo = :GroupNo");
+          ? QStringLiteral(
+                "SELECT a.ColorNo, b.ColorName AS ColorSizeName "
+                "FROM JBCGroupDetail a LEFT JOIN JBColor b ON a.ColorNo = b.ColorNo "
+                "WHERE a.CGroupNo = :GroupNo")
+          : QStringLiteral(
+                "SELECT a.SizeNo, b.SizeName AS ColorSizeName "
+                "FROM JBSGroupDetail a LEFT JOIN JBSize b ON a.SizeNo = b.SizeNo "
+                "WHERE a.SGroupNo = :GroupNo");
   std::vector<ColorSizeItem> items;
   for (const QSqlRecord& r : connection.Rows(sql, {{QStringLiteral(":GroupNo"), groupNo}})) {
     items.push_back({r.value(0).toString(), r.value(1).toString()});
@@ -196,7 +209,7 @@ bool ChooseColorSize(TDMFM& dm, GoodsCandidate& row) {
     }
     const ColorSizeRequest request{step.mode, step.group, row.GoodsName,
                                    LoadColorSizeList(dm.Current(), step.mode, step.group)};
-    const ColorSizeChoice choice = dm.ui().SelectColorSize(request);
+    const ColorSizeChoice choice = SaleUiOf(dm).SelectColorSize(request);
     if (choice.Name.isEmpty()) {
       dm.ui().MessageBox(QStringLiteral("提示"), step.refusal, MsgIcon::Information,
                          MsgButtons::Ok);
@@ -236,7 +249,7 @@ void FindAndAddGoods(TDMFM& dm, const QString& code, int& NextSerialNo, OrderHea
   }
   size_t chosen = 0;
   if (found.size() > 1) {
-    const int row = dm.ui().SelectGoods(found);
+    const int row = SaleUiOf(dm).SelectGoods(found);
     if (row < 0 || static_cast<size_t>(row) >= found.size()) return;
     chosen = static_cast<size_t>(row);
   }

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QString>
-
 #include <vector>
 
 #include "data/tdmfm.h"
 #include "sale/goods_candidate.h"
 #include "sale/order.h"
+#include "sale/sale_ui.h"
 
 namespace quilmo {
+
+// The sale screens behind the data module's Ui.
+inline SaleUi& SaleUiOf(TDMFM& dm) { return dynamic_cast<SaleUi&>(dm.ui()); }
 
 // What a caller passes when it only wants a promotion's goods list, not a search.
 inline constexpr QStringView kPromotionGoodsOnly = u"@#%123";

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 #include <QSqlRecord>
-
 #include <optional>
 
 namespace quilmo {
@@ -37,16 +36,21 @@ enum class Outcome {
 void EndGoodsPromotion(const Connection& connection, const QString& goodsNo, int salesType) {
   QString set;
   switch (salesType) {
-    case 1: set = QStringLiteral("SBeginDate = NULL, SEndDate = NULL"); break;
-    case 2: set = QStringLiteral("SalesQty = 0, FinishSaleQty = 0"); break;
+    case 1:
+      set = QStringLiteral("SBeginDate = NULL, SEndDate = NULL");
+      break;
+    case 2:
+      set = QStringLiteral("SalesQty = 0, FinishSaleQty = 0");
+      break;
     case 3:
       set = QStringLiteral("SBeginDate = NULL, SEndDate = NULL, SalesQty = 0, FinishSaleQty = 0");
       break;
-    default: return;
+    default:
+      return;
   }
-  connection.Exec(QStringLiteral("UPDATE JBGoods SET SalesType = 0, %1 WHERE GoodsNo = :GoodsNo")
-                      .arg(set),
-                  {{QStringLiteral(":GoodsNo"), goodsNo}});
+  connection.Exec(
+      QStringLiteral("UPDATE JBGoods SET SalesType = 0, %1 WHERE GoodsNo = :GoodsNo").arg(set),
+      {{QStringLiteral(":GoodsNo"), goodsNo}});
 }
 
 }  // namespace
@@ -133,11 +137,11 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
     if (sales_type == 2 || sales_type == 3) {
       // Counted when the line is priced, so two tills selling the last pieces see each
       // other's sales; one statement, so neither overwrites the other's count.
-      connection.Exec(QStringLiteral("UPDATE JBGoods SET FinishSaleQty = "
-                                     "COALESCE(FinishSaleQty, 0) + :Quantity "
-                                     "WHERE GoodsNo = :GoodsNo"),
-                      {{QStringLiteral(":Quantity"), quantity},
-                       {QStringLiteral(":GoodsNo"), goodsNo}});
+      connection.Exec(
+          QStringLiteral("UPDATE JBGoods SET FinishSaleQty = "
+                         "COALESCE(FinishSaleQty, 0) + :Quantity "
+                         "WHERE GoodsNo = :GoodsNo"),
+          {{QStringLiteral(":Quantity"), quantity}, {QStringLiteral(":GoodsNo"), goodsNo}});
     }
     return result;
   }

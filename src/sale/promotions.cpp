@@ -52,8 +52,7 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
     it->QtyTemp += measure;
     return;
   }
-  tallies.push_back(
-      {line.CXOrderNo, cxFlag, line.CXQty, line.GiftQty, line.AddMoney, measure, 0});
+  tallies.push_back({line.CXOrderNo, cxFlag, line.CXQty, line.GiftQty, line.AddMoney, measure, 0});
 }
 
 void RecalcOrder(TDMFM& dm, CustomerDisplay& display, OrderHeader& header, OrderLines& lines,
@@ -140,10 +139,10 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
         }
         break;
       case kSpendXAddCashForGift: {
-        const bool wanted = dm.ui().AskYesNo(
-            QStringLiteral("提示"), QStringLiteral("买满") + NumberText(n) +
-                                        QStringLiteral("元加补") + NumberText(m) +
-                                        QStringLiteral("元现金可赠送礼品，是否需要？"));
+        const bool wanted =
+            dm.ui().AskYesNo(QStringLiteral("提示"),
+                             QStringLiteral("买满") + NumberText(n) + QStringLiteral("元加补") +
+                                 NumberText(m) + QStringLiteral("元现金可赠送礼品，是否需要？"));
         if (!wanted || !ChooseGiftGoods(dm, header, lines, NextSerialNo)) break;
         AddMoneyLine(dm, header, lines, NextSerialNo, t.CXOrderNo, m, 1,
                      QStringLiteral("买满") + Int(n) + QStringLiteral("元 加") + Int(m) +
@@ -156,8 +155,8 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
   }
 }
 
-void SetLinesDiscount(const PosSession& session, OrderLines& lines,
-                      const QString& promotionOrderNo, double percent) {
+void SetLinesDiscount(const PosSession& session, OrderLines& lines, const QString& promotionOrderNo,
+                      double percent) {
   for (int row = 0; row < lines.size(); ++row) {
     if (promotionOrderNo.isEmpty()) {
       lines.SetDiscount(row, percent);
@@ -193,7 +192,7 @@ namespace {
 int PickGift(TDMFM& dm, std::vector<GoodsCandidate>& gifts) {
   gifts = LoadGiftGoods(dm.Current());
   if (gifts.empty()) return -1;
-  const int row = dm.ui().SelectGoods(gifts);
+  const int row = SaleUiOf(dm).SelectGoods(gifts);
   return row >= 0 && static_cast<size_t>(row) < gifts.size() ? row : -1;
 }
 

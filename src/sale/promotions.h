@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QString>
-
 #include <vector>
 
 #include "data/tdmfm.h"
-#include "devices/customer_display.h"
+#include "sale/customer_display.h"
 #include "sale/order.h"
 
 namespace quilmo {
@@ -46,8 +45,8 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
 // With an empty promotion order number, sets the discount of every line (the whole-order
 // discount); otherwise of that promotion's lines, with the promotion's memo, unless the
 // card's own discount is better for the customer.
-void SetLinesDiscount(const PosSession& session, OrderLines& lines,
-                      const QString& promotionOrderNo, double percent);
+void SetLinesDiscount(const PosSession& session, OrderLines& lines, const QString& promotionOrderNo,
+                      double percent);
 
 // The cashier picks a goods from the gift list and it is added as a gift. True when a gift
 // line was added; the next line number then skips one.

@@ -22,7 +22,8 @@ AdminRun Admin(const QStringList& args) {
   p.start(QStringLiteral(QUILMO_ADMIN_BIN), args);
   p.waitForFinished(120000);
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+          QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
 }
 
 QStringList Address(const test::PgAddress& a) {
@@ -43,27 +44,32 @@ TEST_F(AdminLocalTest, InitLocalMakesAPrivateFileWithItsSuppliedRows) {
   QString error;
   ASSERT_TRUE(c.OpenLocal(path, &error));
   EXPECT_EQ(c.Scalar(QStringLiteral("SELECT COUNT(*) FROM QTBill WHERE BillName IN "
-                                    "('SaleOrder', 'OnOverOrder')")).toInt(), 2);
+                                    "('SaleOrder', 'OnOverOrder')"))
+                .toInt(),
+            2);
   EXPECT_GT(c.Scalar(QStringLiteral("SELECT COUNT(*) FROM DownLog")).toInt(), 0);
-  EXPECT_EQ(c.Scalar(QStringLiteral("SELECT COUNT(*) FROM DownLog WHERE DownLogNo <> 0")).toInt(), 0);
+  EXPECT_EQ(c.Scalar(QStringLiteral("SELECT COUNT(*) FROM DownLog WHERE DownLogNo <> 0")).toInt(),
+            0);
   EXPECT_GT(c.Scalar(QStringLiteral("SELECT COUNT(*) FROM FuncKeySet")).toInt(), 0);
   c.Close();
 
   const AdminRun again = Admin({QStringLiteral("init-local"), path});
   EXPECT_EQ(again.code, 1);
   EXPECT_TRUE(again.err.contains(QStringLiteral("already exists")));
-  EXPECT_EQ(again.err.trimmed().count(QLatin1Char('\n')), 0) << "one line: " << again.err.toStdString();
+  EXPECT_EQ(again.err.trimmed().count(QLatin1Char('\n')), 0)
+      << "one line: " << again.err.toStdString();
 }
 
 TEST(AdminCommandLine, HelpAndBadUsage) {
   for (const char* command : {"init-server", "init-local", "seed-demo", "generate"}) {
     const AdminRun help = Admin({QLatin1String(command), QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0) << command;
-    EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage: quilmo-admin ") + QLatin1String(command)));
+    EXPECT_TRUE(
+        help.out.startsWith(QStringLiteral("usage: quilmo-admin ") + QLatin1String(command)));
   }
   EXPECT_EQ(Admin({QStringLiteral("nonsense")}).code, 2);
   const AdminRun bad_name = Admin({QStringLiteral("init-server"), QStringLiteral("--account"),
-                              QStringLiteral("x; DROP DATABASE postgres")});
+                                   QStringLiteral("x; DROP DATABASE postgres")});
   EXPECT_EQ(bad_name.code, 1);
   EXPECT_TRUE(bad_name.err.contains(QStringLiteral("not a valid account name")));
 }
@@ -74,23 +80,31 @@ TEST(AdminServer, InitServerRegistersTheAccountAndRefusesTwice) {
   const QString account =
       QStringLiteral("acct_%1").arg(QRandomGenerator::global()->generate() % 1000000);
   const AdminRun run = Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"),
-                                    account, QStringLiteral("--directory")} + Address(pg));
+                                         account, QStringLiteral("--directory")} +
+                             Address(pg));
   ASSERT_EQ(run.code, 0) << run.err.toStdString();
 
   Connection msdb(QStringLiteral("admin_test_msdb"), Engine::Server);
   QString error;
-  ASSERT_TRUE(msdb.OpenServer({pg.host, pg.port, pg.user, pg.password}, QStringLiteral("msdb"), &error));
+  ASSERT_TRUE(
+      msdb.OpenServer({pg.host, pg.port, pg.user, pg.password}, QStringLiteral("msdb"), &error));
   EXPECT_EQ(msdb.Scalar(QStringLiteral("SELECT PosFlag FROM AccountInfo WHERE DBName = :n"),
-                        {{QStringLiteral(":n"), account}}).toInt(), 1);
+                        {{QStringLiteral(":n"), account}})
+                .toInt(),
+            1);
   Connection acct(QStringLiteral("admin_test_acct"), Engine::Server);
   ASSERT_TRUE(acct.OpenServer({pg.host, pg.port, pg.user, pg.password}, account, &error));
-  EXPECT_EQ(acct.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods WHERE GoodsCode = 'ZS001'")).toInt(), 1);
+  EXPECT_EQ(
+      acct.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods WHERE GoodsCode = 'ZS001'")).toInt(),
+      1);
   Connection tarvix(QStringLiteral("admin_test_tarvix"), Engine::Server);
-  EXPECT_TRUE(tarvix.OpenServer({pg.host, pg.port, pg.user, pg.password}, QStringLiteral("tarvix"), &error));
+  EXPECT_TRUE(tarvix.OpenServer({pg.host, pg.port, pg.user, pg.password}, QStringLiteral("tarvix"),
+                                &error));
   acct.Close();
 
-  const AdminRun again = Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"),
-                                      account} + Address(pg));
+  const AdminRun again =
+      Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"), account} +
+            Address(pg));
   EXPECT_EQ(again.code, 1);
   EXPECT_TRUE(again.err.contains(QStringLiteral("already exists"))) << again.err.toStdString();
   test::PgExec(pg, QStringLiteral("postgres"),
@@ -103,7 +117,8 @@ TEST(AdminServer, DemoAccountKeepsItsNameAndHoldsABackOffice) {
   const QString account =
       QStringLiteral("Demo%1").arg(QRandomGenerator::global()->generate() % 1000000);
   const AdminRun run = Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"),
-                                         account, QStringLiteral("--demo")} + Address(pg));
+                                         account, QStringLiteral("--demo")} +
+                             Address(pg));
   ASSERT_EQ(run.code, 0) << run.err.toStdString();
   {
     Connection acct(QStringLiteral("admin_test_demo"), Engine::Server);
@@ -112,11 +127,17 @@ TEST(AdminServer, DemoAccountKeepsItsNameAndHoldsABackOffice) {
     ASSERT_TRUE(acct.OpenServer({pg.host, pg.port, pg.user, pg.password}, account, &error))
         << error.toStdString();
     EXPECT_GE(acct.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods")).toInt(), 190);
-    EXPECT_EQ(acct.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods WHERE GoodsCode = 'ZS001'")).toInt(), 1);
-    EXPECT_EQ(acct.Scalar(QStringLiteral(
-                              "SELECT COUNT(DISTINCT r.RightID) FROM QTCashier c JOIN QTCashierRight r "
-                              "ON r.CashierNo = c.CashierNo WHERE c.CashierName = '张三'")).toInt(), 17);
-    EXPECT_GE(acct.Scalar(QStringLiteral("SELECT COUNT(DISTINCT CXFlag) FROM QTCXOrder")).toInt(), 7);
+    EXPECT_EQ(acct.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods WHERE GoodsCode = 'ZS001'"))
+                  .toInt(),
+              1);
+    EXPECT_EQ(
+        acct.Scalar(QStringLiteral(
+                        "SELECT COUNT(DISTINCT r.RightID) FROM QTCashier c JOIN QTCashierRight r "
+                        "ON r.CashierNo = c.CashierNo WHERE c.CashierName = '张三'"))
+            .toInt(),
+        17);
+    EXPECT_GE(acct.Scalar(QStringLiteral("SELECT COUNT(DISTINCT CXFlag) FROM QTCXOrder")).toInt(),
+              7);
   }
   test::PgExec(pg, QStringLiteral("postgres"),
                QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(account));
@@ -124,9 +145,10 @@ TEST(AdminServer, DemoAccountKeepsItsNameAndHoldsABackOffice) {
 
 TEST(AdminServer, WrongAddressFailsInOneLine) {
   // A port nothing listens on.
-  const AdminRun run = Admin({QStringLiteral("init-server"), QStringLiteral("--account"),
-                         QStringLiteral("nowhere"), QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
-                         QStringLiteral("--port"), QStringLiteral("1")});
+  const AdminRun run =
+      Admin({QStringLiteral("init-server"), QStringLiteral("--account"), QStringLiteral("nowhere"),
+             QStringLiteral("--host"), QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
+             QStringLiteral("1")});
   EXPECT_EQ(run.code, 1);
   EXPECT_TRUE(run.err.startsWith(QStringLiteral("quilmo-admin init-server: cannot connect")))
       << run.err.toStdString();

@@ -22,8 +22,8 @@ TEST(DiscoveryTest, ReadsTheFiveElementsUnderAnyRoot) {
 }
 
 TEST(DiscoveryTest, BrokenOrEmptyDocumentsThrow) {
-  for (const QByteArray& xml : {QByteArray("<a><ip>1</a>"), QByteArray(""),
-                                QByteArray("not xml at all")}) {
+  for (const QByteArray& xml :
+       {QByteArray("<a><ip>1</a>"), QByteArray(""), QByteArray("not xml at all")}) {
     EXPECT_THROW(ParseDiscoveryFile(xml), ConnectError) << xml.constData();
   }
 }
@@ -54,11 +54,11 @@ TEST(DiscoveryTest, FetchFailuresThrowWithTheReason) {
     QString server;
     int timeout_ms;
   };
-  for (const Case& c : {Case{"404", missing.address(), 5000},
-                        Case{"not XML", broken.address(), 5000},
-                        Case{"no answer", silent.address(), 300},
-                        Case{"nobody listening", QStringLiteral("127.0.0.1:1"), 5000},
-                        Case{"not configured", QString(), 5000}}) {
+  for (const Case& c :
+       {Case{"404", missing.address(), 5000}, Case{"not XML", broken.address(), 5000},
+        Case{"no answer", silent.address(), 300},
+        Case{"nobody listening", QStringLiteral("127.0.0.1:1"), 5000},
+        Case{"not configured", QString(), 5000}}) {
     try {
       FetchDiscoveryFile(c.server, c.timeout_ms);
       ADD_FAILURE() << c.name << ": no error";

@@ -1,6 +1,6 @@
 #include "app/load_settings.h"
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
 
@@ -24,9 +24,8 @@ TEST_P(LoadSettingsTest, EmptySettingsGiveTheDefaults) {
   EXPECT_EQ(session.BackDays, 7);
   EXPECT_TRUE(session.SPNotDiscount);
   EXPECT_TRUE(session.VIPNotDiscount);
-  EXPECT_FALSE(session.DiscountAdd || session.PrintTwo || session.LowMinStock ||
-               session.HasGuid || session.ManuDownCX || session.BackFlag || session.XSTotal ||
-               session.AllChangeGF);
+  EXPECT_FALSE(session.DiscountAdd || session.PrintTwo || session.LowMinStock || session.HasGuid ||
+               session.ManuDownCX || session.BackFlag || session.XSTotal || session.AllChangeGF);
   EXPECT_EQ(session.OverFlag, 1);
   EXPECT_EQ(session.FirstLen, 0);
   EXPECT_EQ(session.ShopNo, QString());
@@ -44,9 +43,10 @@ TEST_P(LoadSettingsTest, FlagsReadOnlyTheirExactTexts) {
     bool sp_not_discount;  // true unless exactly "0"
     bool discount_add;     // true only when exactly "1"
   };
-  for (const Case& c : {Case{QStringLiteral("0"), false, false}, Case{QStringLiteral("1"), true, true},
-                        Case{QStringLiteral("2"), true, false}, Case{QStringLiteral("Y"), true, false},
-                        Case{QString(), true, false}}) {
+  for (const Case& c :
+       {Case{QStringLiteral("0"), false, false}, Case{QStringLiteral("1"), true, true},
+        Case{QStringLiteral("2"), true, false}, Case{QStringLiteral("Y"), true, false},
+        Case{QString(), true, false}}) {
     SCOPED_TRACE(c.stored.toStdString());
     Set("Options", "SPNotDiscount", c.stored);
     Set("Options", "DiscountAdd", c.stored);
@@ -57,12 +57,15 @@ TEST_P(LoadSettingsTest, FlagsReadOnlyTheirExactTexts) {
 }
 
 TEST_P(LoadSettingsTest, ShopStoreShiftAndCutLengthsComeFromTheModesDatabase) {
-  dm.Current().Exec(QStringLiteral("INSERT INTO QTShop (ShopNo, ShopCode, ShopName, StoreNo) "
-                                   "VALUES ('0''1', 'S01', '南京路店', '01')"));
-  dm.Current().Exec(QStringLiteral("INSERT INTO JBStore (StoreNo, StoreCode, StoreName, PriceLevel) "
-                                   "VALUES ('01', 'CK01', '南京路仓', 2)"));
+  dm.Current().Exec(
+      QStringLiteral("INSERT INTO QTShop (ShopNo, ShopCode, ShopName, StoreNo) "
+                     "VALUES ('0''1', 'S01', '南京路店', '01')"));
+  dm.Current().Exec(
+      QStringLiteral("INSERT INTO JBStore (StoreNo, StoreCode, StoreName, PriceLevel) "
+                     "VALUES ('01', 'CK01', '南京路仓', 2)"));
   dm.Current().Exec(QStringLiteral("DELETE FROM JBOrgan"));
-  dm.Current().Exec(QStringLiteral("INSERT INTO JBOrgan (OrganNo, FirstLen, LastLen) VALUES ('01', 2, 1)"));
+  dm.Current().Exec(
+      QStringLiteral("INSERT INTO JBOrgan (OrganNo, FirstLen, LastLen) VALUES ('01', 2, 1)"));
   Set("SysSet", "ShopNo", QStringLiteral("0'1"));
   Set("SysSet", "StoreNo", QStringLiteral("01"));
   Set("SysSet", "OverFlag", QStringLiteral("0"));
@@ -99,10 +102,9 @@ TEST_P(LoadSettingsTest, OrganisationTableWithoutCutColumnsCutsNothing) {
 }
 
 TEST_P(LoadSettingsTest, ValueThatIsNotANumberOrDateStopsStartUp) {
-  for (auto [section, key, bad] : {std::tuple{"Options", "AmountPoint", "abc"},
-                                   std::tuple{"Options", "PerJFAmount", "1,5"},
-                                   std::tuple{"SysSet", "OverFlag", "x"},
-                                   std::tuple{"SysSet", "OnDate", "tomorrow"}}) {
+  for (auto [section, key, bad] :
+       {std::tuple{"Options", "AmountPoint", "abc"}, std::tuple{"Options", "PerJFAmount", "1,5"},
+        std::tuple{"SysSet", "OverFlag", "x"}, std::tuple{"SysSet", "OnDate", "tomorrow"}}) {
     SCOPED_TRACE(key);
     QTemporaryDir dir;
     session.IniFile = dir.filePath(QStringLiteral("QTSet.ini"));

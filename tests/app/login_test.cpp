@@ -12,14 +12,16 @@ class LoginTest : public test::ModeTest {
     ModeTest::SetUp();
     if (HasFatalFailure()) return;
     session.ShopNo = QStringLiteral("01");
+    ExecBoth(
+        QStringLiteral("INSERT INTO QTCashier (CashierNo, CashierCode, CashierName, Password, "
+                       "ShopNo, PremiumRate) "
+                       "VALUES ('C1', '001', '张三', '123', '01', 0), "
+                       "       ('C2', '002', '李四', 'Pw', '01', 80), "
+                       "       ('C9', '001', '王五', '999', '02', 50), "
+                       "       ('C3', 'o''k', '赵六', 'a'' OR ''1''=''1', '01', 90), "
+                       "       ('C4', '', '空', '', '01', 100)"));
     ExecBoth(QStringLiteral(
-        "INSERT INTO QTCashier (CashierNo, CashierCode, CashierName, Password, ShopNo, PremiumRate) "
-        "VALUES ('C1', '001', '张三', '123', '01', 0), "
-        "       ('C2', '002', '李四', 'Pw', '01', 80), "
-        "       ('C9', '001', '王五', '999', '02', 50), "
-        "       ('C3', 'o''k', '赵六', 'a'' OR ''1''=''1', '01', 90), "
-        "       ('C4', '', '空', '', '01', 100)"));
-    ExecBoth(QStringLiteral("INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 3), ('C2', 8)"));
+        "INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 3), ('C2', 8)"));
   }
   AppContext app{session, dm, ui, clock, HomePath()};
 };
@@ -31,12 +33,11 @@ TEST_P(LoginTest, CodeAndPasswordMustMatchACashierOfThisShopExactlyAsTyped) {
     bool ok;
   };
   for (const Case& c : {Case{"001", "123", true}, Case{"002", "Pw", true},
-                        Case{"001", "999", false},   // the right password of another shop
-                        Case{"002", "pw", false},    // case counts
-                        Case{"002", "Pw ", false},   // no trimming
+                        Case{"001", "999", false},          // the right password of another shop
+                        Case{"002", "pw", false},           // case counts
+                        Case{"002", "Pw ", false},          // no trimming
                         Case{"o'k", "a' OR '1'='1", true},  // quotes only as stored
-                        Case{"001", "' OR '1'='1", false},
-                        Case{"", "", true}}) {
+                        Case{"001", "' OR '1'='1", false}, Case{"", "", true}}) {
     EXPECT_EQ(CheckCashier(app, QString::fromUtf8(c.code), QString::fromUtf8(c.password)), c.ok)
         << c.code << " / " << c.password;
   }

@@ -1,11 +1,10 @@
-#include "app/screens/frm_main.h"
-
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include "app/screens/frm_main.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
 #include "support/screen_helpers.h"
@@ -76,12 +75,12 @@ TEST_F(MainWindowTest, ShowsTheTitleTheBoardAndTheButtonsWithTheirCaptionsAsTool
   EXPECT_EQ(board->title(), QStringLiteral("公告栏"));
   EXPECT_NE(window->findChild<QListWidget*>(QStringLiteral("ListView2")), nullptr);
   const std::pair<const char*, const char*> captions[] = {
-      {"spbtOnClass", "前台当班(F2)"},      {"spbtQrySale", "销售明细(F3)"},
-      {"spbtChangePSS", "修改密码(F4)"},    {"spbtAddCardAmount", "切换模式(F5)"},
-      {"spbtQTSale", "前台销售(F6)"},       {"spbtOverClass", "前台交班(F7)"},
-      {"spbtSysSet", "参数设置(F8)"},       {"spBtExit", "退出系统(F9)"},
-      {"sptGoods", "浏览商品资料(F10)"},    {"sptCards", "浏览会员卡资料(F11)"},
-      {"sptSPGoods", "促销商品清单(F12)"},  {"sptCKList", "库存明细(Ctrl+K)"}};
+      {"spbtOnClass", "前台当班(F2)"},     {"spbtQrySale", "销售明细(F3)"},
+      {"spbtChangePSS", "修改密码(F4)"},   {"spbtAddCardAmount", "切换模式(F5)"},
+      {"spbtQTSale", "前台销售(F6)"},      {"spbtOverClass", "前台交班(F7)"},
+      {"spbtSysSet", "参数设置(F8)"},      {"spBtExit", "退出系统(F9)"},
+      {"sptGoods", "浏览商品资料(F10)"},   {"sptCards", "浏览会员卡资料(F11)"},
+      {"sptSPGoods", "促销商品清单(F12)"}, {"sptCKList", "库存明细(Ctrl+K)"}};
   for (const auto& [name, caption] : captions) {
     auto* b = window->findChild<QPushButton*>(QLatin1String(name));
     ASSERT_NE(b, nullptr) << name;
@@ -89,7 +88,9 @@ TEST_F(MainWindowTest, ShowsTheTitleTheBoardAndTheButtonsWithTheirCaptionsAsTool
     EXPECT_EQ(b->toolTip(), QString::fromUtf8(caption));
   }
   // Left column F2..F5 above each other, right column F6..F9 beside them, small row below.
-  auto pos = [&](const char* n) { return window->findChild<QPushButton*>(QLatin1String(n))->geometry(); };
+  auto pos = [&](const char* n) {
+    return window->findChild<QPushButton*>(QLatin1String(n))->geometry();
+  };
   EXPECT_LT(pos("spbtOnClass").y(), pos("spbtAddCardAmount").y());
   EXPECT_EQ(pos("spbtOnClass").y(), pos("spbtQTSale").y());
   EXPECT_LT(pos("spbtOnClass").x(), pos("spbtQTSale").x());
@@ -160,7 +161,8 @@ TEST_F(MainWindowTest, ExitRulesApplyInTheirOrder) {
       "您还没有【交班】，退出系统可能给您的财务结算带来问题 \r\n你真的要退出系统吗？");
   const QString plain = QStringLiteral("你真的要退出系统吗？");
   for (const Case& c : {
-           Case{"download running", true, 0, std::nullopt, QStringLiteral("有线程正在下载，请稍侯再退出系统！"), false},
+           Case{"download running", true, 0, std::nullopt,
+                QStringLiteral("有线程正在下载，请稍侯再退出系统！"), false},
            Case{"shift open, No", false, 0, false, shift_open, false},
            Case{"no shift, No", false, 1, false, plain, false},
        }) {

@@ -2,8 +2,8 @@
 
 #include <QSqlQuery>
 
-#include "app/ini_file.h"
-#include "app/password_scramble.h"
+#include "base/ini_file.h"
+#include "base/password_scramble.h"
 #include "support/http_server.h"
 #include "support/qt_printers.h"
 #include "support/shell_fixture.h"
@@ -54,8 +54,9 @@ TEST_F(ConnectServerTest, OnlyAnAccountNamedDemoInThatCaseMakesADemonstrationTil
 TEST_F(ConnectServerTest, AMissingOrUnreachableAccountExplainsItselfInTwoBoxes) {
   CatalogExec(QStringLiteral("UPDATE AccountInfo SET PosFlag = 0"));
   EXPECT_FALSE(Connect(ServerName()));
-  EXPECT_EQ(ui.texts(), (QStringList{QStringLiteral("没有找到相关POS帐套！请在服务器设置一个POS帐套。"),
-                                     QStringLiteral("无法取得帐套信息！")}));
+  EXPECT_EQ(ui.texts(),
+            (QStringList{QStringLiteral("没有找到相关POS帐套！请在服务器设置一个POS帐套。"),
+                         QStringLiteral("无法取得帐套信息！")}));
   EXPECT_EQ(ui.messages()[0].caption, QStringLiteral("错误"));
   EXPECT_EQ(ui.messages()[0].icon, MsgIcon::Error);
   EXPECT_FALSE(session.IsOnline);
@@ -69,7 +70,8 @@ TEST_F(ConnectServerTest, AMissingOrUnreachableAccountExplainsItselfInTwoBoxes) 
 }
 
 TEST_F(ConnectServerTest, ARefusedConnectionReturnsFalseWithoutAMessage) {
-  for (const QString& server : {QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:notaport")}) {
+  for (const QString& server :
+       {QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:notaport")}) {
     EXPECT_FALSE(Connect(server)) << server.toStdString();
   }
   EXPECT_FALSE(ConnectServer(app, ServerName(), QStringLiteral("no_such_login"), QString()));
@@ -95,11 +97,11 @@ class AliasTest : public ConnectServerTest {
     Serve(ServerName(), ServerName());
   }
   void Serve(const QString& ip, const QString& ip2, const QString& dbname = QString()) {
-    web_.SetBody(QStringLiteral("<db><ip>%1</ip><ip2>%2</ip2><dbname>%3</dbname><sa>%4</sa>"
-                                "<password>%5</password></db>")
-                     .arg(ip, ip2, dbname.isEmpty() ? directory_ : dbname, server().user,
-                          server().password)
-                     .toUtf8());
+    web_.SetBody(
+        QStringLiteral("<db><ip>%1</ip><ip2>%2</ip2><dbname>%3</dbname><sa>%4</sa>"
+                       "<password>%5</password></db>")
+            .arg(ip, ip2, dbname.isEmpty() ? directory_ : dbname, server().user, server().password)
+            .toUtf8());
   }
   static QString Unreachable() { return QStringLiteral("127.0.0.1:1"); }
 
@@ -131,10 +133,10 @@ TEST_F(AliasTest, AWrongAliasPasswordIsRefusedAlthoughTheAliasExists) {
   EXPECT_FALSE(session.IsOnline);
   EXPECT_TRUE(ui.messages().empty());
   EXPECT_EQ(web_.requests(), 1);
-  EXPECT_FALSE(TestConnection(app, QStringLiteral("tarvix.shop1"), server().user,
-                              QStringLiteral("guess")));
-  EXPECT_TRUE(TestConnection(app, QStringLiteral("tarvix.shop1"), server().user,
-                             QStringLiteral("secret")));
+  EXPECT_FALSE(
+      TestConnection(app, QStringLiteral("tarvix.shop1"), server().user, QStringLiteral("guess")));
+  EXPECT_TRUE(
+      TestConnection(app, QStringLiteral("tarvix.shop1"), server().user, QStringLiteral("secret")));
 }
 
 TEST_F(AliasTest, AnAliasWithOnlyAnAddressKeepsTheTypedLogin) {
@@ -155,10 +157,12 @@ TEST_F(AliasTest, DiscoveryOrDirectoryFailuresRaiseAndSwitchModeReportsThem) {
     std::function<void()> arrange;
   };
   for (const Case& c : {
-           Case{"directory refuses", [&] { Serve(ServerName(), ServerName(), QStringLiteral("no_such_dir")); }},
+           Case{"directory refuses",
+                [&] { Serve(ServerName(), ServerName(), QStringLiteral("no_such_dir")); }},
            Case{"directory unreachable", [&] { Serve(Unreachable(), Unreachable()); }},
            Case{"file not XML", [&] { web_.SetBody("<db><ip>"); }},
-           Case{"no web server", [&] {
+           Case{"no web server",
+                [&] {
                   WriteIniString(session.IniFile, QStringLiteral("ConnectSet"),
                                  QStringLiteral("DiscoveryServer"), Unreachable());
                 }},
@@ -178,7 +182,8 @@ TEST_F(AliasTest, DiscoveryOrDirectoryFailuresRaiseAndSwitchModeReportsThem) {
     EXPECT_FALSE(session.IsOnline);
     ASSERT_EQ(ui.messages().size(), 1u) << c.name;
     EXPECT_EQ(ui.messages()[0].caption, QStringLiteral("提示"));
-    EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral(" 切换到【连网销售】模式失败，原因：")))
+    EXPECT_TRUE(
+        ui.messages()[0].text.startsWith(QStringLiteral(" 切换到【连网销售】模式失败，原因：")))
         << ui.messages()[0].text.toStdString();
     EXPECT_TRUE(ui.messages()[0].text.endsWith(QStringLiteral("。")));
   }
@@ -198,22 +203,26 @@ TEST_F(ConnectServerTest, SwitchModeLeavesOnlineAtOnceAndComesBackWithTheStoredS
   WriteConnectSettings(QStringLiteral("127.0.0.1:1"), server().user, QString());
   EXPECT_FALSE(SwitchMode(app));
   EXPECT_FALSE(session.IsOnline);
-  EXPECT_EQ(ui.last(), QStringLiteral("提示| 切换到【连网销售】模式失败，原因：无法与服务器建立连接！。"));
+  EXPECT_EQ(ui.last(),
+            QStringLiteral("提示| 切换到【连网销售】模式失败，原因：无法与服务器建立连接！。"));
 }
 
 TEST_F(ShellTest, ShopIsRegisteredNeedsBothKeysAndOnlineTheShop) {
-  dm.conServer.Exec(QStringLiteral("INSERT INTO QTShop (ShopNo, ShopName, StoreNo) VALUES ('01', 'A', 'S1')"));
+  dm.conServer.Exec(
+      QStringLiteral("INSERT INTO QTShop (ShopNo, ShopName, StoreNo) VALUES ('01', 'A', 'S1')"));
   struct Case {
     const char* shop;
     const char* store;
     bool online;
     bool registered;
   };
-  for (const Case& c : {Case{"", "S1", false, false}, Case{"01", "", false, false},
-                        Case{"99", "S1", false, true}, Case{"01", "S1", true, true},
-                        Case{"99", "S1", true, false}}) {
-    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"), QLatin1String(c.shop));
-    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("StoreNo"), QLatin1String(c.store));
+  for (const Case& c :
+       {Case{"", "S1", false, false}, Case{"01", "", false, false}, Case{"99", "S1", false, true},
+        Case{"01", "S1", true, true}, Case{"99", "S1", true, false}}) {
+    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"),
+                   QLatin1String(c.shop));
+    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("StoreNo"),
+                   QLatin1String(c.store));
     session.IsOnline = c.online;
     EXPECT_EQ(ShopIsRegistered(app), c.registered) << c.shop << "/" << c.store << " " << c.online;
   }
@@ -253,8 +262,10 @@ class SelectShopTest : public ShellTest {
         "('01', '东门店', 'S1', NULL), ('02', '西门店', 'S2', 1), ('03', 'O''Neil店', 'S2', 0)"));
   }
   int IsRegist(const QString& shop) {
-    return dm.conServer.Scalar(QStringLiteral("SELECT COALESCE(IsRegist, 0) FROM QTShop WHERE ShopNo = :S"),
-                               {{QStringLiteral(":S"), shop}}).toInt();
+    return dm.conServer
+        .Scalar(QStringLiteral("SELECT COALESCE(IsRegist, 0) FROM QTShop WHERE ShopNo = :S"),
+                {{QStringLiteral(":S"), shop}})
+        .toInt();
   }
 };
 
@@ -275,7 +286,8 @@ TEST_F(SelectShopTest, ConfirmingRegistersTheShopOnlyOnYes) {
 
   ui.AnswerNo();
   EXPECT_FALSE(ConfirmShop(app, QStringLiteral("03")));
-  EXPECT_EQ(ui.last(), QStringLiteral("提示|您选择了零售店【O'Neil店】,所属仓库为【二号仓】\r\n是否确认？"));
+  EXPECT_EQ(ui.last(),
+            QStringLiteral("提示|您选择了零售店【O'Neil店】,所属仓库为【二号仓】\r\n是否确认？"));
   EXPECT_EQ(IsRegist(QStringLiteral("03")), 0);
   EXPECT_EQ(Ini(session.IniFile, "SysSet", "ShopNo"), QString());
 

@@ -5,12 +5,12 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 
-#include "app/ini_file.h"
-#include "app/password_scramble.h"
 #include "app/screens/frm_connect_to_server.h"
+#include "app/screens/frm_download_options.h"
 #include "app/screens/frm_login_options.h"
 #include "app/screens/frm_select_shop.h"
-#include "data/screens/frm_download_options.h"
+#include "base/ini_file.h"
+#include "base/password_scramble.h"
 #include "support/qt_printers.h"
 #include "support/screen_helpers.h"
 #include "support/shell_fixture.h"
@@ -74,7 +74,9 @@ TEST_F(ShellScreensTest, SettingsPageStartsFromDefaultsAndSavesWhatConnects) {
   screen.suiButton5->click();
   EXPECT_TRUE(screen.settingsSaved());
   EXPECT_FALSE(screen.isVisible());
-  EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("ConnectSet"), QStringLiteral("ServerName")), ServerName());
+  EXPECT_EQ(
+      ReadIniString(session.IniFile, QStringLiteral("ConnectSet"), QStringLiteral("ServerName")),
+      ServerName());
   EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW")),
             ScramblePassword(QStringLiteral("abc")));
 }
@@ -97,8 +99,9 @@ TEST_F(ShellScreensTest, SettingsPageReportsAnAliasErrorAndStaysOpen) {
 TEST_F(ShellScreensTest, LoginPageLogsInWithEnterInThePasswordBox) {
   session.ShopNo = QStringLiteral("01");
   session.ShopName = QStringLiteral("东门店");
-  dm.conClient.Exec(QStringLiteral("INSERT INTO QTCashier (CashierNo, CashierCode, CashierName, Password, ShopNo) "
-                                   "VALUES ('C1', '001', '张三', '123', '01')"));
+  dm.conClient.Exec(QStringLiteral(
+      "INSERT INTO QTCashier (CashierNo, CashierCode, CashierName, Password, ShopNo) "
+      "VALUES ('C1', '001', '张三', '123', '01')"));
   TfrmConnectToServer screen(app, TfrmConnectToServer::kLoginPage);
   ShowActive(&screen);
   EXPECT_EQ(screen.pgcMain->currentIndex(), 1);
@@ -124,9 +127,10 @@ TEST_F(ShellScreensTest, LoginPageLogsInWithEnterInThePasswordBox) {
 }
 
 TEST_F(ShellScreensTest, SelectShopListsFreeShopsAndRegistersOnYes) {
-  dm.conServer.RunScript(QStringLiteral(
-      "INSERT INTO JBStore (StoreNo, StoreName) VALUES ('S1', '一号仓');"
-      "INSERT INTO QTShop (ShopNo, ShopName, StoreNo, IsRegist) VALUES ('01', '东门店', 'S1', 1), ('02', '西门店', 'S1', 0)"));
+  dm.conServer.RunScript(
+      QStringLiteral("INSERT INTO JBStore (StoreNo, StoreName) VALUES ('S1', '一号仓');"
+                     "INSERT INTO QTShop (ShopNo, ShopName, StoreNo, IsRegist) VALUES ('01', "
+                     "'东门店', 'S1', 1), ('02', '西门店', 'S1', 0)"));
   TfrmSelectShop screen(app);
   ShowActive(&screen);
   EXPECT_EQ(screen.windowTitle(), QStringLiteral("选择零售店"));
@@ -142,12 +146,14 @@ TEST_F(ShellScreensTest, SelectShopListsFreeShopsAndRegistersOnYes) {
   screen.suiButton1->click();
   EXPECT_TRUE(screen.confirmed());
   EXPECT_FALSE(screen.isVisible());
-  EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo")), QStringLiteral("02"));
+  EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo")),
+            QStringLiteral("02"));
 }
 
 TEST_F(ShellScreensTest, DownloadOptionsRunTheChosenDownloadAndClose) {
   session.IsOnline = true;
-  dm.conServer.Exec(QStringLiteral("INSERT INTO JBGoods (GoodsNo, DownlogNo) VALUES ('G1', 3), ('G2', 4)"));
+  dm.conServer.Exec(
+      QStringLiteral("INSERT INTO JBGoods (GoodsNo, DownlogNo) VALUES ('G1', 3), ('G2', 4)"));
   dm.conServer.Exec(QStringLiteral("INSERT INTO QTCXOrder (ORderNo) VALUES ('X1')"));
   {
     TfrmDownloadOptions screen(app);
@@ -177,7 +183,9 @@ TEST_F(ShellScreensTest, DownloadOptionsRunTheChosenDownloadAndClose) {
     Press(Qt::Key_Escape);
     EXPECT_FALSE(screen.isVisible());
   }
-  EXPECT_EQ(ui.progressTexts().count(QStringLiteral("正在从服务器下载更新的基本资料,请稍候..........")), 2);
+  EXPECT_EQ(
+      ui.progressTexts().count(QStringLiteral("正在从服务器下载更新的基本资料,请稍候..........")),
+      2);
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <QThread>
 
-#include "app/ini_file.h"
 #include "app/login.h"
 #include "app/server_connection.h"
+#include "base/ini_file.h"
 #include "support/qt_printers.h"
 #include "support/shell_fixture.h"
 
@@ -23,7 +23,8 @@ class StartupTest : public test::ShellTest {
   static void BackOffice(const Connection& c) {
     c.RunScript(QStringLiteral(
         "INSERT INTO JBStore (StoreNo, StoreName, DownlogNo) VALUES ('S1', '一号仓', 1);"
-        "INSERT INTO QTShop (ShopNo, ShopCode, ShopName, StoreNo, DownlogNo) VALUES ('01', 'D', '东门店', 'S1', 1);"
+        "INSERT INTO QTShop (ShopNo, ShopCode, ShopName, StoreNo, DownlogNo) VALUES ('01', 'D', "
+        "'东门店', 'S1', 1);"
         "INSERT INTO QTCashier (CashierNo, CashierCode, CashierName, Password, ShopNo, DownlogNo) "
         "  VALUES ('C1', '001', '李四', '123', '01', 1);"
         "INSERT INTO JBGoods (GoodsNo, GoodsName, DownlogNo) VALUES ('G1', '衬衫', 1);"
@@ -31,15 +32,18 @@ class StartupTest : public test::ShellTest {
         "INSERT INTO QTCXOrder (ORderNo) VALUES ('X1');"));
   }
   void RegisterShop(const char* shop = "01", const char* store = "S1") {
-    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"), QLatin1String(shop));
-    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("StoreNo"), QLatin1String(store));
+    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"),
+                   QLatin1String(shop));
+    WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("StoreNo"),
+                   QLatin1String(store));
   }
   // The login page as a cashier would fill it in.
   void LoginAs(const QString& code, const QString& password) {
     ui.OnLogin([code, password](AppContext& a) { return LoginCashier(a, code, password); });
   }
   int LocalCount(const char* table) {
-    return dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table))).toInt();
+    return dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table)))
+        .toInt();
   }
 };
 
@@ -112,17 +116,19 @@ TEST_F(StartupTest, AnUnreachableServerAnsweredYesGoesOnOffline) {
   WriteConnectSettings(QStringLiteral("127.0.0.1:1"), QStringLiteral("sa"), QString());
   // Offline, the shop check reads the settings file only: no server knows this shop.
   RegisterShop("L1");
-  dm.conClient.RunScript(QStringLiteral(
-      "INSERT INTO QTShop (ShopNo, ShopName) VALUES ('L1', '本地店');"
-      "INSERT INTO QTCashier (CashierNo, CashierCode, Password, ShopNo) VALUES ('C1', '001', '123', 'L1')"));
+  dm.conClient.RunScript(
+      QStringLiteral("INSERT INTO QTShop (ShopNo, ShopName) VALUES ('L1', '本地店');"
+                     "INSERT INTO QTCashier (CashierNo, CashierCode, Password, ShopNo) VALUES "
+                     "('C1', '001', '123', 'L1')"));
   ui.ChooseMode(1);
   ui.AnswerYes();
   LoginAs(QStringLiteral("001"), QStringLiteral("123"));
   ASSERT_TRUE(RunStartup(app));
   EXPECT_FALSE(session.IsOnline);
   ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.last(), QStringLiteral("提示|连接服务器失败,不能进行【连网销售】！系统进入【断网销售】模式。 "
-                                      "\r\n是否进入【断网销售】吗？"));
+  EXPECT_EQ(ui.last(),
+            QStringLiteral("提示|连接服务器失败,不能进行【连网销售】！系统进入【断网销售】模式。 "
+                           "\r\n是否进入【断网销售】吗？"));
   EXPECT_EQ(session.CashierNo, QStringLiteral("C1"));
 
   ui.clear();
@@ -168,7 +174,8 @@ TEST_F(StartupTest, AServerDateOneDayOffWarnsAndStartsAnyway) {
   ASSERT_TRUE(RunStartup(app));
   ASSERT_FALSE(ui.messages().empty());
   EXPECT_EQ(ui.messages()[0].caption, QString());
-  EXPECT_EQ(ui.messages()[0].text, QStringLiteral("该收银机的日期与服务器的日期不一致！，请校对时间。"));
+  EXPECT_EQ(ui.messages()[0].text,
+            QStringLiteral("该收银机的日期与服务器的日期不一致！，请校对时间。"));
   EXPECT_EQ(ui.messages()[0].icon, MsgIcon::Information);
 }
 
@@ -186,7 +193,8 @@ TEST_F(StartupTest, ADemonstrationAccountSkipsTheLogin) {
   {
     Connection c(QStringLiteral("demo_fill"), Engine::Server);
     QString error;
-    ASSERT_TRUE(c.OpenServer({server().host, server().port, server().user, server().password}, demo, &error));
+    ASSERT_TRUE(c.OpenServer({server().host, server().port, server().user, server().password}, demo,
+                             &error));
     BackOffice(c);
   }
   CatalogExec(QStringLiteral("UPDATE AccountInfo SET DBName = '%1'").arg(demo));

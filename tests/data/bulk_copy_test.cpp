@@ -11,10 +11,12 @@ class LocalTableReloadTest : public test::DataTest {
   void SetUp() override {
     DataTest::SetUp();
     if (HasFatalFailure()) return;
-    dm.conClient.Exec(QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES "
-                                     "('OLD1', 'OLDCODE', '旧款衬衫')"));
-    dm.conServer.Exec(QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES "
-                                     "('N1', 'NEWCODE', '新款式夹克'), ('N2', 'NEW2', '新款式长裤')"));
+    dm.conClient.Exec(
+        QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES "
+                       "('OLD1', 'OLDCODE', '旧款衬衫')"));
+    dm.conServer.Exec(
+        QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES "
+                       "('N1', 'NEWCODE', '新款式夹克'), ('N2', 'NEW2', '新款式长裤')"));
     schema_before_ = LocalSchemaObjects();
   }
   QStringList LocalSchemaObjects() {
@@ -49,16 +51,19 @@ TEST_F(LocalTableReloadTest, ReloadedTableKeepsItsIndexesTriggersAndSearchIndex)
   }
   EXPECT_EQ(LocalSchemaObjects(), schema_before_);
   EXPECT_TRUE(Found(QStringLiteral("旧款衬")).isEmpty());
-  EXPECT_EQ(Found(QStringLiteral("新款式")), (QStringList{QStringLiteral("N1"), QStringLiteral("N2")}));
+  EXPECT_EQ(Found(QStringLiteral("新款式")),
+            (QStringList{QStringLiteral("N1"), QStringLiteral("N2")}));
   // The triggers are back: a row written later is found too.
-  dm.conClient.Exec(QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES "
-                                   "('N3', 'NEW3', '新款式围巾')"));
+  dm.conClient.Exec(
+      QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName) VALUES "
+                     "('N3', 'NEW3', '新款式围巾')"));
   EXPECT_EQ(Found(QStringLiteral("式围巾")), QStringList{QStringLiteral("N3")});
 }
 
 TEST_F(LocalTableReloadTest, FailedReloadLeavesTableAndIndexesAsTheyWere) {
   // The second row with the code NEWCODE breaks a unique index of the local table halfway.
-  dm.conServer.Exec(QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode) VALUES ('N9', 'NEWCODE')"));
+  dm.conServer.Exec(
+      QStringLiteral("INSERT INTO JBGoods (GoodsNo, GoodsCode) VALUES ('N9', 'NEWCODE')"));
   dm.conClient.Exec(QStringLiteral("CREATE UNIQUE INDEX JBGoods_code_once ON JBGoods(GoodsCode)"));
   schema_before_ = LocalSchemaObjects();
   try {

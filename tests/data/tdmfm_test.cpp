@@ -1,13 +1,11 @@
 #include "data/tdmfm.h"
 
-#include "data/bulk_copy.h"
-
 #include <QFile>
 #include <QSqlRecord>
-
 #include <set>
 #include <thread>
 
+#include "data/bulk_copy.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
 
@@ -28,10 +26,10 @@ class NextBillNoTest : public DataTest {
     dm.conClient.Exec(QStringLiteral("DELETE FROM QTBill"));
   }
   void Bill(const QString& name, const QVariant& date, qint64 line) {
-    dm.conClient.Exec(QStringLiteral("INSERT INTO QTBill (BillName, BillDate, BillLine, PreNo) "
-                                     "VALUES (:n, :d, :l, 'XS')"),
-                      {{QStringLiteral(":n"), name}, {QStringLiteral(":d"), date},
-                       {QStringLiteral(":l"), line}});
+    dm.conClient.Exec(
+        QStringLiteral("INSERT INTO QTBill (BillName, BillDate, BillLine, PreNo) "
+                       "VALUES (:n, :d, :l, 'XS')"),
+        {{QStringLiteral(":n"), name}, {QStringLiteral(":d"), date}, {QStringLiteral(":l"), line}});
   }
   qint64 Line(const QString& name) {
     return dm.conClient
@@ -117,8 +115,8 @@ class KeyOpsTest : public ModeTest {
     }
   }
   bool Exists(const char* no) {
-    return dm.RowExists(QStringLiteral("JBColor"), QStringLiteral("ColorNo"),
-                        QString::fromUtf8(no), session.IsOnline);
+    return dm.RowExists(QStringLiteral("JBColor"), QStringLiteral("ColorNo"), QString::fromUtf8(no),
+                        session.IsOnline);
   }
 };
 
@@ -127,11 +125,11 @@ TEST_P(KeyOpsTest, QuotesAndWildcardsFindExactlyTheRowTheyName) {
   EXPECT_TRUE(Exists("A_"));
   EXPECT_FALSE(Exists("A"));
   EXPECT_FALSE(Exists("A' OR '1'='1"));
-  EXPECT_EQ(dm.LookupValue(QStringLiteral("JBColor"), QStringLiteral("ColorNo"), QStringLiteral("A%"),
-                           session.IsOnline, QStringLiteral("ColorName")),
+  EXPECT_EQ(dm.LookupValue(QStringLiteral("JBColor"), QStringLiteral("ColorNo"),
+                           QStringLiteral("A%"), session.IsOnline, QStringLiteral("ColorName")),
             QStringLiteral("色A%"));
-  EXPECT_EQ(dm.LookupValue(QStringLiteral("JBColor"), QStringLiteral("ColorNo"), QStringLiteral("Z"),
-                           session.IsOnline, QStringLiteral("ColorName")),
+  EXPECT_EQ(dm.LookupValue(QStringLiteral("JBColor"), QStringLiteral("ColorNo"),
+                           QStringLiteral("Z"), session.IsOnline, QStringLiteral("ColorName")),
             QString());
 
   dm.DeleteRows(QStringLiteral("JBColor"), QStringLiteral("ColorNo"), QStringLiteral("A_"),
@@ -143,21 +141,25 @@ TEST_P(KeyOpsTest, QuotesAndWildcardsFindExactlyTheRowTheyName) {
 TEST_P(KeyOpsTest, PreparedPointLookupAnswersEachCallForItsOwnValue) {
   const QString sql = QStringLiteral("SELECT ColorName FROM JBColor WHERE ColorNo = :no");
   for (const char* no : {"A%", "A_", "A%", "none", "A'1"}) {
-    const QSqlRecord row = dm.Current().FirstRow(sql, {{QStringLiteral(":no"), QString::fromUtf8(no)}});
+    const QSqlRecord row =
+        dm.Current().FirstRow(sql, {{QStringLiteral(":no"), QString::fromUtf8(no)}});
     if (QByteArray(no) == "none") {
       EXPECT_TRUE(row.isEmpty());
     } else {
-      EXPECT_EQ(row.value(QStringLiteral("ColorName")).toString(), QStringLiteral("色") + QString::fromUtf8(no));
+      EXPECT_EQ(row.value(QStringLiteral("ColorName")).toString(),
+                QStringLiteral("色") + QString::fromUtf8(no));
     }
   }
   const QList<QSqlRecord> rows = dm.Current().Rows(
-      QStringLiteral("SELECT ColorNo FROM JBColor WHERE ColorNo LIKE :p ESCAPE '\\' ORDER BY ColorNo"),
+      QStringLiteral(
+          "SELECT ColorNo FROM JBColor WHERE ColorNo LIKE :p ESCAPE '\\' ORDER BY ColorNo"),
       {{QStringLiteral(":p"), QStringLiteral("A%")}});
   ASSERT_EQ(rows.size(), 5);
   EXPECT_EQ(rows[0].value(0).toString(), QStringLiteral("A%"));
-  EXPECT_THROW(dm.Current().FirstRow(QStringLiteral("SELECT Nothing FROM JBColor WHERE ColorNo = :no"),
-                                     {{QStringLiteral(":no"), QStringLiteral("A")}}),
-               DbError);
+  EXPECT_THROW(
+      dm.Current().FirstRow(QStringLiteral("SELECT Nothing FROM JBColor WHERE ColorNo = :no"),
+                            {{QStringLiteral(":no"), QStringLiteral("A")}}),
+      DbError);
 }
 
 TEST_P(KeyOpsTest, MaxValueAndNextNumberText) {
@@ -212,8 +214,7 @@ TEST_F(DataTest, CopyRowsCarriesValuesNullsAndDatesBetweenEngines) {
       "SendDate, DownLogNo) VALUES "
       "('1', 'VIP001', '李四', 90, 12.5, NULL, '2026-03-01 10:20:30', 3), "
       "('2', 'O''Neil', 'O''Neil', 100, 0, '2026-01-01 00:00:00', '2025-12-31 23:59:59', 4)"));
-  QSqlQuery source =
-      dm.conServer.Query(QStringLiteral("SELECT * FROM QTCards ORDER BY CardNo"));
+  QSqlQuery source = dm.conServer.Query(QStringLiteral("SELECT * FROM QTCards ORDER BY CardNo"));
   const QString insert = dm.BuildInsert(QStringLiteral("QTCards"), source.record(), false);
   ASSERT_FALSE(insert.isEmpty());
   EXPECT_EQ(dm.CopyRows(false, insert, source), 2);
@@ -280,7 +281,8 @@ TEST_F(DataTest, ServerAliveAndUseDatabase) {
 TEST_F(DataTest, ServerDroppingTheConnectionIsNotAlive) {
   test::PgExec(server(), QStringLiteral("postgres"),
                QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                              "WHERE datname = '%1'").arg(databaseName()));
+                              "WHERE datname = '%1'")
+                   .arg(databaseName()));
   EXPECT_FALSE(dm.ServerAlive(dm.conServer));
 }
 
@@ -291,18 +293,24 @@ TEST_P(DialectTest, DayDiffContainsAndEscapedLikeMeanTheSameOnBothEngines) {
   const Dialect& d = c.dialect();
   const QVariantMap dates{{QStringLiteral(":a"), QDateTime(QDate(2026, 12, 9), QTime(23, 0))},
                           {QStringLiteral(":b"), QDateTime(QDate(2026, 12, 10), QTime(1, 0))}};
-  EXPECT_EQ(c.Scalar(QStringLiteral("SELECT ") + d.DayDiff(QStringLiteral(":a"), QStringLiteral(":b")),
-                     dates).toInt(), 1);
+  EXPECT_EQ(
+      c.Scalar(QStringLiteral("SELECT ") + d.DayDiff(QStringLiteral(":a"), QStringLiteral(":b")),
+               dates)
+          .toInt(),
+      1);
   EXPECT_TRUE(c.Scalar(QStringLiteral("SELECT CASE WHEN ") +
                            d.Contains(QStringLiteral("'S01,S02'"), QStringLiteral(":s")) +
                            QStringLiteral(" THEN 1 ELSE 0 END"),
-                       {{QStringLiteral(":s"), QStringLiteral("S02")}}).toBool());
+                       {{QStringLiteral(":s"), QStringLiteral("S02")}})
+                  .toBool());
   // A typed 50% matches itself, not every text that starts with 50.
   const QString like = QStringLiteral("SELECT CASE WHEN :text ") + d.ILike() +
                        QStringLiteral(" :pattern ESCAPE '\\' THEN 1 ELSE 0 END");
   auto matches = [&](const QString& text, const QString& typed) {
-    return c.Scalar(like, {{QStringLiteral(":text"), text},
-                           {QStringLiteral(":pattern"), QLatin1Char('%') + EscapeLike(typed) + QLatin1Char('%')}})
+    return c
+        .Scalar(like, {{QStringLiteral(":text"), text},
+                       {QStringLiteral(":pattern"),
+                        QLatin1Char('%') + EscapeLike(typed) + QLatin1Char('%')}})
         .toBool();
   };
   EXPECT_TRUE(matches(QStringLiteral("打折50%_款"), QStringLiteral("50%_")));
@@ -320,11 +328,13 @@ TEST_F(DataTest, StreamedCopyLandsValuesNullsAndDatesAndKeepsConnectionsUsable) 
       "INSERT INTO QTCards (CardNo, CardsCode, HolderName, Discount, PointTotal, TotalSaleCount, "
       "BeginDate, SendDate, DownLogNo) VALUES "
       "('1', 'VIP001', '李四', 90, 12.5, 3, NULL, '2026-03-01 10:20:30.25', 3), "
-      "('2', 'O''Neil\\t', 'O''Neil', 100, 0, NULL, '2026-01-01 00:00:00', '2025-12-31 23:59:59', 4), "
+      "('2', 'O''Neil\\t', 'O''Neil', 100, 0, NULL, '2026-01-01 00:00:00', '2025-12-31 23:59:59', "
+      "4), "
       "('3', 'VIP003', '王五', 85, 1e10, 7, NULL, NULL, 5)"));
   const int copied = CopyServerRowsToLocal(
       dm.conServer,
-      QStringLiteral("SELECT * FROM QTCards WHERE DownLogNo >= :From AND CardsCode <> ':x' ORDER BY CardNo"),
+      QStringLiteral(
+          "SELECT * FROM QTCards WHERE DownLogNo >= :From AND CardsCode <> ':x' ORDER BY CardNo"),
       {{QStringLiteral(":From"), 4}}, dm.conClient, QStringLiteral("QTCards"));
   EXPECT_EQ(copied, 2);
 
@@ -364,9 +374,10 @@ TEST_F(DataTest, StreamedCopyLandsValuesNullsAndDatesAndKeepsConnectionsUsable) 
 
 TEST(PositionalParameters, NamesBecomeNumbersOutsideQuotesAndCasts) {
   QStringList names;
-  EXPECT_EQ(ToPositionalParameters(
-                QStringLiteral("SELECT ':a', x::text FROM t WHERE a = :a AND b = :b OR c = :a"), &names),
-            QStringLiteral("SELECT ':a', x::text FROM t WHERE a = $1 AND b = $2 OR c = $1"));
+  EXPECT_EQ(
+      ToPositionalParameters(
+          QStringLiteral("SELECT ':a', x::text FROM t WHERE a = :a AND b = :b OR c = :a"), &names),
+      QStringLiteral("SELECT ':a', x::text FROM t WHERE a = $1 AND b = $2 OR c = $1"));
   EXPECT_EQ(names, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
 }
 

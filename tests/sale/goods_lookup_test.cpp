@@ -30,8 +30,11 @@ class GoodsLookupTest : public SaleTest {
     Insert(u"JBSGroupDetail"_s, {{u"SGroupNo"_s, u"SG1"_s}, {u"SizeNo"_s, u"Z02"_s}});
 
     Goods(u"G1"_s, u"A100"_s, 100,
-          {{u"BarCode"_s, u"6900001"_s}, {u"GoodsName"_s, u"衬衫"_s}, {u"CSOptions"_s, 3},
-           {u"CGroupNo"_s, u"CG1"_s}, {u"SGroupNo"_s, u"SG1"_s}});
+          {{u"BarCode"_s, u"6900001"_s},
+           {u"GoodsName"_s, u"衬衫"_s},
+           {u"CSOptions"_s, 3},
+           {u"CGroupNo"_s, u"CG1"_s},
+           {u"SGroupNo"_s, u"SG1"_s}});
     Goods(u"G2"_s, u"6900001"_s, 80, {{u"GoodsName"_s, u"长裤"_s}});
     Goods(u"G3"_s, u"KA100Z"_s, 60, {{u"GoodsName"_s, u"短袖衬衫"_s}});
     Goods(u"G4"_s, u"STOP1"_s, 50, {{u"GoodsName"_s, u"停售衬衫"_s}, {u"StopFlag"_s, 1}});
@@ -45,8 +48,10 @@ class GoodsLookupTest : public SaleTest {
           {{u"GoodsName"_s, u"袜子"_s}, {u"CSOptions"_s, 2}, {u"SGroupNo"_s, u"SG1"_s}});
     Goods(u"G11"_s, u"NOCOL"_s, 20,
           {{u"GoodsName"_s, u"手套"_s}, {u"CSOptions"_s, 1}, {u"CGroupNo"_s, u"CG0"_s}});
-    Insert(u"JBClothBarCode"_s, {{u"BarCode"_s, u"CS0001"_s}, {u"GoodsNo"_s, u"G1"_s},
-                                 {u"ColorNo"_s, u"C01"_s}, {u"SizeNo"_s, u"Z02"_s}});
+    Insert(u"JBClothBarCode"_s, {{u"BarCode"_s, u"CS0001"_s},
+                                 {u"GoodsNo"_s, u"G1"_s},
+                                 {u"ColorNo"_s, u"C01"_s},
+                                 {u"SizeNo"_s, u"Z02"_s}});
   }
 
   // Scans a code as the sale screen does: quantity 1, no price typed, no discount.
@@ -58,12 +63,15 @@ class GoodsLookupTest : public SaleTest {
 TEST_P(GoodsLookupTest, FiveSearchesInOrderFirstHitWins) {
   struct Case {
     QString typed;
-    QString kind;         // empty when nothing is found
+    QString kind;  // empty when nothing is found
     QStringList codes;
     const char* why;
   };
   const Case cases[] = {
-      {u"XXCS0001Y"_s, u"主条码"_s, {u"A100"_s}, "colour/size barcode inside the scanner's framing"},
+      {u"XXCS0001Y"_s,
+       u"主条码"_s,
+       {u"A100"_s},
+       "colour/size barcode inside the scanner's framing"},
       {u"CS0001"_s, {}, {}, "an unframed code is cut too, and then matches nothing"},
       {u"6900001"_s, u"条码"_s, {u"A100"_s}, "a goods barcode beats another goods' code"},
       {u"A100"_s, u"代码"_s, {u"A100"_s}, "goods code"},
@@ -132,9 +140,9 @@ TEST_P(GoodsLookupTest, NothingFoundIsSaid) {
 TEST_P(GoodsLookupTest, ColourAndSizeAreAskedAsTheGoodsNeeds) {
   struct Case {
     QString typed;
-    QStringList answers;  // colour/size names chosen; an empty entry closes the list
-    QStringList asked;    // "mode group goods: choices" of every list shown
-    QString refusal;      // the box that ends the lookup, or empty
+    QStringList answers;      // colour/size names chosen; an empty entry closes the list
+    QStringList asked;        // "mode group goods: choices" of every list shown
+    QString refusal;          // the box that ends the lookup, or empty
     QStringList colour_size;  // ColorNo ColorName SizeNo SizeName of the line
   };
   const Case cases[] = {
@@ -145,11 +153,18 @@ TEST_P(GoodsLookupTest, ColourAndSizeAreAskedAsTheGoodsNeeds) {
        {},
        {u"C02"_s, u"蓝"_s, u"Z01"_s, u"M"_s}},
       {u"XXCS0001Y"_s, {}, {}, {}, {u"C01"_s, u"红"_s, u"Z02"_s, u"L"_s}},
-      {u"COL1"_s, {u"红"_s}, {u"1 CG1 围巾: 红,蓝"_s}, {}, {u"C01"_s, u"红"_s, u"001"_s, u"通用码"_s}},
+      {u"COL1"_s,
+       {u"红"_s},
+       {u"1 CG1 围巾: 红,蓝"_s},
+       {},
+       {u"C01"_s, u"红"_s, u"001"_s, u"通用码"_s}},
       {u"COL1"_s, {QString()}, {u"1 CG1 围巾: 红,蓝"_s}, u"没有选择颜色！"_s, {}},
       {u"SIZ1"_s, {QString()}, {u"2 SG1 袜子: M,L"_s}, u"没有选择尺码！"_s, {}},
-      {u"A100"_s, {u"红"_s, QString()}, {u"1 CG1 衬衫: 红,蓝"_s, u"2 SG1 衬衫: M,L"_s},
-       u"没有选择尺码！"_s, {}},
+      {u"A100"_s,
+       {u"红"_s, QString()},
+       {u"1 CG1 衬衫: 红,蓝"_s, u"2 SG1 衬衫: M,L"_s},
+       u"没有选择尺码！"_s,
+       {}},
       // A colour group without colours: the list closes at once.
       {u"NOCOL"_s, {}, {u"1 CG0 手套: "_s}, u"没有选择颜色！"_s, {}},
   };
@@ -185,9 +200,9 @@ TEST_P(GoodsLookupTest, ColourAndSizeAreAskedAsTheGoodsNeeds) {
     }
     EXPECT_TRUE(ui.messages().empty());
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_EQ((QStringList{lines[0].ColorNo, lines[0].ColorName, lines[0].SizeNo,
-                           lines[0].SizeName}),
-              c.colour_size);
+    EXPECT_EQ(
+        (QStringList{lines[0].ColorNo, lines[0].ColorName, lines[0].SizeNo, lines[0].SizeName}),
+        c.colour_size);
   }
 }
 
@@ -226,8 +241,9 @@ class LocalFragmentSearchTest : public test::DataTest {
 };
 
 TEST_F(LocalFragmentSearchTest, TheIndexFollowsTheGoods) {
-  Exec(u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
-       "('G1', 'DR-01', '6901234', '夏季新款连衣裙'), ('G2', 'dr-02', '6905678', '春季外套')"_s);
+  Exec(
+      u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
+      "('G1', 'DR-01', '6901234', '夏季新款连衣裙'), ('G2', 'dr-02', '6905678', '春季外套')"_s);
   EXPECT_EQ(Found(u"新款连"_s), QStringList{u"DR-01"_s});
   EXPECT_EQ(Found(u"DR-0"_s), (QStringList{u"DR-01"_s, u"dr-02"_s}));
   EXPECT_EQ(Found(u"01234"_s), QStringList{u"DR-01"_s});
@@ -253,8 +269,9 @@ TEST_F(LocalFragmentSearchTest, AFileWithoutTheIndexStillFindsFragments) {
         u"DROP TRIGGER JBGoodsFind_update", u"DROP TABLE JBGoodsFind"}) {
     Exec(QString::fromUtf16(sql));
   }
-  Exec(u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
-       "('G1', 'DR-01', '6901234', '夏季新款连衣裙'), ('G2', 'dr-02', '6905678', '春季外套')"_s);
+  Exec(
+      u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
+      "('G1', 'DR-01', '6901234', '夏季新款连衣裙'), ('G2', 'dr-02', '6905678', '春季外套')"_s);
   EXPECT_EQ(Found(u"新款连"_s), QStringList{u"DR-01"_s});
   EXPECT_EQ(Found(u"dr-0"_s), (QStringList{u"DR-01"_s, u"dr-02"_s}));
 }

@@ -115,34 +115,202 @@ TEST_P(PricingTest, HowTheLinePriceComesAbout) {
   const Case cases[] = {
       {"ordinary", u"PLAIN"_s, {}, 100, false, u"S01"_s, 0, false, 100, 0, 100, {}, {}, {}},
       {"typed", u"PLAIN"_s, {}, 100, false, u"S01"_s, 80, false, 80, 0, 100, {}, {}, {}},
-      {"special beats a typed price", u"SPECIAL"_s, {}, 100, false, u"S01"_s, 80, false, 100, 3,
-       100, u"【特价】"_s, u"【特价】"_s, {}},
-      {"special beats a member price", u"SPECIAL"_s, member, 100, false, u"S01"_s, 0, false, 100,
-       3, 100, u"【特价】"_s, u"【特价】"_s, {}},
-      {"kind 1 promotion", u"KIND1"_s, member, 100, false, u"S01"_s, 0, false, 70, 3, 100,
-       u"【特价】"_s, u"【特价】"_s, {}},
-      {"kind 2 promotion", u"KIND2"_s, {}, 100, false, u"S01"_s, 0, false, 100, 0, 80, {},
-       u"【固定折扣】"_s, {}},
-      {"kind 2 with a card multiplied on", u"KIND2"_s, fixed, 90, true, u"S01"_s, 0, false, 100,
-       0, 72, {}, u"【固定折扣】"_s, {}},
-      {"kind 2, card not multiplied", u"KIND2"_s, fixed, 90, false, u"S01"_s, 0, false, 100, 0,
-       80, {}, u"【固定折扣】"_s, {}},
-      {"fixed discount of the goods", u"FIXED"_s, {}, 100, false, u"S01"_s, 0, false, 100, 0, 85,
-       {}, u"【固定折扣】"_s, {}},
-      {"fixed discount, accumulated-points card", u"FIXED"_s, u"累计积分折扣"_s, 80, true,
-       u"S01"_s, 0, false, 100, 0, 68, {}, u"【固定折扣】"_s, {}},
-      {"member price", u"MEMBER"_s, member, 100, false, u"S01"_s, 0, false, 90, 2, 100,
-       u"【会员价】"_s, u"【会员价】"_s, {}},
-      {"no member price: the store level", u"NOMEMBER"_s, member, 100, false, u"S02"_s, 0, false,
-       88, 0, 100, {}, {}, {}},
-      {"store level 2 without its price", u"NOLEVEL"_s, {}, 100, false, u"S02"_s, 0, false, 100,
-       0, 100, {}, {}, {}},
-      {"a gift of special goods", u"SPECIAL"_s, {}, 100, false, u"S01"_s, 0, true, 0, 11, 100,
-       u"【礼品】"_s, u"【礼品】"_s, {}},
-      {"a gift of goods with a fixed discount", u"FIXED"_s, {}, 100, false, u"S01"_s, 0, true, 0,
-       11, 85, u"【礼品】"_s, u"【礼品】"_s, {}},
-      {"price 0 is said, the line stays", u"FREE"_s, {}, 100, false, u"S01"_s, 0, false, 0, 0,
-       100, {}, {}, {u"该商品价格为0！"_s}},
+      {"special beats a typed price",
+       u"SPECIAL"_s,
+       {},
+       100,
+       false,
+       u"S01"_s,
+       80,
+       false,
+       100,
+       3,
+       100,
+       u"【特价】"_s,
+       u"【特价】"_s,
+       {}},
+      {"special beats a member price",
+       u"SPECIAL"_s,
+       member,
+       100,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       100,
+       3,
+       100,
+       u"【特价】"_s,
+       u"【特价】"_s,
+       {}},
+      {"kind 1 promotion",
+       u"KIND1"_s,
+       member,
+       100,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       70,
+       3,
+       100,
+       u"【特价】"_s,
+       u"【特价】"_s,
+       {}},
+      {"kind 2 promotion",
+       u"KIND2"_s,
+       {},
+       100,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       100,
+       0,
+       80,
+       {},
+       u"【固定折扣】"_s,
+       {}},
+      {"kind 2 with a card multiplied on",
+       u"KIND2"_s,
+       fixed,
+       90,
+       true,
+       u"S01"_s,
+       0,
+       false,
+       100,
+       0,
+       72,
+       {},
+       u"【固定折扣】"_s,
+       {}},
+      {"kind 2, card not multiplied",
+       u"KIND2"_s,
+       fixed,
+       90,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       100,
+       0,
+       80,
+       {},
+       u"【固定折扣】"_s,
+       {}},
+      {"fixed discount of the goods",
+       u"FIXED"_s,
+       {},
+       100,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       100,
+       0,
+       85,
+       {},
+       u"【固定折扣】"_s,
+       {}},
+      {"fixed discount, accumulated-points card",
+       u"FIXED"_s,
+       u"累计积分折扣"_s,
+       80,
+       true,
+       u"S01"_s,
+       0,
+       false,
+       100,
+       0,
+       68,
+       {},
+       u"【固定折扣】"_s,
+       {}},
+      {"member price",
+       u"MEMBER"_s,
+       member,
+       100,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       90,
+       2,
+       100,
+       u"【会员价】"_s,
+       u"【会员价】"_s,
+       {}},
+      {"no member price: the store level",
+       u"NOMEMBER"_s,
+       member,
+       100,
+       false,
+       u"S02"_s,
+       0,
+       false,
+       88,
+       0,
+       100,
+       {},
+       {},
+       {}},
+      {"store level 2 without its price",
+       u"NOLEVEL"_s,
+       {},
+       100,
+       false,
+       u"S02"_s,
+       0,
+       false,
+       100,
+       0,
+       100,
+       {},
+       {},
+       {}},
+      {"a gift of special goods",
+       u"SPECIAL"_s,
+       {},
+       100,
+       false,
+       u"S01"_s,
+       0,
+       true,
+       0,
+       11,
+       100,
+       u"【礼品】"_s,
+       u"【礼品】"_s,
+       {}},
+      {"a gift of goods with a fixed discount",
+       u"FIXED"_s,
+       {},
+       100,
+       false,
+       u"S01"_s,
+       0,
+       true,
+       0,
+       11,
+       85,
+       u"【礼品】"_s,
+       u"【礼品】"_s,
+       {}},
+      {"price 0 is said, the line stays",
+       u"FREE"_s,
+       {},
+       100,
+       false,
+       u"S01"_s,
+       0,
+       false,
+       0,
+       0,
+       100,
+       {},
+       {},
+       {u"该商品价格为0！"_s}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -167,8 +335,11 @@ TEST_P(PricingTest, HowTheLinePriceComesAbout) {
 
 TEST_P(PricingTest, ALineRemembersItsGoodsAndPromotion) {
   Goods(u"K2"_s, u"KIND2"_s, 100,
-        {{u"BarCode"_s, u"690"_s}, {u"Model"_s, u"XL"_s}, {u"BaseUnit"_s, u"件"_s},
-         {u"MinSPrice"_s, 60}, {u"CostPrice"_s, 45}});
+        {{u"BarCode"_s, u"690"_s},
+         {u"Model"_s, u"XL"_s},
+         {u"BaseUnit"_s, u"件"_s},
+         {u"MinSPrice"_s, 60},
+         {u"CostPrice"_s, 45}});
   Promotion(u"CX9"_s, 9, 95, 90, 85, {u"K2"_s});
   Scan(u"KIND2"_s, 0, 2);
   ASSERT_EQ(lines.size(), 1);
@@ -197,8 +368,11 @@ TEST_P(PricingTest, ALineRemembersItsGoodsAndPromotion) {
 
 TEST_P(PricingTest, AFixedDiscountThatIsNoNumberStopsTheScanUntouched) {
   Goods(u"BAD"_s, u"BAD"_s, 100,
-        {{u"ProduceArea"_s, u"八五折"_s}, {u"SalesType"_s, 2}, {u"SalesPrice"_s, 50},
-         {u"SalesQty"_s, 10}, {u"FinishSaleQty"_s, 0}});
+        {{u"ProduceArea"_s, u"八五折"_s},
+         {u"SalesType"_s, 2},
+         {u"SalesPrice"_s, 50},
+         {u"SalesQty"_s, 10},
+         {u"FinishSaleQty"_s, 0}});
   EXPECT_THROW(Scan(u"BAD"_s), GoodsDataError);
   EXPECT_TRUE(lines.empty());
   EXPECT_EQ(next_serial, 1);
@@ -231,8 +405,11 @@ TEST_P(PricingTest, GoodsPromotionWindows) {
     NewOrder();
     const QString no = u"W%1"_s.arg(++n);
     Goods(no, no, 100,
-          {{u"SalesType"_s, c.sales_type}, {u"SalesPrice"_s, 79}, {u"SBeginDate"_s, c.begin},
-           {u"SEndDate"_s, c.end}, {u"SalesQty"_s, 5}});
+          {{u"SalesType"_s, c.sales_type},
+           {u"SalesPrice"_s, 79},
+           {u"SBeginDate"_s, c.begin},
+           {u"SEndDate"_s, c.end},
+           {u"SalesQty"_s, 5}});
     Scan(no);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines[0].Price, c.promoted ? 79 : 100);
@@ -249,8 +426,7 @@ TEST_P(PricingTest, GoodsPromotionWindows) {
 TEST_P(PricingTest, GoodsPromotionQuantityLimits) {
   const QString limit_notice = u"该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:"_s;
   Goods(u"Q1"_s, u"LIMIT"_s, 100,
-        {{u"SalesType"_s, 2}, {u"SalesPrice"_s, 60}, {u"SalesQty"_s, 10},
-         {u"FinishSaleQty"_s, 8}});
+        {{u"SalesType"_s, 2}, {u"SalesPrice"_s, 60}, {u"SalesQty"_s, 10}, {u"FinishSaleQty"_s, 8}});
   Scan(u"LIMIT"_s, 0, 2);
   EXPECT_EQ(lines[0].Price, 60);
   EXPECT_EQ(lines[0].PriceFlag, 1);
@@ -269,8 +445,7 @@ TEST_P(PricingTest, GoodsPromotionQuantityLimits) {
 
   // Three left and five asked: priced normally, but the three stay on offer.
   Goods(u"Q2"_s, u"LIMIT2"_s, 100,
-        {{u"SalesType"_s, 2}, {u"SalesPrice"_s, 60}, {u"SalesQty"_s, 10},
-         {u"FinishSaleQty"_s, 7}});
+        {{u"SalesType"_s, 2}, {u"SalesPrice"_s, 60}, {u"SalesQty"_s, 10}, {u"FinishSaleQty"_s, 7}});
   NewOrder();
   Scan(u"LIMIT2"_s, 0, 5);
   EXPECT_EQ(ui.texts(), QStringList{limit_notice + u"3"_s});
@@ -285,8 +460,11 @@ TEST_P(PricingTest, GoodsPromotionQuantityLimits) {
 TEST_P(PricingTest, WindowAndLimitTogetherSellTheWholeLimit) {
   const QDateTime now = dm.ServerNow();
   Goods(u"Q3"_s, u"BOTH"_s, 100,
-        {{u"SalesType"_s, 3}, {u"SalesPrice"_s, 50}, {u"SalesQty"_s, 3},
-         {u"FinishSaleQty"_s, 0}, {u"SBeginDate"_s, now.addDays(-1)},
+        {{u"SalesType"_s, 3},
+         {u"SalesPrice"_s, 50},
+         {u"SalesQty"_s, 3},
+         {u"FinishSaleQty"_s, 0},
+         {u"SBeginDate"_s, now.addDays(-1)},
          {u"SEndDate"_s, now.addDays(1)}});
   // Scanned one by one, every piece of the limit gets the promotion price: the pieces already
   // on the order are in FinishSaleQty and are not counted a second time.
@@ -298,8 +476,7 @@ TEST_P(PricingTest, WindowAndLimitTogetherSellTheWholeLimit) {
   EXPECT_EQ(GoodsColumn(u"Q3"_s, "FinishSaleQty").toDouble(), 3);
 
   Scan(u"BOTH"_s);
-  EXPECT_EQ(ui.texts(),
-            QStringList{u"该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:0"_s});
+  EXPECT_EQ(ui.texts(), QStringList{u"该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:0"_s});
   ASSERT_EQ(lines.size(), 2);
   EXPECT_EQ(lines[1].Price, 100);
   EXPECT_EQ(GoodsColumn(u"Q3"_s, "SalesType").toInt(), 0);
@@ -319,14 +496,14 @@ TEST_P(PricingTest, PromotionsOfThisStoreApprovedAndRunningTodayByDay) {
   const Case cases[] = {
       {"first and last day today", today.startOfDay().addSecs(23 * 3600), today.startOfDay(),
        u"S01"_s, 1, true},
-      {"ended yesterday", today.addDays(-5).startOfDay(), today.addDays(-1).startOfDay(),
-       u"S01"_s, 1, false},
-      {"begins tomorrow", today.addDays(1).startOfDay(), today.addDays(5).startOfDay(), u"S01"_s,
+      {"ended yesterday", today.addDays(-5).startOfDay(), today.addDays(-1).startOfDay(), u"S01"_s,
        1, false},
-      {"not approved", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(), u"S01"_s,
-       0, false},
-      {"other stores", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(),
-       u"S02,S03"_s, 1, false},
+      {"begins tomorrow", today.addDays(1).startOfDay(), today.addDays(5).startOfDay(), u"S01"_s, 1,
+       false},
+      {"not approved", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(), u"S01"_s, 0,
+       false},
+      {"other stores", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(), u"S02,S03"_s,
+       1, false},
       {"this store among others", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(),
        u"S03,S01"_s, 1, true},
   };
@@ -335,10 +512,14 @@ TEST_P(PricingTest, PromotionsOfThisStoreApprovedAndRunningTodayByDay) {
     SCOPED_TRACE(c.what);
     const QString no = u"F%1"_s.arg(++n);
     Goods(no, no, 10);
-    Insert(u"QTCXOrder"_s,
-           {{u"ORderNo"_s, u"CX"_s + no}, {u"CXFlag"_s, 5}, {u"CXQty"_s, 300},
-            {u"GiftQty"_s, 90}, {u"StoreNoList"_s, c.stores}, {u"Begindate"_s, c.begin},
-            {u"EndDate"_s, c.end}, {u"Checkflag"_s, c.approved}});
+    Insert(u"QTCXOrder"_s, {{u"ORderNo"_s, u"CX"_s + no},
+                            {u"CXFlag"_s, 5},
+                            {u"CXQty"_s, 300},
+                            {u"GiftQty"_s, 90},
+                            {u"StoreNoList"_s, c.stores},
+                            {u"Begindate"_s, c.begin},
+                            {u"EndDate"_s, c.end},
+                            {u"Checkflag"_s, c.approved}});
     Insert(u"QTCXOrderDetail"_s, {{u"OrderNo"_s, u"CX"_s + no}, {u"GoodsNo"_s, no}});
     const quilmo::Promotion p = FindPromotion(dm, no);
     EXPECT_EQ(p.found, c.found);

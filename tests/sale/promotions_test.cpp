@@ -347,8 +347,8 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     bool vip_not_discount;
     double no_point_amount;
   };
-  const Case cases[] = {{true, true, 10 + 20 + 40}, {false, true, 20}, {true, false, 10 + 40},
-                        {false, false, 0}};
+  const Case cases[] = {
+      {true, true, 10 + 20 + 40}, {false, true, 20}, {true, false, 10 + 40}, {false, false, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.sp_not_discount << c.vip_not_discount);
     PosSession session;
@@ -367,11 +367,11 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
       l.CXFlag = cx_flag;
       lines.Append(l);
     };
-    add(10, 1, 1, -1);   // the goods' own promotion price
-    add(20, 1, 2, -1);   // a member price
-    add(40, 1, 0, 2);    // priced by a discount promotion
-    add(80, 2, 0, -1);   // ordinary
-    add(5, -1, 0, -1);   // a returned item
+    add(10, 1, 1, -1);  // the goods' own promotion price
+    add(20, 1, 2, -1);  // a member price
+    add(40, 1, 0, 2);   // priced by a discount promotion
+    add(80, 2, 0, -1);  // ordinary
+    add(5, -1, 0, -1);  // a returned item
     OrderHeader header;
     double qty = 0;
     double amount = 0;

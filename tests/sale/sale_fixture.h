@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QStringList>
-
 #include <vector>
 
-#include "devices/customer_display.h"
+#include "sale/customer_display.h"
 #include "sale/order.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
@@ -76,11 +75,15 @@ class SaleTest : public ModeTest {
   void Promotion(const QString& no, int kind, int cx_qty, int gift_qty, double add_money,
                  const QStringList& goods, QVariantMap detail = {}) {
     const QDate today = dm.ServerNow().date();
-    Insert(u"QTCXOrder"_s,
-           {{u"ORderNo"_s, no}, {u"CXFlag"_s, kind}, {u"CXQty"_s, cx_qty},
-            {u"GiftQty"_s, gift_qty}, {u"AddMoney"_s, add_money}, {u"StoreNoList"_s, u"S01,S02"_s},
-            {u"Begindate"_s, today.addDays(-1).startOfDay()},
-            {u"EndDate"_s, today.addDays(1).startOfDay()}, {u"Checkflag"_s, 1}});
+    Insert(u"QTCXOrder"_s, {{u"ORderNo"_s, no},
+                            {u"CXFlag"_s, kind},
+                            {u"CXQty"_s, cx_qty},
+                            {u"GiftQty"_s, gift_qty},
+                            {u"AddMoney"_s, add_money},
+                            {u"StoreNoList"_s, u"S01,S02"_s},
+                            {u"Begindate"_s, today.addDays(-1).startOfDay()},
+                            {u"EndDate"_s, today.addDays(1).startOfDay()},
+                            {u"Checkflag"_s, 1}});
     for (const QString& g : goods) {
       QVariantMap row = detail;
       row.insert(QStringLiteral("OrderNo"), no);
@@ -94,10 +97,9 @@ class SaleTest : public ModeTest {
 
   // A column of a goods as the mode's database holds it now.
   QVariant GoodsColumn(const QString& goods_no, const char* column) {
-    return dm.Current().Scalar(
-        QStringLiteral("SELECT %1 FROM JBGoods WHERE GoodsNo = :GoodsNo")
-            .arg(QLatin1StringView(column)),
-        {{QStringLiteral(":GoodsNo"), goods_no}});
+    return dm.Current().Scalar(QStringLiteral("SELECT %1 FROM JBGoods WHERE GoodsNo = :GoodsNo")
+                                   .arg(QLatin1StringView(column)),
+                               {{QStringLiteral(":GoodsNo"), goods_no}});
   }
 
   QStringList Memos() const {

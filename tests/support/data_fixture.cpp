@@ -11,9 +11,8 @@ void DataTest::SetUp() {
   if (HasFatalFailure()) return;
   ASSERT_TRUE(dir_.isValid());
   QString error;
-  ASSERT_TRUE(dm.conServer.OpenServer({server().host, server().port, server().user,
-                                       server().password},
-                                      databaseName(), &error))
+  ASSERT_TRUE(dm.conServer.OpenServer(
+      {server().host, server().port, server().user, server().password}, databaseName(), &error))
       << error.toStdString();
   QDir().mkpath(dir_.filePath(QStringLiteral("SysFile")));
   {

@@ -2,7 +2,7 @@
 
 #include <QTemporaryDir>
 
-#include "app/pos_session.h"
+#include "base/pos_session.h"
 #include "data/tdmfm.h"
 #include "support/fixed_clock.h"
 #include "support/pg_database.h"

@@ -7,7 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
-
 #include <stdexcept>
 
 #include "data/connection.h"
@@ -19,11 +18,11 @@ namespace {
 // The template's name carries a hash of what built it, so a changed schema gets a new
 // template even on a long-lived development cluster.
 QString TemplateName() {
-  static const QString name = QStringLiteral("quilmo_tpl_") +
-                              QString::fromLatin1(QCryptographicHash::hash(TemplateFingerprint(),
-                                                                           QCryptographicHash::Sha1)
-                                                      .toHex()
-                                                      .left(16));
+  static const QString name =
+      QStringLiteral("quilmo_tpl_") +
+      QString::fromLatin1(QCryptographicHash::hash(TemplateFingerprint(), QCryptographicHash::Sha1)
+                              .toHex()
+                              .left(16));
   return name;
 }
 
@@ -58,8 +57,7 @@ void EnsureTemplate(const PgAddress& server) {
         ScopedPg tmpl(server, TemplateName());
         BuildTemplate(tmpl.db());
       }
-      admin.Exec(QStringLiteral("ALTER DATABASE %1 WITH IS_TEMPLATE true")
-                     .arg(TemplateName()));
+      admin.Exec(QStringLiteral("ALTER DATABASE %1 WITH IS_TEMPLATE true").arg(TemplateName()));
     }
   } catch (...) {
     admin.Exec(QStringLiteral("SELECT pg_advisory_unlock(727001)"));
@@ -84,10 +82,14 @@ PgAddress PgServer() {
     if (eq < 0) continue;
     const QString key = part.left(eq);
     const QString value = part.mid(eq + 1);
-    if (key == QStringLiteral("host")) a.host = value;
-    else if (key == QStringLiteral("port")) a.port = value.toInt();
-    else if (key == QStringLiteral("user")) a.user = value;
-    else if (key == QStringLiteral("password")) a.password = value;
+    if (key == QStringLiteral("host"))
+      a.host = value;
+    else if (key == QStringLiteral("port"))
+      a.port = value.toInt();
+    else if (key == QStringLiteral("user"))
+      a.user = value;
+    else if (key == QStringLiteral("password"))
+      a.password = value;
   }
   return a;
 }

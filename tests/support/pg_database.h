@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include <gtest/gtest.h>
+
+#include <QString>
 
 namespace quilmo::test {
 

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <ostream>
 
 // So that a failed comparison of Qt values prints the values, Chinese text included.

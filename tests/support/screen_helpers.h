@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 #include <QTest>
 #include <QWidget>
 

@@ -2,20 +2,19 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <deque>
 #include <functional>
 #include <vector>
 
-#include "app/ui.h"
-#include "sale/goods_candidate.h"
+#include "app/shell_ui.h"
+#include "sale/sale_ui.h"
 
 namespace quilmo::test {
 
 // A Ui that records every box verbatim and answers from queues the test fills, so a test
 // reads like what the cashier saw. A question or input that nobody scripted fails the test
 // and is answered No / cancelled.
-class ScriptedUi : public Ui {
+class ScriptedUi : public SaleUi, public ShellUi {
  public:
   struct Message {
     QString caption;

@@ -1,7 +1,7 @@
 #include "support/shell_fixture.h"
 
-#include "app/ini_file.h"
-#include "app/password_scramble.h"
+#include "base/ini_file.h"
+#include "base/password_scramble.h"
 #include "data/schema.h"
 
 namespace quilmo::test {
@@ -36,8 +36,8 @@ QString ShellTest::ServerName() const {
 void ShellTest::WriteConnectSettings(const QString& server_name, const QString& login,
                                      const QString& password) {
   const QString ini = app.IniPath();
-  ASSERT_TRUE(WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("ServerName"),
-                             server_name));
+  ASSERT_TRUE(
+      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("ServerName"), server_name));
   ASSERT_TRUE(WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("DBAName"), login));
   ASSERT_TRUE(WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW"),
                              ScramblePassword(password)));

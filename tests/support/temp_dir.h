@@ -1,9 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 namespace quilmo::test {
 

@@ -1,8 +1,8 @@
 // Every test binary runs headless with a real QApplication, so screens can be shown and
 // driven with keys.
-#include <QApplication>
-
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 namespace {
 

@@ -80,7 +80,8 @@ QWidget* TfrmConnectToServer::BuildSettingsPage() {
   suiButton6 = Button(page, QStringLiteral("取消"), "suiButton6");
 
   auto* note = new QLabel(
-      QStringLiteral("请先安装好后台数据库服务器和后台管理软件，\n再在这里填写服务器的地址和登录信息。"),
+      QStringLiteral(
+          "请先安装好后台数据库服务器和后台管理软件，\n再在这里填写服务器的地址和登录信息。"),
       page);
   note->setObjectName(QStringLiteral("lblNote"));
   auto* form = new QFormLayout;
@@ -171,8 +172,8 @@ void TfrmConnectToServer::suibtCheckSaveClick() {
 void TfrmConnectToServer::suiButton5Click() {
   bool saved = false;
   Guarded(app_.ui, [&] {
-    saved = SaveConnectionSettings(app_, suiSerName->text(), suiSaName->text(),
-                                   suiSAPasssword->text());
+    saved =
+        SaveConnectionSettings(app_, suiSerName->text(), suiSaName->text(), suiSAPasssword->text());
   });
   if (!saved) {
     suiSerName->setFocus();

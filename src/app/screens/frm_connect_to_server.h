@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
-#include "app/screens/frm_root.h"
+#include "frame/frm_root.h"
 
 class QLineEdit;
 class QPushButton;

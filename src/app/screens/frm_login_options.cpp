@@ -33,19 +33,19 @@ TfrmLoginOptions::TfrmLoginOptions(QWidget* parent) : TfrmRootDialog(parent) {
   suiButton2->setObjectName(QStringLiteral("suiButton2"));
   for (QPushButton* b : {suiButton1, suiButton2}) b->setMinimumSize(130, 44);
 
-  auto* online = Explanation(body(),
-                             {QStringLiteral("连网模式下，在后台可以实时看到"),
-                              QStringLiteral("前台的销售情况，后台修改的资料能"),
-                              QStringLiteral("在前台及时反映出来。"),
-                              QStringLiteral("（注：首次使用系统时必须是连网模式）")},
-                             1);
-  auto* offline = Explanation(body(),
-                              {QStringLiteral("断网模式下，在后台不能及时看到"),
-                               QStringLiteral("前台的销售情况，前台必须上传后台"),
-                               QStringLiteral("的基本资料必须下载到本地后才能"),
-                               QStringLiteral("才能看到前台的销售情况。后台修改"),
-                               QStringLiteral("反映出来。")},
-                              5);
+  auto* online = Explanation(
+      body(),
+      {QStringLiteral("连网模式下，在后台可以实时看到"),
+       QStringLiteral("前台的销售情况，后台修改的资料能"), QStringLiteral("在前台及时反映出来。"),
+       QStringLiteral("（注：首次使用系统时必须是连网模式）")},
+      1);
+  auto* offline = Explanation(
+      body(),
+      {QStringLiteral("断网模式下，在后台不能及时看到"),
+       QStringLiteral("前台的销售情况，前台必须上传后台"),
+       QStringLiteral("的基本资料必须下载到本地后才能"),
+       QStringLiteral("才能看到前台的销售情况。后台修改"), QStringLiteral("反映出来。")},
+      5);
   auto* grid = new QGridLayout(body());
   grid->setContentsMargins(18, 16, 18, 16);
   grid->setHorizontalSpacing(18);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/screens/frm_root.h"
+#include "frame/frm_root.h"
 
 class QPushButton;
 

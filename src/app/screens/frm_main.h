@@ -4,7 +4,7 @@
 
 #include "app/app_context.h"
 #include "app/main_menu.h"
-#include "app/screens/frm_root.h"
+#include "frame/frm_root.h"
 
 class QLabel;
 class QListWidget;

@@ -8,14 +8,14 @@
 
 #include "app/app_context.h"
 #include "app/screens/frm_connect_to_server.h"
+#include "app/screens/frm_download_options.h"
 #include "app/screens/frm_login_options.h"
-#include "app/screens/frm_message_box.h"
-#include "app/screens/frm_root_input.h"
 #include "app/screens/frm_select_shop.h"
-#include "app/screens/frm_show_message.h"
+#include "frame/frm_message_box.h"
+#include "frame/frm_root_input.h"
+#include "frame/frm_show_message.h"
 #include "sale/screens/frm_select_color_size.h"
 #include "sale/screens/frm_select_goods.h"
-#include "data/screens/frm_download_options.h"
 
 namespace quilmo {
 namespace {

@@ -3,12 +3,13 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/ui.h"
+#include "app/shell_ui.h"
+#include "sale/sale_ui.h"
 
 namespace quilmo {
 
-// The Ui port opening real windows.
-class QtUi : public Ui {
+// Every Ui port, opening real windows.
+class QtUi final : public SaleUi, public ShellUi {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
 

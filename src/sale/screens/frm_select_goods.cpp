@@ -29,26 +29,40 @@ class CandidateModel final : public QAbstractTableModel {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     const GoodsCandidate& g = rows_[static_cast<size_t>(index.row())];
     switch (index.column()) {
-      case 0: return g.GoodsCode;
-      case 1: return g.BarCode;
-      case 2: return g.GoodsName;
-      case 3: return g.Model;
-      case 4: return g.BaseUnit;
-      case 5: return QString::number(g.SRefPrice, 'g', QLocale::FloatingPointShortest);
-      default: return {};
+      case 0:
+        return g.GoodsCode;
+      case 1:
+        return g.BarCode;
+      case 2:
+        return g.GoodsName;
+      case 3:
+        return g.Model;
+      case 4:
+        return g.BaseUnit;
+      case 5:
+        return QString::number(g.SRefPrice, 'g', QLocale::FloatingPointShortest);
+      default:
+        return {};
     }
   }
 
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
     switch (section) {
-      case 0: return QStringLiteral("商品编号");
-      case 1: return QStringLiteral("商品条码");
-      case 2: return QStringLiteral("商品名称");
-      case 3: return QStringLiteral("规格");
-      case 4: return QStringLiteral("单位");
-      case 5: return QStringLiteral("参考价");
-      default: return {};
+      case 0:
+        return QStringLiteral("商品编号");
+      case 1:
+        return QStringLiteral("商品条码");
+      case 2:
+        return QStringLiteral("商品名称");
+      case 3:
+        return QStringLiteral("规格");
+      case 4:
+        return QStringLiteral("单位");
+      case 5:
+        return QStringLiteral("参考价");
+      default:
+        return {};
     }
   }
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/screens/frm_root.h"
+#include "frame/frm_root.h"
 #include "sale/goods_candidate.h"
 
 class QLabel;

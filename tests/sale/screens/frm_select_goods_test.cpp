@@ -45,8 +45,8 @@ TEST(SelectGoodsScreen, GridShowsTheGoodsColumns) {
   for (int c = 0; c < model->columnCount(); ++c) {
     titles << model->headerData(c, Qt::Horizontal).toString();
   }
-  EXPECT_EQ(titles, (QStringList{u"商品编号"_s, u"商品条码"_s, u"商品名称"_s, u"规格"_s,
-                                 u"单位"_s, u"参考价"_s}));
+  EXPECT_EQ(titles, (QStringList{u"商品编号"_s, u"商品条码"_s, u"商品名称"_s, u"规格"_s, u"单位"_s,
+                                 u"参考价"_s}));
   EXPECT_EQ(model->index(1, 0).data().toString(), u"B200"_s);
   EXPECT_EQ(model->index(1, 5).data().toString(), u"100.5"_s);
   EXPECT_EQ(screen.suiButton1->text(), u"选 择(Enter)"_s);
@@ -93,8 +93,8 @@ TEST(SelectGoodsScreen, SearchMovesToTheExactCodeThenTheExactName) {
     int row;
   };
   // A100 is the first goods' code and the third goods' name: the code wins.
-  const Step steps[] = {{u"C300"_s, 2}, {u"A100"_s, 0}, {u"长裤"_s, 1}, {u"长"_s, 1},
-                        {QString(), 1}};
+  const Step steps[] = {
+      {u"C300"_s, 2}, {u"A100"_s, 0}, {u"长裤"_s, 1}, {u"长"_s, 1}, {QString(), 1}};
   for (const Step& s : steps) {
     SCOPED_TRACE(s.typed.toStdString());
     screen.suiEdit1->setText(s.typed);

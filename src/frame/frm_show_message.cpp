@@ -1,4 +1,4 @@
-#include "app/screens/frm_show_message.h"
+#include "frame/frm_show_message.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -7,7 +7,6 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <cmath>
 
 namespace quilmo {

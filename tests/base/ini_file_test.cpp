@@ -1,12 +1,11 @@
-#include "app/ini_file.h"
-
-#include <QFile>
+#include "base/ini_file.h"
 
 #include <sys/resource.h>
 
+#include <QFile>
 #include <csignal>
 
-#include "app/gbk.h"
+#include "base/gbk.h"
 #include "support/qt_printers.h"
 #include "support/temp_dir.h"
 
@@ -92,21 +91,20 @@ TEST_F(IniFileTest, WriteKeepsCommentsUnknownKeysAndOtherBytes) {
 
   ASSERT_TRUE(WriteIniString(ini(), QStringLiteral("ConnectSet"), QStringLiteral("DBAName"),
                              QStringLiteral("sa")));
-  ASSERT_TRUE(WriteIniString(ini(), QStringLiteral("HardWareSet"),
-                             QStringLiteral("HavePrinter"), QStringLiteral("Y")));
-  EXPECT_EQ(Bytes(),
-            QByteArray("; set up by the technician\r\n"
-                       "[ConnectSet]\r\n"
-                       "ServerName=10.0.0.5\r\n"
-                       "Custom=\xBB\xB6\xFF\x01 kept\r\n"
-                       "garbage line\r\n"
-                       "DBAName=sa\r\n"
-                       "\r\n"
-                       "[Options]\r\n"
-                       "Header=\xBB\xB6\xD3\xAD\r\n"
-                       "\r\n"
-                       "[HardWareSet]\r\n"
-                       "HavePrinter=Y\r\n"));
+  ASSERT_TRUE(WriteIniString(ini(), QStringLiteral("HardWareSet"), QStringLiteral("HavePrinter"),
+                             QStringLiteral("Y")));
+  EXPECT_EQ(Bytes(), QByteArray("; set up by the technician\r\n"
+                                "[ConnectSet]\r\n"
+                                "ServerName=10.0.0.5\r\n"
+                                "Custom=\xBB\xB6\xFF\x01 kept\r\n"
+                                "garbage line\r\n"
+                                "DBAName=sa\r\n"
+                                "\r\n"
+                                "[Options]\r\n"
+                                "Header=\xBB\xB6\xD3\xAD\r\n"
+                                "\r\n"
+                                "[HardWareSet]\r\n"
+                                "HavePrinter=Y\r\n"));
 
   // Writing back the value a key already has leaves a GBK file byte-identical.
   const QByteArray before = Bytes();
@@ -143,7 +141,10 @@ TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileIntact) {
 
 TEST(Gbk, InvalidBytesDecodeWithReplacementAndReportIt) {
   bool ok = true;
-  EXPECT_EQ(DecodeGbk(QByteArray("a\xFF" "b"), &ok), QStringLiteral("a\uFFFDb"));
+  EXPECT_EQ(DecodeGbk(QByteArray("a\xFF"
+                                 "b"),
+                      &ok),
+            QStringLiteral("a\uFFFDb"));
   EXPECT_FALSE(ok);
   EXPECT_EQ(DecodeGbk(QByteArray("\xB5\xEA"), &ok), QStringLiteral("店"));
   EXPECT_TRUE(ok);

@@ -1,4 +1,4 @@
-#include "app/password_scramble.h"
+#include "base/password_scramble.h"
 
 #include <string_view>
 

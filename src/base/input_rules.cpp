@@ -1,4 +1,4 @@
-#include "app/input_rules.h"
+#include "base/input_rules.h"
 
 namespace quilmo {
 

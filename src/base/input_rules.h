@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/ui.h"
+#include "base/ui.h"
 
 namespace quilmo {
 

@@ -1,16 +1,9 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
-#include <vector>
 
 namespace quilmo {
-
-struct GoodsCandidate;
-struct ColorSizeRequest;
-struct ColorSizeChoice;
-struct AppContext;
 
 enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgButtons { Ok, YesNo };
@@ -45,7 +38,10 @@ class Progress {
 
 // How logic talks to the person at the till. Logic never creates a widget; it asks this
 // port. The real implementation opens dialogs; tests script the answers and read back what
-// the cashier was shown.
+// the cashier was shown. This is the part every floor may use: message boxes, the one-field
+// input and the progress window. Each subsystem adds the modal screens its logic opens in a
+// port of its own (SaleUi, ShellUi, …) that extends this one virtually, so one object, QtUi
+// or a test's ScriptedUi, answers for all of them.
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -60,30 +56,6 @@ class Ui {
   // Shows the progress window until the returned object is destroyed.
   virtual std::unique_ptr<Progress> ShowProgress(const QString& text) = 0;
 
-  // ---- Sale: choosing goods, colour and size ----
-  // The goods list (TfrmSelectGoods): the row the cashier chose, or -1 when the list was left
-  // without a choice.
-  virtual int SelectGoods(const std::vector<GoodsCandidate>& rows) = 0;
-  // The colour or size list (TfrmSelectColorSize). An empty list closes at once, without a
-  // choice; a choice has a non-empty name.
-  virtual ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) = 0;
-  // ---- end of sale ----
-
-  // ---- Start-up, connection, login and download screens ----
-  // The mode choice: 0 = closed without a choice, 1 = online, 2 = offline.
-  virtual int ShowLoginOptions() = 0;
-  // The connection-settings page; true when the settings were saved.
-  virtual bool ShowConnectionSettings(AppContext& app) = 0;
-  // The shop selection; true when the person confirmed a shop.
-  virtual bool ShowSelectShop(AppContext& app) = 0;
-  // The cashier login page; true when a cashier logged in.
-  virtual bool ShowLogin(AppContext& app) = 0;
-  // The download-options screen (incremental or full download).
-  virtual void ShowDownloadOptions(AppContext& app) = 0;
-  // The splash shown while connecting to the server, until the returned object is destroyed.
-  virtual std::unique_ptr<Progress> ShowSplash(const QString& text) = 0;
-  // ---- end of start-up screens ----
-
   // The two standard boxes: they differ only in their caption.
   void ShowErrorBox(const QString& text) {
     MessageBox(QStringLiteral("错误！"), text, MsgIcon::Information, MsgButtons::Ok);
@@ -92,8 +64,7 @@ class Ui {
     MessageBox(QStringLiteral("提示！"), text, MsgIcon::Information, MsgButtons::Ok);
   }
   // A Yes/No question; true for Yes.
-  bool AskYesNo(const QString& caption, const QString& text,
-                MsgIcon icon = MsgIcon::Question) {
+  bool AskYesNo(const QString& caption, const QString& text, MsgIcon icon = MsgIcon::Question) {
     return MessageBox(caption, text, icon, MsgButtons::YesNo) == MsgResult::Yes;
   }
 };

@@ -1,15 +1,15 @@
-#include "app/screens/frm_root_input.h"
+#include "frame/frm_root_input.h"
 
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/screens/frm_message_box.h"
 #include "app/screens/qt_ui.h"
+#include "frame/frm_message_box.h"
 #include "support/qt_printers.h"
-#include "support/scripted_ui.h"
 #include "support/screen_helpers.h"
+#include "support/scripted_ui.h"
 
 namespace quilmo {
 namespace {
@@ -55,12 +55,14 @@ TEST_P(InputDialogTest, EnterChecksTheTextForTheKind) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, InputDialogTest,
     ::testing::Values(
-        Typed{InputKind::Integer, QStringLiteral("12.5"), false, QStringLiteral("您输入的不是整数！")},
+        Typed{InputKind::Integer, QStringLiteral("12.5"), false,
+              QStringLiteral("您输入的不是整数！")},
         Typed{InputKind::Integer, QStringLiteral("-12"), true, {}},
         Typed{InputKind::Integer, QStringLiteral("99999999999"), false,
               QStringLiteral("您输入的不是整数！")},
         Typed{InputKind::Number, QStringLiteral("-3.5"), true, {}},
-        Typed{InputKind::Number, QStringLiteral("3,5"), false, QStringLiteral("您输入的不是数值！")},
+        Typed{InputKind::Number, QStringLiteral("3,5"), false,
+              QStringLiteral("您输入的不是数值！")},
         Typed{InputKind::Text, QString(), false, QStringLiteral("输入的内容不能为空！")},
         Typed{InputKind::Text, QStringLiteral("张三's"), true, {}},
         Typed{InputKind::NonEmpty, QString(), false, QStringLiteral("输入的内容不能为空！")},
@@ -137,9 +139,9 @@ TEST(QtUiBoxes, YesNoAnswersByKey) {
     QList<Qt::Key> keys;
     bool yes;
   };
-  for (const Case& c : {Case{{Qt::Key_Return}, true}, Case{{Qt::Key_Right, Qt::Key_Return}, false},
-                        Case{{Qt::Key_Escape}, false}, Case{{Qt::Key_N}, false},
-                        Case{{Qt::Key_Y}, true}}) {
+  for (const Case& c :
+       {Case{{Qt::Key_Return}, true}, Case{{Qt::Key_Right, Qt::Key_Return}, false},
+        Case{{Qt::Key_Escape}, false}, Case{{Qt::Key_N}, false}, Case{{Qt::Key_Y}, true}}) {
     QTimer::singleShot(0, [keys = c.keys] {
       auto* box = qobject_cast<TfrmMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "app/screens/frm_root.h"
+#include "frame/frm_root.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,16 +1,16 @@
-#include "app/password_scramble.h"
-
-#include <QSet>
+#include "base/password_scramble.h"
 
 #include <gtest/gtest.h>
+
+#include <QSet>
 
 #include "support/qt_printers.h"
 
 namespace quilmo {
 namespace {
 
-const QString kPlain = QStringLiteral(
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789!#$%&*+-.=?@_");
+const QString kPlain =
+    QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789!#$%&*+-.=?@_");
 
 TEST(PasswordScrambleTest, EveryAlphabetCharacterRoundTripsAndIsReplacedOneToOne) {
   const QString scrambled = ScramblePassword(kPlain);

@@ -13,9 +13,9 @@ namespace quilmo {
 // How a screen treats Enter, Esc, Up and Down. Each screen states its choice once, in its
 // constructor, so the exceptions to the common keys are all in plain sight.
 enum class KeyHandling {
-  Common,          // the common keys, then the screen's own FormKeyDown for what is left
-  OwnOnly,         // only the screen's FormKeyDown; Esc does not close by itself
-  ControlsOnly,    // no screen-level keys at all: every key goes to the focused control
+  Common,        // the common keys, then the screen's own FormKeyDown for what is left
+  OwnOnly,       // only the screen's FormKeyDown; Esc does not close by itself
+  ControlsOnly,  // no screen-level keys at all: every key goes to the focused control
 };
 
 // The base screen. It sees keys before its controls and gives every screen the same keys:

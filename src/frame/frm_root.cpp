@@ -1,4 +1,4 @@
-#include "app/screens/frm_root.h"
+#include "frame/frm_root.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

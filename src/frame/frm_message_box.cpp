@@ -1,4 +1,4 @@
-#include "app/screens/frm_message_box.h"
+#include "frame/frm_message_box.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -13,11 +13,15 @@ namespace {
 
 QStyle::StandardPixmap PixmapOf(MsgIcon icon) {
   switch (icon) {
-    case MsgIcon::Warning: return QStyle::SP_MessageBoxWarning;
-    case MsgIcon::Error: return QStyle::SP_MessageBoxCritical;
-    case MsgIcon::Question: return QStyle::SP_MessageBoxQuestion;
+    case MsgIcon::Warning:
+      return QStyle::SP_MessageBoxWarning;
+    case MsgIcon::Error:
+      return QStyle::SP_MessageBoxCritical;
+    case MsgIcon::Question:
+      return QStyle::SP_MessageBoxQuestion;
     case MsgIcon::Information:
-    case MsgIcon::None: break;
+    case MsgIcon::None:
+      break;
   }
   return QStyle::SP_MessageBoxInformation;
 }
@@ -35,7 +39,8 @@ TfrmMessageBox::TfrmMessageBox(const QString& caption, const QString& text, MsgI
 
   lblIcon = new QLabel(body());
   lblIcon->setObjectName(QStringLiteral("lblIcon"));
-  if (icon != MsgIcon::None) lblIcon->setPixmap(style()->standardIcon(PixmapOf(icon)).pixmap(32, 32));
+  if (icon != MsgIcon::None)
+    lblIcon->setPixmap(style()->standardIcon(PixmapOf(icon)).pixmap(32, 32));
   lblIcon->setAlignment(Qt::AlignTop);
   lblText = new QLabel(text, body());
   lblText->setObjectName(QStringLiteral("lblText"));

@@ -1,18 +1,17 @@
-#include "app/ini_file.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "base/ini_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include "app/gbk.h"
+#include "base/gbk.h"
 
 namespace quilmo {
 namespace {
@@ -73,14 +72,12 @@ bool SplitKey(const QByteArray& line, QString* key, qsizetype* eq_pos) {
   return !key->isEmpty();
 }
 
-bool SameName(const QString& a, const QString& b) {
-  return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 struct Position {
-  int section = -1;    // index of the section header line, -1 when absent
+  int section = -1;     // index of the section header line, -1 when absent
   int section_end = 0;  // index after the last key line of that section
-  int key = -1;        // index of the key line, -1 when absent
+  int key = -1;         // index of the key line, -1 when absent
   qsizetype eq = -1;
 };
 

@@ -1,4 +1,4 @@
-#include "data/screens/frm_download_options.h"
+#include "app/screens/frm_download_options.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -36,14 +36,14 @@ TfrmDownloadOptions::TfrmDownloadOptions(AppContext& app, QWidget* parent)
   grid->setHorizontalSpacing(18);
   grid->setVerticalSpacing(14);
   grid->addWidget(suiRdbAddLoad, 0, 0, Qt::AlignTop);
-  grid->addWidget(Explanation(body(), {QStringLiteral("增量下载即只下载"),
-                                       QStringLiteral("后台新增或修改过的"),
-                                       QStringLiteral("基本资料")}),
-                  0, 1);
+  grid->addWidget(
+      Explanation(body(), {QStringLiteral("增量下载即只下载"), QStringLiteral("后台新增或修改过的"),
+                           QStringLiteral("基本资料")}),
+      0, 1);
   grid->addWidget(suiRdbAllLoad, 1, 0, Qt::AlignTop);
-  grid->addWidget(Explanation(body(), {QStringLiteral("全部下载即重新下载"),
-                                       QStringLiteral("后台的基本资料")}),
-                  1, 1);
+  grid->addWidget(
+      Explanation(body(), {QStringLiteral("全部下载即重新下载"), QStringLiteral("后台的基本资料")}),
+      1, 1);
   // A click picks the download; so does Enter on a radio button (FormKeyDown).
   connect(suiRdbAddLoad, &QRadioButton::clicked, this, [this] { Download(kIncrementalDownload); });
   connect(suiRdbAllLoad, &QRadioButton::clicked, this, [this] { Download(kFullDownload); });
@@ -60,8 +60,10 @@ bool TfrmDownloadOptions::FormKeyDown(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
       QWidget* focus = focusWidget();
-      if (focus == suiRdbAddLoad) Download(kIncrementalDownload);
-      else if (focus == suiRdbAllLoad) Download(kFullDownload);
+      if (focus == suiRdbAddLoad)
+        Download(kIncrementalDownload);
+      else if (focus == suiRdbAllLoad)
+        Download(kFullDownload);
       return true;
     }
     case Qt::Key_Escape:

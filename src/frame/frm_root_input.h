@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/screens/frm_root.h"
-#include "app/ui.h"
+#include "base/ui.h"
+#include "frame/frm_root.h"
 
 class QLineEdit;
 class QPushButton;

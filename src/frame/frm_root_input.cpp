@@ -1,4 +1,4 @@
-#include "app/screens/frm_root_input.h"
+#include "frame/frm_root_input.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/input_rules.h"
+#include "base/input_rules.h"
 
 namespace quilmo {
 

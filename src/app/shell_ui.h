@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "base/ui.h"
+
+namespace quilmo {
+
+struct AppContext;
+
+// The screens of start-up, connection, login and download.
+class ShellUi : public virtual Ui {
+ public:
+  // The mode choice: 0 = closed without a choice, 1 = online, 2 = offline.
+  virtual int ShowLoginOptions() = 0;
+  // The connection-settings page; true when the settings were saved.
+  virtual bool ShowConnectionSettings(AppContext& app) = 0;
+  // The shop selection; true when the person confirmed a shop.
+  virtual bool ShowSelectShop(AppContext& app) = 0;
+  // The cashier login page; true when a cashier logged in.
+  virtual bool ShowLogin(AppContext& app) = 0;
+  // The download-options screen (incremental or full download).
+  virtual void ShowDownloadOptions(AppContext& app) = 0;
+  // The splash shown while connecting to the server, until the returned object is destroyed.
+  virtual std::unique_ptr<Progress> ShowSplash(const QString& text) = 0;
+};
+
+}  // namespace quilmo

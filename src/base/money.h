@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+#include <compare>
+#include <cstdint>
+#include <optional>
+
+namespace quilmo {
+
+// An amount of money, held exactly as a count of ten-thousandths of the currency unit. Prices,
+// amounts, balances and totals are Money in memory, so 0.1 + 0.2 is 0.3 and "received ≥ due"
+// compares what the cashier sees. Quantities, discounts and points stay double; where one of
+// them multiplies an amount, the product is worked out on decimal values and rounded once.
+class Money {
+ public:
+  static constexpr std::int64_t kScale = 10000;
+  static constexpr int kDecimals = 4;
+
+  constexpr Money() = default;
+  static constexpr Money FromUnits(std::int64_t ten_thousandths) {
+    Money m;
+    m.units_ = ten_thousandths;
+    return m;
+  }
+  static constexpr Money Whole(std::int64_t value) { return FromUnits(value * kScale); }
+
+  // The nearest ten-thousandth of a double, halves away from zero, judged on the number's
+  // decimal value (the 15 digits a double holds for sure), so 1.00005 reads as 1.0001 even
+  // though the nearest double lies just below the half. Not-a-number and infinities read as 0.
+  static Money FromDouble(double value);
+  // "12", "-0.30", "+5.", ".5": digits with one optional point and sign; more than four
+  // decimals round half away from zero. Nothing for anything else (letters, "1e5", blanks,
+  // full-width digits) or a value beyond about 900 billion.
+  static std::optional<Money> Parse(QStringView text);
+  // A database value: NULL is 0, text is parsed, numbers are converted as FromDouble.
+  static Money FromVariant(const QVariant& value);
+
+  constexpr std::int64_t units() const { return units_; }
+  double ToDouble() const { return static_cast<double>(units_) / kScale; }
+  constexpr bool IsZero() const { return units_ == 0; }
+
+  // Rounded to `decimals` places (0 to 4), halves away from zero.
+  Money Rounded(int decimals) const;
+  // This amount times a factor, rounded once to `decimals` places.
+  Money Times(double factor, int decimals = kDecimals) const;
+
+  // Fixed text with `decimals` places (rounded as Rounded): "50.97", "-0.50", "51".
+  QString ToString(int decimals = 2) const;
+  // The shortest text: "50.97", "51", "0.3", "-12.5".
+  QString ShortText() const;
+
+  constexpr Money operator-() const { return FromUnits(-units_); }
+  constexpr Money& operator+=(Money other) {
+    units_ += other.units_;
+    return *this;
+  }
+  constexpr Money& operator-=(Money other) {
+    units_ -= other.units_;
+    return *this;
+  }
+  friend constexpr Money operator+(Money a, Money b) { return a += b; }
+  friend constexpr Money operator-(Money a, Money b) { return a -= b; }
+  friend constexpr auto operator<=>(Money a, Money b) = default;
+  friend constexpr bool operator==(Money a, Money b) = default;
+
+ private:
+  std::int64_t units_ = 0;
+};
+
+// price × quantity × discount / 100, the product of the decimal values rounded once to
+// `decimals` places, halves away from zero: 19.99 × 3 at 85 % is 50.97 with two places and 51
+// with none.
+Money LineAmount(Money price, double quantity, double discount, int decimals);
+
+// The amount as a database value: the server's NUMERIC columns take the exact decimal text,
+// the local file's REAL columns the double.
+QVariant MoneyForServer(Money value);
+
+}  // namespace quilmo
+
+Q_DECLARE_METATYPE(quilmo::Money)
