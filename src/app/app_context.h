@@ -5,6 +5,7 @@
 
 #include "app/shell_ui.h"
 #include "base/clock.h"
+#include "base/error.h"
 #include "base/pos_session.h"
 #include "data/tdmfm.h"
 
@@ -27,14 +28,5 @@ struct AppContext {
     return QDir(home).filePath(QStringLiteral("SysFile/Orvel.db"));
   }
 };
-
-// The caption of the box that reports an error nobody handled on the way.
-inline QString ApplicationTitle() { return QStringLiteral("Quilmo服装鞋业POS收银"); }
-
-// The box an unhandled error ends in: the application's title over the driver's or
-// resolver's own words.
-inline void ShowDefaultErrorBox(Ui& ui, const QString& text) {
-  ui.MessageBox(ApplicationTitle(), text, MsgIcon::Error, MsgButtons::Ok);
-}
 
 }  // namespace quilmo

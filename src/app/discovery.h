@@ -4,18 +4,15 @@
 #include <QString>
 #include <stdexcept>
 
+#include "base/error.h"
+
 namespace quilmo {
 
 // Server discovery or the alias directory failed. Start-up ends with it; switching modes
 // reports it after "原因：".
-class ConnectError : public std::runtime_error {
+class ConnectError : public Error {
  public:
-  explicit ConnectError(const QString& message)
-      : std::runtime_error(message.toStdString()), message_(message) {}
-  const QString& message() const { return message_; }
-
- private:
-  QString message_;
+  using Error::Error;
 };
 
 // The discovery file: where the alias directory lives and how to log in to it.

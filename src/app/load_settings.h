@@ -4,20 +4,16 @@
 #include <QString>
 #include <stdexcept>
 
+#include "base/error.h"
 #include "base/pos_session.h"
 #include "data/tdmfm.h"
 
 namespace quilmo {
 
 // A settings value that should be a number or a date and is not. Start-up stops with it.
-class SettingsError : public std::runtime_error {
+class SettingsError : public Error {
  public:
-  explicit SettingsError(const QString& message)
-      : std::runtime_error(message.toStdString()), message_(message) {}
-  const QString& message() const { return message_; }
-
- private:
-  QString message_;
+  using Error::Error;
 };
 
 // The text form of SysSet/OnDate in the settings file, and back. One fixed format, so that

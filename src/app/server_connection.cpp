@@ -268,7 +268,7 @@ bool SaveConnectionSettings(AppContext& app, const QString& server, const QStrin
                      ScramblePassword(password), &error);
   if (!written) {
     // Reporting success here would send the next start to a server it cannot find.
-    ShowDefaultErrorBox(app.ui, error);
+    ReportError(app.ui, error);
     return false;
   }
   return true;
@@ -314,7 +314,7 @@ bool ConfirmShop(AppContext& app, const QString& shop_no) {
   QString error;
   if (!WriteIniString(ini, QStringLiteral("SysSet"), QStringLiteral("ShopNo"), shop_no, &error) ||
       !WriteIniString(ini, QStringLiteral("SysSet"), QStringLiteral("StoreNo"), store_no, &error)) {
-    ShowDefaultErrorBox(app.ui, error);
+    ReportError(app.ui, error);
     return false;
   }
   return true;

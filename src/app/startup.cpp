@@ -84,16 +84,9 @@ bool RunStartup(AppContext& app) {
 }
 
 bool RunStartupReporting(AppContext& app) {
-  try {
-    return RunStartup(app);
-  } catch (const DbError& e) {
-    ShowDefaultErrorBox(app.ui, e.message());
-  } catch (const ConnectError& e) {
-    ShowDefaultErrorBox(app.ui, e.message());
-  } catch (const SettingsError& e) {
-    ShowDefaultErrorBox(app.ui, e.message());
-  }
-  return false;
+  bool started = false;
+  RunReported(app.ui, [&] { started = RunStartup(app); });
+  return started;
 }
 
 }  // namespace quilmo

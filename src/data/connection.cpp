@@ -19,9 +19,6 @@ QString DriverMessage(const QSqlError& error) {
   return db_text.isEmpty() ? error.text().trimmed() : db_text;
 }
 
-DbError::DbError(const QString& message)
-    : std::runtime_error(message.toStdString()), message_(message) {}
-
 QString Dialect::DayDiff(const QString& a, const QString& b) const {
   if (engine == Engine::Server) {
     return QStringLiteral("(CAST(%2 AS DATE) - CAST(%1 AS DATE))").arg(a, b);

@@ -11,6 +11,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "base/error.h"
+
 namespace quilmo {
 
 // The two engines behind the till's two connections.
@@ -20,13 +22,9 @@ enum class Engine {
 };
 
 // A statement failed. Carries the driver's message, which callers show after "原因：".
-class DbError : public std::runtime_error {
+class DbError : public Error {
  public:
-  explicit DbError(const QString& message);
-  const QString& message() const { return message_; }
-
- private:
-  QString message_;
+  using Error::Error;
 };
 
 // Address of a PostgreSQL server, as any PostgreSQL client takes it.

@@ -3,6 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
+#include "base/error.h"
 #include "data/tdmfm.h"
 #include "sale/goods_candidate.h"
 #include "sale/order.h"
@@ -33,14 +34,9 @@ enum PromotionKind {
 
 // A value of the goods data that cannot be what it must be: a fixed discount (ProduceArea)
 // that is not a number. The sale screen reports it like any other error; no line is added.
-class GoodsDataError : public std::runtime_error {
+class GoodsDataError : public Error {
  public:
-  explicit GoodsDataError(const QString& message)
-      : std::runtime_error(message.toStdString()), message_(message) {}
-  const QString& message() const { return message_; }
-
- private:
-  QString message_;
+  using Error::Error;
 };
 
 // The store's current promotion of a goods: the promotion order's goods row and the order's

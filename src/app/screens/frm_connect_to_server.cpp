@@ -35,19 +35,6 @@ QPushButton* Button(QWidget* parent, const QString& caption, const char* name) {
   return button;
 }
 
-// Runs one of the page's actions; an error nobody handled on the way ends in the default
-// error box and the page stays open.
-template <typename F>
-void Guarded(Ui& ui, F&& action) {
-  try {
-    action();
-  } catch (const ConnectError& e) {
-    ShowDefaultErrorBox(ui, e.message());
-  } catch (const DbError& e) {
-    ShowDefaultErrorBox(ui, e.message());
-  }
-}
-
 }  // namespace
 
 TfrmConnectToServer::TfrmConnectToServer(AppContext& app, Page page, QWidget* parent)
@@ -164,14 +151,14 @@ bool TfrmConnectToServer::EnterInControl(QWidget* control) {
 }
 
 void TfrmConnectToServer::suibtCheckSaveClick() {
-  Guarded(app_.ui, [this] {
+  RunReported(app_.ui, [this] {
     CheckConnectionSettings(app_, suiSerName->text(), suiSaName->text(), suiSAPasssword->text());
   });
 }
 
 void TfrmConnectToServer::suiButton5Click() {
   bool saved = false;
-  Guarded(app_.ui, [&] {
+  RunReported(app_.ui, [&] {
     saved =
         SaveConnectionSettings(app_, suiSerName->text(), suiSaName->text(), suiSAPasssword->text());
   });
@@ -185,7 +172,7 @@ void TfrmConnectToServer::suiButton5Click() {
 
 void TfrmConnectToServer::suibtLoginClick() {
   bool ok = false;
-  Guarded(app_.ui, [&] { ok = LoginCashier(app_, suiEdiCode->text(), suidbPassWord->text()); });
+  RunReported(app_.ui, [&] { ok = LoginCashier(app_, suiEdiCode->text(), suidbPassWord->text()); });
   if (!ok) {
     suiEdiCode->setFocus();
     suiEdiCode->selectAll();

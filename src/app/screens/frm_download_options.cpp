@@ -84,7 +84,7 @@ void TfrmDownloadOptions::Download(int kind) {
   try {
     DownloadMasterData(app_.dm, kind, /*with_promotions=*/true);
   } catch (const DbError& e) {
-    ShowDefaultErrorBox(app_.ui, e.message());
+    ReportError(app_.ui, e.message());
   }
   downloading_ = false;
   accept();

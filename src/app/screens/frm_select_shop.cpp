@@ -49,7 +49,7 @@ void TfrmSelectShop::showEvent(QShowEvent* event) {
       suiDBLookupComboBox1->addItem(shop.ShopName, shop.ShopNo);
     }
   } catch (const DbError& e) {
-    ShowDefaultErrorBox(app_.ui, e.message());
+    ReportError(app_.ui, e.message());
   }
   if (suiDBLookupComboBox1->count() > 0) suiDBLookupComboBox1->setCurrentIndex(0);
   suiDBLookupComboBox1->setFocus();
@@ -71,7 +71,7 @@ void TfrmSelectShop::suiButton1Click() {
       return;
     }
   } catch (const DbError& e) {
-    ShowDefaultErrorBox(app_.ui, e.message());
+    ReportError(app_.ui, e.message());
   }
   suiDBLookupComboBox1->setFocus();
 }
