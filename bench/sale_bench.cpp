@@ -50,7 +50,7 @@ class FirstChoiceUi final : public NullUi {
 
 class NoDisplay final : public CustomerDisplay {
  public:
-  void ShowOnDisplay(int, double) override {}
+  void ShowOnDisplay(int, Money) override {}
 };
 
 QString GoodsNo(int n) { return QStringLiteral("BG%1").arg(n, 7, 10, QLatin1Char('0')); }
@@ -87,9 +87,8 @@ struct Till {
   SystemClock clock;
   TDMFM dm{session, ui, clock};
   NoDisplay display;
-  OrderHeader header;
-  OrderLines lines;
-  int next_serial = 1;
+  SaleContext sale{dm, ui, display};
+  Order order;
 
   explicit Till(bool online) {
     const BenchWorld& w = World();
@@ -98,9 +97,9 @@ struct Till {
     session.AmountPoint = 2;
     session.SPNotDiscount = true;
     session.VIPNotDiscount = true;
-    session.CardDiscount = 100;
-    lines.SetAmountPoint(2);
-    header.OrderNo = QStringLiteral("XS00120261210000001");
+    order.CardDiscount = 100;
+    order.lines.SetAmountPoint(2);
+    order.header.OrderNo = QStringLiteral("XS00120261210000001");
     QString error;
     if (!dm.conServer.OpenServer(w.server, w.account, &error) ||
         !dm.conClient.OpenLocal(w.local_path, &error)) {
@@ -112,13 +111,12 @@ struct Till {
     for (const QSqlRecord& r : dm.Current().Rows(QStringLiteral(
              "SELECT g.GoodsCode FROM QTCXOrderDetail d JOIN JBGoods g ON g.GoodsNo = d.GoodsNo "
              "WHERE d.OrderNo IN ('BENCH9', 'BENCH5') ORDER BY g.GoodsNo"))) {
-      FindAndAddGoods(dm, r.value(0).toString(), next_serial, header, QString(), false, lines, 100,
-                      0, 1);
+      FindAndAddGoods(sale, order, {.code = r.value(0).toString()});
     }
-    if (lines.size() != 20) qFatal("sale_bench: the starting order has %d lines", lines.size());
-    double qty = 0;
-    double amount = 0;
-    RecalcOrder(dm, display, header, lines, qty, next_serial, amount);
+    if (order.lines.size() != 20) {
+      qFatal("sale_bench: the starting order has %d lines", order.lines.size());
+    }
+    RecalcOrder(sale, order);
   }
 };
 
@@ -159,17 +157,15 @@ void BM_ScanIntoOrder(benchmark::State& state, bool online, Scanned kind) {
   Latencies latencies;
   int added = 0;
   for (auto _ : state) {
-    OrderLines lines = till.lines;
-    int next_serial = till.next_serial;
+    Order order = till.order;
     const QString code = RandomCode(kind, w.goods, w.barcodes, rng);
-    double qty = 0;
-    double amount = 0;
+    OrderTotals totals;
     latencies.Time([&] {
-      FindAndAddGoods(till.dm, code, next_serial, till.header, QString(), false, lines, 100, 0, 1);
-      RecalcOrder(till.dm, till.display, till.header, lines, qty, next_serial, amount);
+      FindAndAddGoods(till.sale, order, {.code = code});
+      totals = RecalcOrder(till.sale, order);
     });
-    added += next_serial != till.next_serial ? 1 : 0;
-    benchmark::DoNotOptimize(amount);
+    added += order.NextSerialNo != till.order.NextSerialNo ? 1 : 0;
+    benchmark::DoNotOptimize(totals);
   }
   latencies.Report(state);
   state.counters["lines_added"] = added;

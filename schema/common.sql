@@ -5,8 +5,11 @@
 -- This file runs unchanged on both engines:
 --   * identifiers are unquoted: PostgreSQL folds them to lower case, and the program reads
 --     result columns by case-insensitive name, so GoodsNAme, GoodsName and goodsname are one
---   * types are only VARCHAR(n), TEXT, INTEGER, DOUBLE PRECISION and TIMESTAMP. The local file
---     keeps date-times as text in the one form yyyy-MM-dd HH:mm:ss
+--   * types are only VARCHAR(n), TEXT, INTEGER, DOUBLE PRECISION, NUMERIC(18,4) and TIMESTAMP.
+--     The local file keeps date-times as text in the one form yyyy-MM-dd HH:mm:ss
+--   * money (prices, amounts, balances) is NUMERIC(18,4): exact on the server. The local file
+--     is made with DOUBLE PRECISION in its place (the loader swaps the type), and the program
+--     makes those values exact again as it reads them
 --   * every statement ends with a semicolon at the end of its line and no semicolon appears
 --     anywhere else, so a loader may split the file on them
 --
@@ -32,20 +35,20 @@ CREATE TABLE JBGoods (
   BaseUnit VARCHAR(10),
   ProduceArea VARCHAR(20),
   ProduceName VARCHAR(60),
-  MinSPrice DOUBLE PRECISION DEFAULT 0,
-  SRefPrice DOUBLE PRECISION DEFAULT 0,
-  CostPrice DOUBLE PRECISION DEFAULT 0,
-  MemberPrice DOUBLE PRECISION DEFAULT 0,
-  SUSRefPrice DOUBLE PRECISION DEFAULT 0,
-  SUMemberPrice DOUBLE PRECISION DEFAULT 0,
-  BUSRefPrice DOUBLE PRECISION DEFAULT 0,
-  BMemberPrice DOUBLE PRECISION DEFAULT 0,
-  SPriceLevel1 DOUBLE PRECISION DEFAULT 0,
-  SPriceLevel2 DOUBLE PRECISION DEFAULT 0,
-  SPriceLevel3 DOUBLE PRECISION DEFAULT 0,
-  SPriceLevel4 DOUBLE PRECISION DEFAULT 0,
+  MinSPrice NUMERIC(18,4) DEFAULT 0,
+  SRefPrice NUMERIC(18,4) DEFAULT 0,
+  CostPrice NUMERIC(18,4) DEFAULT 0,
+  MemberPrice NUMERIC(18,4) DEFAULT 0,
+  SUSRefPrice NUMERIC(18,4) DEFAULT 0,
+  SUMemberPrice NUMERIC(18,4) DEFAULT 0,
+  BUSRefPrice NUMERIC(18,4) DEFAULT 0,
+  BMemberPrice NUMERIC(18,4) DEFAULT 0,
+  SPriceLevel1 NUMERIC(18,4) DEFAULT 0,
+  SPriceLevel2 NUMERIC(18,4) DEFAULT 0,
+  SPriceLevel3 NUMERIC(18,4) DEFAULT 0,
+  SPriceLevel4 NUMERIC(18,4) DEFAULT 0,
   SalesType INTEGER DEFAULT 0,
-  SalesPrice DOUBLE PRECISION DEFAULT 0,
+  SalesPrice NUMERIC(18,4) DEFAULT 0,
   SBeginDate TIMESTAMP,
   SEndDate TIMESTAMP,
   SalesQty DOUBLE PRECISION DEFAULT 0,
@@ -211,8 +214,8 @@ CREATE TABLE QTCards (
   SendDate TIMESTAMP,
   BeginDate TIMESTAMP,
   SendOperator VARCHAR(30),
-  Amount DOUBLE PRECISION DEFAULT 0,
-  TotalSaleAmount DOUBLE PRECISION DEFAULT 0,
+  Amount NUMERIC(18,4) DEFAULT 0,
+  TotalSaleAmount NUMERIC(18,4) DEFAULT 0,
   TotalSaleCount INTEGER DEFAULT 0,
   PointTotal DOUBLE PRECISION DEFAULT 0,
   DownLogNo INTEGER DEFAULT 0
@@ -235,7 +238,7 @@ CREATE TABLE QTCardDiscount (
 CREATE TABLE QTSysSet (
   SysSetNo VARCHAR(20) NOT NULL PRIMARY KEY,
   AmountPoint INTEGER DEFAULT 2,
-  PerJFAmount DOUBLE PRECISION DEFAULT 1,
+  PerJFAmount NUMERIC(18,4) DEFAULT 1,
   DiscountAdd INTEGER DEFAULT 0,
   PrintTwo INTEGER DEFAULT 0,
   ManuDownCX INTEGER DEFAULT 0,
@@ -279,7 +282,7 @@ CREATE TABLE QTCXOrder (
 CREATE TABLE QTCXOrderDetail (
   OrderNo VARCHAR(30) NOT NULL,
   GoodsNo VARCHAR(20) NOT NULL,
-  SPrice DOUBLE PRECISION DEFAULT 0,
+  SPrice NUMERIC(18,4) DEFAULT 0,
   Discount DOUBLE PRECISION DEFAULT 100,
   PRIMARY KEY (OrderNo, GoodsNo)
 );
@@ -296,16 +299,16 @@ CREATE TABLE QTSaleOrder (
   EmployeeNo VARCHAR(20),
   OnOverOrderNo VARCHAR(30),
   Discount DOUBLE PRECISION DEFAULT 100,
-  Amount DOUBLE PRECISION DEFAULT 0,
-  RealAmount DOUBLE PRECISION DEFAULT 0,
-  AdjustAmount DOUBLE PRECISION DEFAULT 0,
+  Amount NUMERIC(18,4) DEFAULT 0,
+  RealAmount NUMERIC(18,4) DEFAULT 0,
+  AdjustAmount NUMERIC(18,4) DEFAULT 0,
   CardCode VARCHAR(30) DEFAULT '',
-  CashAmount DOUBLE PRECISION DEFAULT 0,
-  CardAmount DOUBLE PRECISION DEFAULT 0,
+  CashAmount NUMERIC(18,4) DEFAULT 0,
+  CardAmount NUMERIC(18,4) DEFAULT 0,
   BankCardNo VARCHAR(30) DEFAULT '',
-  BankCardAmount DOUBLE PRECISION DEFAULT 0,
-  Card1Amount DOUBLE PRECISION DEFAULT 0,
-  BackAmount DOUBLE PRECISION DEFAULT 0,
+  BankCardAmount NUMERIC(18,4) DEFAULT 0,
+  Card1Amount NUMERIC(18,4) DEFAULT 0,
+  BackAmount NUMERIC(18,4) DEFAULT 0,
   TotalFlag INTEGER DEFAULT 0,
   Memo VARCHAR(200)
 );
@@ -319,13 +322,13 @@ CREATE TABLE QTSaleOrderDetail (
   GoodsNo VARCHAR(20),
   ColorNo VARCHAR(20),
   SizeNo VARCHAR(20),
-  OrigPrice DOUBLE PRECISION DEFAULT 0,
-  Price DOUBLE PRECISION DEFAULT 0,
+  OrigPrice NUMERIC(18,4) DEFAULT 0,
+  Price NUMERIC(18,4) DEFAULT 0,
   Quantity DOUBLE PRECISION DEFAULT 0,
   Discount DOUBLE PRECISION DEFAULT 100,
-  Amount DOUBLE PRECISION DEFAULT 0,
-  CKPrice DOUBLE PRECISION DEFAULT 0,
-  CKAmount DOUBLE PRECISION DEFAULT 0,
+  Amount NUMERIC(18,4) DEFAULT 0,
+  CKPrice NUMERIC(18,4) DEFAULT 0,
+  CKAmount NUMERIC(18,4) DEFAULT 0,
   Memo VARCHAR(200),
   PriceFlag INTEGER DEFAULT 0,
   CXOrderNo VARCHAR(30),
@@ -342,10 +345,10 @@ CREATE TABLE QTOnOverOrder (
   ShopNo VARCHAR(20),
   CashierNo VARCHAR(20),
   OnTime TIMESTAMP,
-  OnBoxAmount DOUBLE PRECISION DEFAULT 0,
-  SaleAmount DOUBLE PRECISION DEFAULT 0,
-  GetAmount DOUBLE PRECISION DEFAULT 0,
-  OverAmount DOUBLE PRECISION DEFAULT 0,
+  OnBoxAmount NUMERIC(18,4) DEFAULT 0,
+  SaleAmount NUMERIC(18,4) DEFAULT 0,
+  GetAmount NUMERIC(18,4) DEFAULT 0,
+  OverAmount NUMERIC(18,4) DEFAULT 0,
   OverFlag INTEGER DEFAULT 0,
   OverTime TIMESTAMP
 );
@@ -358,6 +361,6 @@ CREATE TABLE QTAddCardAmount (
   CardsCode VARCHAR(30),
   AddDate TIMESTAMP,
   Operator VARCHAR(30),
-  EndAmount DOUBLE PRECISION DEFAULT 0,
-  Amount DOUBLE PRECISION DEFAULT 0
+  EndAmount NUMERIC(18,4) DEFAULT 0,
+  Amount NUMERIC(18,4) DEFAULT 0
 );

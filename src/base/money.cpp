@@ -87,6 +87,13 @@ std::int64_t ToUnits(Int128 digits, int exponent, int decimals) {
   return Clamp(rounded * Pow10(Money::kDecimals - decimals));
 }
 
+// QVariant::toDouble() and toString() of a Money work like those of a number.
+const bool kConvertersRegistered = [] {
+  QMetaType::registerConverter<Money, double>(&Money::ToDouble);
+  QMetaType::registerConverter<Money, QString>([](const Money& m) { return m.ShortText(); });
+  return true;
+}();
+
 }  // namespace
 
 Money Money::FromDouble(double value) {
@@ -164,6 +171,11 @@ Money Money::Times(double factor, int decimals) const {
     return FromDouble(ToDouble() * factor).Rounded(decimals);
   }
   return FromUnits(ToUnits(product, f.exponent - kDecimals, decimals));
+}
+
+Money Money::DividedBy(double divisor) const {
+  if (divisor == 0 || !std::isfinite(divisor)) return Money();
+  return FromDouble(static_cast<double>(static_cast<long double>(units_) / divisor / kScale));
 }
 
 QString Money::ToString(int decimals) const {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <compare>
+#include <concepts>
 #include <cstdint>
 #include <optional>
 
@@ -19,6 +20,12 @@ class Money {
   static constexpr int kDecimals = 4;
 
   constexpr Money() = default;
+  // Whole units: `Money price = 30;`. A double never converts by itself (19.99 would become
+  // 19); it goes through FromDouble or Parse, which say how it is rounded.
+  template <std::integral I>
+  constexpr Money(I whole) : units_(static_cast<std::int64_t>(whole) * kScale) {}  // NOLINT
+  Money(double) = delete;
+  Money(float) = delete;
   static constexpr Money FromUnits(std::int64_t ten_thousandths) {
     Money m;
     m.units_ = ten_thousandths;
@@ -45,6 +52,9 @@ class Money {
   Money Rounded(int decimals) const;
   // This amount times a factor, rounded once to `decimals` places.
   Money Times(double factor, int decimals = kDecimals) const;
+  // This amount shared out in `divisor` parts (a pack price per base unit), to the nearest
+  // ten-thousandth.
+  Money DividedBy(double divisor) const;
 
   // Fixed text with `decimals` places (rounded as Rounded): "50.97", "-0.50", "51".
   QString ToString(int decimals = 2) const;

@@ -58,19 +58,7 @@ struct PosSession {
   int FirstLen = 0;
   int LastLen = 0;
 
-  // The order being rung up; reset when the sale screen starts a new order.
-  QString EmployeeNo;
-  QString EmployeeCode;
-  QString EmployeeName;
-  QString CardsCode;
-  QString HolderName;
-  int CardType = 0;  // 2 = stored-value card, 1 = any other card, 0 = none
-  QString SalesType;
-  double CardDiscount = 0;
-  double PointTotal = 0;
-  double GiftPoints = 0;
-  double NoPointAmount = 0;
-  int DiscountMode = 0;  // 0 none, 1 whole-order or card discount, 2 single-item discount
+  // The screen lock.
   QString LockPassword;
 };
 

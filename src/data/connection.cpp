@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include "base/money.h"
+
 namespace quilmo {
 namespace {
 
@@ -128,6 +130,11 @@ bool Connection::OpenServer(const ServerAddress& address, const QString& databas
 }
 
 QVariant Connection::ForBinding(const QVariant& value) const {
+  if (value.metaType() == QMetaType::fromType<Money>()) {
+    // Money reaches the server's NUMERIC columns as exact decimal text.
+    const Money m = value.value<Money>();
+    return engine() == Engine::Server ? MoneyForServer(m) : QVariant(m.ToDouble());
+  }
   if (engine() != Engine::Local || value.isNull()) return value;
   switch (value.typeId()) {
     case QMetaType::QDateTime:

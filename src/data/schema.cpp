@@ -17,7 +17,10 @@ void CreateAccountSchema(const Connection& server) {
 
 void CreateLocalSchema(const Connection& local) {
   Transaction tx(local);
-  local.RunScript(SchemaText(QStringLiteral("common.sql")));
+  // The local file keeps money as REAL; the program makes it exact again as it reads it.
+  local.RunScript(
+      SchemaText(QStringLiteral("common.sql"))
+          .replace(QStringLiteral("NUMERIC(18,4)"), QStringLiteral("DOUBLE PRECISION")));
   local.RunScript(SchemaText(QStringLiteral("local.sql")));
   local.RunScript(SchemaText(QStringLiteral("local_search.sql")));
   tx.Commit();

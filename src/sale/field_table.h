@@ -12,12 +12,13 @@
 #include <variant>
 #include <vector>
 
+#include "base/money.h"
 #include "data/connection.h"
 
 namespace quilmo {
 
 // The value types a column of the till's tables has as the program uses it.
-enum class FieldType { Text, Integer, Float, DateTime };
+enum class FieldType { Text, Integer, Float, Money, DateTime };
 
 // One column of a typed row (an order header, an order line, a goods candidate): its name as
 // the tables spell it, its type and the struct member that holds it. A struct lists all its
@@ -25,7 +26,7 @@ enum class FieldType { Text, Integer, Float, DateTime };
 // upload all go through that table, so a column is never forgotten in one of them.
 template <class T>
 struct FieldDef {
-  using Member = std::variant<QString T::*, int T::*, double T::*, QDateTime T::*>;
+  using Member = std::variant<QString T::*, int T::*, double T::*, Money T::*, QDateTime T::*>;
 
   const char* name;
   FieldType type;
@@ -47,6 +48,10 @@ constexpr FieldDef<T> Column(const char* name, int T::*m, bool stored = true) {
 template <class T>
 constexpr FieldDef<T> Column(const char* name, double T::*m, bool stored = true) {
   return {name, FieldType::Float, m, stored};
+}
+template <class T>
+constexpr FieldDef<T> Column(const char* name, Money T::*m, bool stored = true) {
+  return {name, FieldType::Money, m, stored};
 }
 template <class T>
 constexpr FieldDef<T> Column(const char* name, QDateTime T::*m, bool stored = true) {
@@ -77,6 +82,8 @@ QVariant GetField(const T& row, const FieldDef<T>& f) {
           return value.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(value);
         } else if constexpr (std::is_same_v<V, QDateTime>) {
           return value.isValid() ? QVariant(value) : QVariant(QMetaType::fromType<QDateTime>());
+        } else if constexpr (std::is_same_v<V, Money>) {
+          return QVariant::fromValue(value);
         } else {
           return QVariant(value);
         }
@@ -98,6 +105,8 @@ void SetField(T& row, const FieldDef<T>& f, const QVariant& value) {
           target = value.isNull() ? 0 : value.toInt();
         } else if constexpr (std::is_same_v<V, double>) {
           target = value.isNull() ? 0.0 : value.toDouble();
+        } else if constexpr (std::is_same_v<V, Money>) {
+          target = Money::FromVariant(value);
         } else {
           target = ToDateTime(value);
         }

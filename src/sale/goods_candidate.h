@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "base/money.h"
 #include "sale/field_table.h"
 
 namespace quilmo {
@@ -31,10 +32,10 @@ struct GoodsCandidate {
   QString ProduceName;
   QString Model;
   QString BaseUnit;
-  double MinSPrice = 0;
-  double SRefPrice = 0;
-  double CostPrice = 0;
-  double MemberPrice = 0;
+  Money MinSPrice;
+  Money SRefPrice;
+  Money CostPrice;
+  Money MemberPrice;
   double StoreFlag = 0;
   int DiscountFlag = 0;  // 1 = sold only at its special price
   double UnitRate = 1;   // base units per scanned unit

@@ -185,7 +185,7 @@ std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, Color
   return items;
 }
 
-bool ChooseColorSize(TDMFM& dm, GoodsCandidate& row) {
+bool ChooseColorSize(SaleContext& sale, GoodsCandidate& row) {
   struct Step {
     ColorSizeMode mode;
     bool needed;
@@ -208,10 +208,10 @@ bool ChooseColorSize(TDMFM& dm, GoodsCandidate& row) {
       continue;
     }
     const ColorSizeRequest request{step.mode, step.group, row.GoodsName,
-                                   LoadColorSizeList(dm.Current(), step.mode, step.group)};
-    const ColorSizeChoice choice = SaleUiOf(dm).SelectColorSize(request);
+                                   LoadColorSizeList(sale.dm.Current(), step.mode, step.group)};
+    const ColorSizeChoice choice = sale.ui.SelectColorSize(request);
     if (choice.Name.isEmpty()) {
-      dm.ui().MessageBox(QStringLiteral("提示"), step.refusal, MsgIcon::Information,
+      sale.ui.MessageBox(QStringLiteral("提示"), step.refusal, MsgIcon::Information,
                          MsgButtons::Ok);
       return false;
     }
@@ -232,31 +232,30 @@ int FindCandidateRow(const std::vector<GoodsCandidate>& rows, const QString& tex
   return -1;
 }
 
-void FindAndAddGoods(TDMFM& dm, const QString& code, int& NextSerialNo, OrderHeader& header,
-                     const QString& giftOrderNo, bool isGift, OrderLines& lines, double discount,
-                     double price, double quantity) {
+AddResult FindAndAddGoods(SaleContext& sale, Order& order, const Scan& scan) {
   std::vector<GoodsCandidate> found;
-  if (!giftOrderNo.isEmpty()) {
+  if (!scan.giftOrderNo.isEmpty()) {
     // The promotion's own goods list replaces whatever a search would find, so none is run.
-    found = LoadPromotionGoods(dm.Current(), giftOrderNo);
-    dm.ui().ShowNoticeBox(QStringLiteral("现为促销阶段，请选择买赠送商品！"));
+    found = LoadPromotionGoods(sale.dm.Current(), scan.giftOrderNo);
+    sale.ui.ShowNoticeBox(QStringLiteral("现为促销阶段，请选择买赠送商品！"));
   } else {
-    found = SearchGoods(dm, code);
+    found = SearchGoods(sale.dm, scan.code);
   }
   if (found.empty()) {
-    dm.ui().ShowNoticeBox(QStringLiteral("没有找到该商品！"));
-    return;
+    sale.ui.ShowNoticeBox(QStringLiteral("没有找到该商品！"));
+    return AddResult::NotFound;
   }
   size_t chosen = 0;
   if (found.size() > 1) {
-    const int row = SaleUiOf(dm).SelectGoods(found);
-    if (row < 0 || static_cast<size_t>(row) >= found.size()) return;
+    const int row = sale.ui.SelectGoods(found);
+    if (row < 0 || static_cast<size_t>(row) >= found.size()) return AddResult::Cancelled;
     chosen = static_cast<size_t>(row);
   }
   GoodsCandidate& goods = found[chosen];
-  if (goods.ReturnType != kFoundByClothBarCode && !ChooseColorSize(dm, goods)) return;
-  BuildOrderLine(dm, header, lines, goods, giftOrderNo, isGift, NextSerialNo, discount, price,
-                 quantity);
+  if (goods.ReturnType != kFoundByClothBarCode && !ChooseColorSize(sale, goods)) {
+    return AddResult::Cancelled;
+  }
+  return BuildOrderLine(sale, order, goods, scan);
 }
 
 }  // namespace quilmo

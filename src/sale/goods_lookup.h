@@ -6,24 +6,34 @@
 #include "data/tdmfm.h"
 #include "sale/goods_candidate.h"
 #include "sale/order.h"
-#include "sale/sale_ui.h"
+#include "sale/sale_context.h"
 
 namespace quilmo {
 
-// The sale screens behind the data module's Ui.
-inline SaleUi& SaleUiOf(TDMFM& dm) { return dynamic_cast<SaleUi&>(dm.ui()); }
+// One scan or typed code, with what the cashier typed before it.
+struct Scan {
+  QString code;
+  Money price;  // 0: the goods' own price
+  double quantity = 1;
+  double discount = 100;
+  // A promotion's gift list stands in for the search (buy N get M); the code is not used.
+  QString giftOrderNo;
+  bool isGift = false;  // a gift at price 0
+};
 
-// What a caller passes when it only wants a promotion's goods list, not a search.
-inline constexpr QStringView kPromotionGoodsOnly = u"@#%123";
+// What became of a scan.
+enum class AddResult {
+  Added,      // a new line, now the current one; NextSerialNo moved on
+  Merged,     // the quantity went onto the current line (same goods, colour, size and price)
+  NotFound,   // nothing matched; the cashier was told
+  Cancelled,  // the cashier left the goods list or chose no colour or size
+};
 
 // From what the cashier typed or scanned to a priced line: search (the server's search
 // function online, five local statements offline), let the cashier pick among several hits,
-// fix colour and size, and hand the goods to BuildOrderLine, which appends the line and
-// advances NextSerialNo. The caller sees whether a line was added from NextSerialNo. With a
-// giftOrderNo the promotion's goods list stands in for the search. Database errors propagate.
-void FindAndAddGoods(TDMFM& dm, const QString& code, int& NextSerialNo, OrderHeader& header,
-                     const QString& giftOrderNo, bool isGift, OrderLines& lines, double discount,
-                     double price, double quantity);
+// fix colour and size, and hand the goods to BuildOrderLine. With a giftOrderNo the
+// promotion's goods list stands in for the search. Database errors propagate.
+AddResult FindAndAddGoods(SaleContext& sale, Order& order, const Scan& scan);
 
 // The search of the mode: online the server's, offline the till's own.
 std::vector<GoodsCandidate> SearchGoods(TDMFM& dm, const QString& code);
@@ -50,7 +60,7 @@ std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, Color
 // Asks for the colour and the size the goods needs (CSOptions 1 colour, 2 size, 3 both) and
 // puts the all-colour / all-size defaults where it needs none. False when the cashier chose
 // none; the box saying so has been shown.
-bool ChooseColorSize(TDMFM& dm, GoodsCandidate& row);
+bool ChooseColorSize(SaleContext& sale, GoodsCandidate& row);
 
 // The goods list's search strip: the first row whose code is exactly the text, else the first
 // whose name is; -1 when neither.

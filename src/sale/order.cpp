@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace quilmo {
 
@@ -74,39 +70,6 @@ std::span<const FieldDef<OrderLine>> OrderLine::Fields() {
   return kFields;
 }
 
-double RoundAmount(double value, int decimals) {
-  if (!std::isfinite(value) || value == 0) return value;
-  if (decimals < 0) decimals = 0;
-  // Fifteen significant digits are what a double holds for sure; the digits beyond are the
-  // noise of binary arithmetic (50.97449999999999…) and must not decide a half.
-  constexpr int kDigits = 15;
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*e", kDigits - 1, std::fabs(value));
-  const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-  char digits[kDigits];
-  digits[0] = text[0];
-  for (int i = 1; i < kDigits; ++i) digits[i] = text[i + 1];  // skip the decimal point
-
-  // Digit i weighs 10^(exponent - i); the kept ones weigh at least 10^-decimals.
-  const int keep = exponent + decimals + 1;
-  if (keep >= kDigits) return value;
-  if (keep < 0) return 0.0;
-  long long kept = 0;
-  for (int i = 0; i < keep; ++i) kept = kept * 10 + (digits[i] - '0');
-  if (digits[keep] >= '5') ++kept;
-  // Back through decimal text, so the result is the double nearest to the rounded decimal.
-  char rounded[48];
-  std::snprintf(rounded, sizeof rounded, "%llde-%d", kept, decimals);
-  const double magnitude = std::strtod(rounded, nullptr);
-  return value < 0 ? -magnitude : magnitude;
-}
-
-double LineAmount(double price, double quantity, double discount, int decimals) {
-  const long double exact = static_cast<long double>(discount) / 100.0L *
-                            (static_cast<long double>(price) * static_cast<long double>(quantity));
-  return RoundAmount(static_cast<double>(exact), decimals);
-}
-
 void OrderLines::SetCurrentIndex(int row) {
   if (lines_.empty()) {
     current_ = -1;
@@ -145,14 +108,15 @@ void OrderLines::Clear() {
 void OrderLines::SetQuantity(int row, double value) {
   Set(row, &OrderLine::Quantity, LineField::Quantity, value);
 }
-void OrderLines::SetPrice(int row, double value) {
+void OrderLines::SetPrice(int row, Money value) {
   Set(row, &OrderLine::Price, LineField::Price, value);
 }
 void OrderLines::SetDiscount(int row, double value) {
   Set(row, &OrderLine::Discount, LineField::Discount, value);
 }
 
-void OrderLines::Set(int row, double OrderLine::*member, LineField field, double value) {
+template <class V>
+void OrderLines::Set(int row, V OrderLine::*member, LineField field, V value) {
   (*this)[row].*member = value;
   RunRules(row, field);
 }
@@ -164,7 +128,7 @@ bool OrderLines::SetField(int row, QAnyStringView name, const QVariant& value) {
   if (f->member == FieldDef<OrderLine>::Member(&OrderLine::Quantity)) {
     SetQuantity(row, number);
   } else if (f->member == FieldDef<OrderLine>::Member(&OrderLine::Price)) {
-    SetPrice(row, number);
+    SetPrice(row, Money::FromVariant(value));
   } else if (f->member == FieldDef<OrderLine>::Member(&OrderLine::Discount)) {
     SetDiscount(row, number);
   } else {
@@ -190,7 +154,7 @@ void OrderLines::RunRules(int row, LineField changed) {
   if (row >= size()) return;
   OrderLine& line = (*this)[row];
   line.Amount = LineAmount(line.Price, line.Quantity, line.Discount, amount_point_);
-  line.CKAmount = line.CKPrice * line.Quantity;
+  line.CKAmount = line.CKPrice.Times(line.Quantity);
 }
 
 }  // namespace quilmo

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "base/money.h"
 #include "sale/field_table.h"
 
 namespace quilmo {
@@ -24,16 +25,16 @@ struct OrderHeader {
   QString EmployeeNo;  // null until a sales assistant is chosen
   QString OnOverOrderNo;
   double Discount = 100;
-  double Amount = 0;
-  double RealAmount = 0;
-  double AdjustAmount = 0;
+  Money Amount;
+  Money RealAmount;
+  Money AdjustAmount;
   QString CardCode;
-  double CashAmount = 0;
-  double CardAmount = 0;
+  Money CashAmount;
+  Money CardAmount;
   QString BankCardNo;
-  double BankCardAmount = 0;
-  double Card1Amount = 0;
-  double BackAmount = 0;
+  Money BankCardAmount;
+  Money Card1Amount;
+  Money BackAmount;
   int TotalFlag = 0;
   QString Memo;
 
@@ -48,20 +49,20 @@ struct OrderLine {
   QString GoodsNo;
   QString ColorNo;
   QString SizeNo;
-  double OrigPrice = 0;  // reference price; for a points gift, the points it cost
-  double Price = 0;
+  Money OrigPrice;  // reference price; for a points gift, the points it cost
+  Money Price;
   double Quantity = 0;  // negative for a returned item and for a cash-off line
   double Discount = 100;
-  double Amount = 0;
-  double CKPrice = 0;
-  double CKAmount = 0;
+  Money Amount;
+  Money CKPrice;
+  Money CKAmount;
   QString Memo;
   int PriceFlag = 0;
   QString CXOrderNo;
   int CXFlag = -1;
   int CXQty = 0;
   int GiftQty = 0;
-  double AddMoney = 0;
+  double AddMoney = 0;  // the promotion's third parameter: money, or a percentage
 
   // Display columns joined from JBGoods, JBColor and JBSize.
   QString GoodsCode;
@@ -70,7 +71,7 @@ struct OrderLine {
   QString GoodsName;  // carries the price label (【促销】, 【特价】, …)
   QString Model;
   QString BaseUnit;
-  double MinSPrice = 0;
+  Money MinSPrice;
   QString ColorCode;
   QString ColorName;
   QString SizeCode;
@@ -78,15 +79,6 @@ struct OrderLine {
 
   static std::span<const FieldDef<OrderLine>> Fields();
 };
-
-// Discount / 100 × (Price × Quantity), worked out in extended precision and rounded to
-// `decimals` places: 19.99 × 3 at 85 % is 50.97 with two places and 51 with none.
-double LineAmount(double price, double quantity, double discount, int decimals);
-
-// Rounds to `decimals` places on the decimal value of the number, halves away from zero, as
-// the amount text the till has always printed: 50.9745 to three places is 50.975 even though
-// the nearest double lies a hair below the half.
-double RoundAmount(double value, int decimals);
 
 // The three line fields whose change makes the line recompute its amount.
 enum class LineField { Quantity, Price, Discount };
@@ -131,7 +123,7 @@ class OrderLines {
   void Clear();
 
   void SetQuantity(int row, double value);
-  void SetPrice(int row, double value);
+  void SetPrice(int row, Money value);
   void SetDiscount(int row, double value);
   // Copy by column name (case does not matter); quantity, price and discount go through the
   // rules. False for a name that is not a column.
@@ -151,7 +143,8 @@ class OrderLines {
   };
 
  private:
-  void Set(int row, double OrderLine::*member, LineField field, double value);
+  template <class V>
+  void Set(int row, V OrderLine::*member, LineField field, V value);
   void RunRules(int row, LineField changed);
 
   std::vector<OrderLine> lines_;
@@ -160,6 +153,42 @@ class OrderLines {
   LineChecks checks_;
   int suspended_ = 0;
   bool running_ = false;
+};
+
+// What the order adds up to: the pieces and the amount of its lines.
+struct OrderTotals {
+  double Quantity = 0;
+  Money Amount;
+};
+
+// The order being rung up, whole: its header and lines, the next line number, and what the
+// cashier attached to it (the sales assistant, the card and what the card means for this
+// order's prices and points). Starting a new order starts from a new Order, so nothing of
+// the last customer's card can leak into the next sale.
+struct Order {
+  explicit Order(int amount_point = 3) : lines(amount_point) {}
+
+  OrderHeader header;
+  OrderLines lines;
+  int NextSerialNo = 1;
+
+  // The sales assistant (guide).
+  QString EmployeeNo;
+  QString EmployeeCode;
+  QString EmployeeName;
+
+  // The card on the order.
+  QString CardsCode;
+  QString HolderName;
+  int CardType = 0;  // 2 = stored-value card, 1 = any other card, 0 = none
+  QString SalesType;
+  double CardDiscount = 0;
+  double PointTotal = 0;
+  double GiftPoints = 0;  // points the gift lines of this order spend
+  Money NoPointAmount;    // the part of the amount that earns no points
+  int DiscountMode = 0;   // 0 none, 1 whole-order or card discount, 2 single-item discount
+
+  OrderTotals totals;
 };
 
 }  // namespace quilmo

@@ -7,9 +7,9 @@
 namespace quilmo {
 namespace {
 
-bool CardDiscountMultiplies(const PosSession& session) {
-  return session.DiscountAdd && (session.SalesType == QStringLiteral("累计积分折扣") ||
-                                 session.SalesType == QStringLiteral("固定折扣"));
+bool CardDiscountMultiplies(const PosSession& session, const Order& order) {
+  return session.DiscountAdd && (order.SalesType == QStringLiteral("累计积分折扣") ||
+                                 order.SalesType == QStringLiteral("固定折扣"));
 }
 
 // The goods' fixed discount, when it has one. Read before anything is priced or written, so a
@@ -60,8 +60,9 @@ QString NumberText(double value) {
   return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
-ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHeader& header,
+ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const Order& order,
                                 double quantity, const GoodsCandidate& goods) {
+  TDMFM& dm = sale.dm;
   const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
   const Connection& connection = dm.Current();
   const QSqlRecord q = connection.FirstRow(
@@ -72,23 +73,26 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
       {{QStringLiteral(":GoodsNo"), goodsNo}});
   if (q.isEmpty()) return {};
   auto number = [&q](const char* column) { return q.value(QLatin1StringView(column)).toDouble(); };
+  auto money = [&q](const char* column) {
+    return Money::FromVariant(q.value(QLatin1StringView(column)));
+  };
   const int sales_type = q.value(QStringLiteral("SalesType")).toInt();
   const QDateTime begin = ToDateTime(q.value(QStringLiteral("SBeginDate")));
   const QDateTime end = ToDateTime(q.value(QStringLiteral("SEndDate")));
   const double sales_qty = number("SalesQty");
   const double finished = number("FinishSaleQty");
-  const double sales_price = number("SalesPrice");
-  const double member_price = number("MemberPrice");
-  const double su_member_price = number("SUMemberPrice");
-  const double b_member_price = number("BMemberPrice");
-  const double su_ref_price = number("SUSRefPrice");
-  const double bu_ref_price = number("BUSRefPrice");
+  const Money sales_price = money("SalesPrice");
+  const Money member_price = money("MemberPrice");
+  const Money su_member_price = money("SUMemberPrice");
+  const Money b_member_price = money("BMemberPrice");
+  const Money su_ref_price = money("SUSRefPrice");
+  const Money bu_ref_price = money("BUSRefPrice");
 
   const QDateTime now = dm.ServerNow();
   const double remaining = sales_qty - finished;
   const bool has_window = begin.isValid() && end.isValid();
-  auto too_many = [&dm, remaining]() {
-    dm.ui().ShowNoticeBox(QStringLiteral("该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:") +
+  auto too_many = [&sale, remaining]() {
+    sale.ui.ShowNoticeBox(QStringLiteral("该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:") +
                           NumberText(remaining));
     // Some left but fewer than asked: the rest stays on offer for smaller quantities.
     return remaining > 0 ? Outcome::kKeep : Outcome::kEnd;
@@ -147,27 +151,26 @@ ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHe
   }
   if (outcome == Outcome::kEnd) EndGoodsPromotion(connection, goodsNo, sales_type);
 
-  const PosSession& session = dm.session();
-  if (!header.CardCode.isEmpty() && session.SalesType == QStringLiteral("会员价消费")) {
+  if (!order.header.CardCode.isEmpty() && order.SalesType == QStringLiteral("会员价消费")) {
     if (r == 1 && member_price != 0) {
       return {member_price, kMemberPrice};
     } else if (r < 1 && su_member_price != 0) {
-      return {su_member_price / r, kMemberPrice};
+      return {su_member_price.DividedBy(r), kMemberPrice};
     } else if (r > 1 && b_member_price != 0) {
-      return {b_member_price / r, kMemberPrice};
+      return {b_member_price.DividedBy(r), kMemberPrice};
     }
   }
   if (r < 1) {
-    result.price = su_ref_price / r;
+    result.price = su_ref_price.DividedBy(r);
   } else if (r > 1) {
-    result.price = bu_ref_price / r;
+    result.price = bu_ref_price.DividedBy(r);
   } else {
     result.price = StoreLevelPrice(dm, goodsNo);
   }
   return result;
 }
 
-double StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
+Money StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
   // One statement for the store's level and the goods' prices.
   const QSqlRecord q = dm.Current().FirstRow(
       QStringLiteral("SELECT SRefPrice, SPriceLevel1, SPriceLevel2, SPriceLevel3, SPriceLevel4, "
@@ -175,9 +178,9 @@ double StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
                      "AS PriceLevel FROM JBGoods WHERE GoodsNo = :GoodsNo"),
       {{QStringLiteral(":StoreNo"), dm.session().StoreNo}, {QStringLiteral(":GoodsNo"), goodsNo}});
   if (q.isEmpty()) return 0;
-  const double ref_price = q.value(0).toDouble();
+  const Money ref_price = Money::FromVariant(q.value(0));
   const int level = q.value(5).toInt();
-  const double price = level >= 1 && level <= 4 ? q.value(level).toDouble() : ref_price;
+  const Money price = level >= 1 && level <= 4 ? Money::FromVariant(q.value(level)) : ref_price;
   return price != 0 ? price : ref_price;
 }
 
@@ -202,7 +205,7 @@ Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
   if (!p.StoreNoList.isEmpty() && !p.StoreNoList.contains(dm.session().StoreNo)) return p;
   p.found = true;
   p.OrderNo = q.value(0).toString();
-  p.SPrice = q.value(1).toDouble();
+  p.SPrice = Money::FromVariant(q.value(1));
   p.Discount = q.value(2).toDouble();
   p.CXFlag = q.value(3).toInt();
   p.CXQty = q.value(4).toInt();
@@ -214,7 +217,10 @@ Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
 double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines& lines) {
   double sum = 0;
   for (int row = 0; row < lines.size(); ++row) {
-    if (lines[row].GoodsNo == goodsNo) sum += lines.Field(row, fieldName).toDouble();
+    if (lines[row].GoodsNo != goodsNo) continue;
+    const QVariant value = lines.Field(row, fieldName);
+    sum += value.metaType() == QMetaType::fromType<Money>() ? value.value<Money>().ToDouble()
+                                                            : value.toDouble();
   }
   lines.SetCurrentIndex(lines.size() - 1);
   return sum;
@@ -232,51 +238,52 @@ double GetStoreStock(TDMFM& dm, const QString& goodsNo, const QString& colorNo,
   return row.isEmpty() ? 0 : row.value(0).toDouble();
 }
 
-void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const GoodsCandidate& goods,
-                    const QString& giftOrderNo, bool isGift, int& NextSerialNo, double discount,
-                    double price, double quantity) {
-  const PosSession& session = dm.session();
+AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& goods,
+                         const Scan& scan) {
+  const PosSession& session = sale.session();
+  OrderLines& lines = order.lines;
+  const QString& giftOrderNo = scan.giftOrderNo;
+  const double quantity = scan.quantity;
   const std::optional<double> fixed_discount = FixedDiscount(goods);
   // A row without a unit rate (never set by the search) is one base unit per scan.
   const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
 
-  // 1-2: the price.
+  // The price: typed, given by the promotion, or the goods' own.
   ResolvedPrice resolved;
-  if (price != 0 || !giftOrderNo.isEmpty()) {
-    resolved = {price / r, kOrdinaryPrice};
+  if (scan.price != 0 || !giftOrderNo.isEmpty()) {
+    resolved = {scan.price.DividedBy(r), kOrdinaryPrice};
   } else {
-    resolved = ResolveGoodsPrice(dm, goods.GoodsNo, header, quantity, goods);
+    resolved = ResolveGoodsPrice(sale, goods.GoodsNo, order, quantity, goods);
   }
   if (resolved.price == 0 && giftOrderNo.isEmpty()) {
-    dm.ui().ShowNoticeBox(QStringLiteral("该商品价格为0！"));
+    sale.ui.ShowNoticeBox(QStringLiteral("该商品价格为0！"));
   }
 
-  // 3: the promotion.
+  // The promotion the line belongs to.
   Promotion promotion;
   if (!giftOrderNo.isEmpty()) {
     promotion.OrderNo = giftOrderNo;
     promotion.CXFlag = kGivenLine;
   } else {
-    promotion = FindPromotion(dm, goods.GoodsNo);
+    promotion = FindPromotion(sale.dm, goods.GoodsNo);
   }
 
-  // 4: a second scan of the goods just entered adds to its line. Lines a promotion gave and
+  // A second scan of the goods just entered adds to its line. Lines a promotion gave and
   // gifts stay lines of their own either way: merged into a paid line a gift would be paid
   // for, and a money line merged into another would hide what each promotion has given.
   const OrderLine* current = lines.Current();
-  const bool given = isGift || !giftOrderNo.isEmpty() || goods.GoodsCode == kMoneyGoodsCode;
+  const bool given = scan.isGift || !giftOrderNo.isEmpty() || goods.GoodsCode == kMoneyGoodsCode;
   if (current && !given && r == 1 && current->GoodsNo == goods.GoodsNo &&
       current->ColorNo == goods.ColorNo && current->SizeNo == goods.SizeNo &&
       current->Price == resolved.price && current->CXFlag != kGivenLine &&
       current->PriceFlag != kGiftPrice && current->GoodsCode != kMoneyGoodsCode) {
     lines.SetQuantity(lines.CurrentIndex(), current->Quantity + quantity);
-    return;
+    return AddResult::Merged;
   }
 
-  // 5: the line.
   OrderLine line;
-  line.OrderNo = header.OrderNo;
-  line.SerialNo = NextSerialNo;
+  line.OrderNo = order.header.OrderNo;
+  line.SerialNo = order.NextSerialNo;
   line.GoodsNo = goods.GoodsNo;
   line.GoodsCode = goods.GoodsCode;
   line.ColorNo = goods.ColorNo;
@@ -300,19 +307,21 @@ void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const Goo
     line.AddMoney = promotion.AddMoney;
   }
 
-  // 6: the discount the line would have at an ordinary price.
-  double d = discount;
+  // The discount the line would have at an ordinary price: typed, the goods' fixed discount
+  // or the discount promotion's, times the card's where the shop lets discounts multiply.
+  double d = scan.discount;
   if (fixed_discount) {
     d = *fixed_discount;
-    if (CardDiscountMultiplies(session)) d = session.CardDiscount * d / 100;
+    if (CardDiscountMultiplies(session, order)) d = order.CardDiscount * d / 100;
   }
   const bool discount_promotion = promotion.found && promotion.CXFlag == kDiscountPromotion;
   if (discount_promotion) {
     d = promotion.Discount;
-    if (CardDiscountMultiplies(session)) d = session.CardDiscount * d / 100;
+    if (CardDiscountMultiplies(session, order)) d = order.CardDiscount * d / 100;
   }
 
-  // 7-9: special price, discount and label.
+  // A promotion, member or special price is net: it takes no discount, and the name says
+  // which price it is.
   const bool special_promotion = promotion.found && promotion.CXFlag == kSpecialPricePromotion;
   int flag = resolved.PriceFlag;
   if (goods.DiscountFlag == 1 || special_promotion) flag = kSpecialPrice;
@@ -335,19 +344,19 @@ void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const Goo
       line.GoodsName = goods.GoodsName;
       break;
   }
-  // 10: a fixed discount names itself in the memo; the name keeps the price label.
+  // A fixed discount names itself in the memo; the name keeps the price label.
   if (fixed_discount || discount_promotion) line.Memo = QStringLiteral("【固定折扣】");
-  // 11: a gift costs nothing, whatever the price would have been.
-  if (isGift) {
+  // A gift costs nothing, whatever the price would have been.
+  if (scan.isGift) {
     line.Price = 0;
     line.GoodsName = goods.GoodsName + QStringLiteral("【礼品】");
     line.Memo = QStringLiteral("【礼品】");
     flag = kGiftPrice;
   }
-  // 12.
   line.PriceFlag = flag;
   lines.Append(line);
-  ++NextSerialNo;
+  ++order.NextSerialNo;
+  return AddResult::Added;
 }
 
 }  // namespace quilmo

@@ -6,7 +6,9 @@
 #include "base/error.h"
 #include "data/tdmfm.h"
 #include "sale/goods_candidate.h"
+#include "sale/goods_lookup.h"
 #include "sale/order.h"
+#include "sale/sale_context.h"
 
 namespace quilmo {
 
@@ -48,31 +50,30 @@ struct Promotion {
   int CXQty = 0;
   int GiftQty = 0;
   double AddMoney = 0;
-  double SPrice = 0;    // special price (kind 1)
+  Money SPrice;         // special price (kind 1)
   double Discount = 0;  // percent (kind 2)
   QString StoreNoList;
 };
 
 struct ResolvedPrice {
-  double price = 0;
+  Money price;
   int PriceFlag = kOrdinaryPrice;
 };
 
 // Turns the chosen goods into a line of the order: price, promotion, discount, label and
 // PriceFlag, then appends it and advances NextSerialNo, or adds the quantity to the current
 // line when that line is the same goods, colour and size at the same price.
-void BuildOrderLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, const GoodsCandidate& goods,
-                    const QString& giftOrderNo, bool isGift, int& NextSerialNo, double discount,
-                    double price, double quantity);
+AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& goods,
+                         const Scan& scan);
 
 // The goods' own price: its promotion (whose counters are written to JBGoods at once), the
 // card's member price, the unit-rate prices, the store's price level.
 // `quantity` is in scanned units.
-ResolvedPrice ResolveGoodsPrice(TDMFM& dm, const QString& goodsNo, const OrderHeader& header,
+ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const Order& order,
                                 double quantity, const GoodsCandidate& goods);
 
 // The goods' price at this store's price level (1 to 4), else its reference price.
-double StoreLevelPrice(TDMFM& dm, const QString& goodsNo);
+Money StoreLevelPrice(TDMFM& dm, const QString& goodsNo);
 
 // The approved promotion order that has the goods, lists this store and runs today (first
 // and last day included).

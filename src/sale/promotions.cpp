@@ -12,9 +12,9 @@ namespace {
 // (199.99999999999997 for 200), which must not drop a threshold the order has reached.
 int Whole(double value) { return static_cast<int>(std::floor(value + 1e-6)); }
 
-bool CardDiscountType(const PosSession& session) {
-  return session.SalesType == QStringLiteral("累计积分折扣") ||
-         session.SalesType == QStringLiteral("固定折扣");
+bool CardDiscountType(const Order& order) {
+  return order.SalesType == QStringLiteral("累计积分折扣") ||
+         order.SalesType == QStringLiteral("固定折扣");
 }
 
 QString Int(int value) { return QString::number(value); }
@@ -22,13 +22,14 @@ QString Int(int value) { return QString::number(value); }
 // A money line of the promotion: the money goods at `price`, marked as given by the
 // promotion so the next pass counts it. Nothing is marked when the line could not be added
 // (no money goods on file).
-void AddMoneyLine(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo,
-                  const QString& cxOrderNo, double price, double quantity, const QString& memo) {
-  const int start = NextSerialNo;
-  FindAndAddGoods(dm, kMoneyGoodsCode.toString(), NextSerialNo, header, QString(), false, lines,
-                  100, price, quantity);
-  if (NextSerialNo == start || !lines.Current()) return;
-  OrderLine& line = *lines.Current();
+void AddMoneyLine(SaleContext& sale, Order& order, const QString& cxOrderNo, Money price,
+                  double quantity, const QString& memo) {
+  Scan scan;
+  scan.code = kMoneyGoodsCode.toString();
+  scan.price = price;
+  scan.quantity = quantity;
+  if (FindAndAddGoods(sale, order, scan) != AddResult::Added) return;
+  OrderLine& line = *order.lines.Current();
   line.Memo = memo;
   line.CXFlag = kGivenLine;
   line.CXOrderNo = cxOrderNo;
@@ -40,7 +41,7 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
                          int cxFlag) {
   const bool pieces = cxFlag == kBuyNGetM || cxFlag == kDiscountByPieces ||
                       (cxFlag == kGivenLine && line.GoodsCode != kMoneyGoodsCode);
-  const double measure = pieces ? std::fabs(line.Quantity) : std::fabs(line.Amount);
+  const double measure = pieces ? std::fabs(line.Quantity) : std::fabs(line.Amount.ToDouble());
   auto it = std::find_if(tallies.begin(), tallies.end(), [&line](const PromotionTally& t) {
     return t.CXOrderNo == line.CXOrderNo;
   });
@@ -55,21 +56,19 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
   tallies.push_back({line.CXOrderNo, cxFlag, line.CXQty, line.GiftQty, line.AddMoney, measure, 0});
 }
 
-void RecalcOrder(TDMFM& dm, CustomerDisplay& display, OrderHeader& header, OrderLines& lines,
-                 double& totalQty, int& NextSerialNo, double& totalAmount) {
-  PosSession& session = dm.session();
-  totalQty = 0;
-  totalAmount = 0;
-  session.NoPointAmount = 0;
+OrderTotals RecalcOrder(SaleContext& sale, Order& order) {
+  const PosSession& session = sale.session();
+  OrderTotals totals;
+  order.NoPointAmount = 0;
 
   PromotionTallies tallies;
-  for (const OrderLine& line : lines) {
-    totalQty += line.Quantity;
-    totalAmount += line.Amount;
+  for (const OrderLine& line : order.lines) {
+    totals.Quantity += line.Quantity;
+    totals.Amount += line.Amount;
     if ((line.PriceFlag == kGoodsPromotion && session.SPNotDiscount) ||
         (line.PriceFlag == kMemberPrice && session.VIPNotDiscount) ||
         (line.CXFlag > 0 && session.SPNotDiscount)) {
-      session.NoPointAmount += line.Amount;
+      order.NoPointAmount += line.Amount;
     }
     switch (line.CXFlag) {
       case kBuyNGetM:
@@ -86,22 +85,22 @@ void RecalcOrder(TDMFM& dm, CustomerDisplay& display, OrderHeader& header, Order
   // What was given is counted once every promotion has its tally, wherever the given line
   // stands: a gift line above the promotion's lines (they were deleted and scanned again)
   // must not make the promotion give twice.
-  for (const OrderLine& line : lines) {
+  for (const OrderLine& line : order.lines) {
     if (line.CXFlag == kGivenLine) AccumulatePromotion(tallies, line, true, kGivenLine);
   }
 
-  ApplyPromotions(dm, tallies, header, lines, NextSerialNo);
+  ApplyPromotions(sale, tallies, order);
 
-  header.Amount = totalAmount;
-  header.RealAmount = totalAmount;
-  display.ShowOnDisplay(1, header.RealAmount);
+  order.header.Amount = totals.Amount;
+  order.header.RealAmount = totals.Amount;
+  order.totals = totals;
+  sale.display.ShowOnDisplay(1, order.header.RealAmount);
+  return totals;
 }
 
-void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& header,
-                     OrderLines& lines, int& NextSerialNo) {
-  const PosSession& session = dm.session();
+void ApplyPromotions(SaleContext& sale, const PromotionTallies& tallies, Order& order) {
+  OrderLines& lines = order.lines;
   for (const PromotionTally& t : tallies) {
-    const int start = NextSerialNo;
     const int n = t.CXQty;
     const int m = t.GiftQty;
     const int qty = Whole(t.QtyTemp);
@@ -113,38 +112,42 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
     if (due <= 0 && t.CXFlag != kDiscountByPieces) continue;
 
     switch (t.CXFlag) {
-      case kBuyNGetM:
-        FindAndAddGoods(dm, kPromotionGoodsOnly.toString(), NextSerialNo, header, t.CXOrderNo,
-                        false, lines, 100, a / due, due);
-        if (NextSerialNo != start && lines.Current() && lines.Current()->CXFlag == kGivenLine) {
+      case kBuyNGetM: {
+        Scan gift;
+        gift.giftOrderNo = t.CXOrderNo;
+        gift.price = Money::FromDouble(a / due);
+        gift.quantity = due;
+        if (FindAndAddGoods(sale, order, gift) == AddResult::Added &&
+            lines.Current()->CXFlag == kGivenLine) {
           lines.Current()->Memo = QStringLiteral("买") + Int(n) + QStringLiteral("件 送") + Int(m) +
                                   QStringLiteral("件");
         }
         break;
+      }
       case kSpendXGetMoneyOff:
-        AddMoneyLine(dm, header, lines, NextSerialNo, t.CXOrderNo, due, -1,
+        AddMoneyLine(sale, order, t.CXOrderNo, due, -1,
                      QStringLiteral("买满") + Int(n) + QStringLiteral("元 送") + Int(m) +
                          QStringLiteral("元"));
         break;
       case kSpendXGetDiscount:
-        SetLinesDiscount(session, lines, t.CXOrderNo, m);
+        SetLinesDiscount(order, t.CXOrderNo, m);
         break;
       case kDiscountByPieces:
         if (qty >= 3 && a != 0) {
-          SetLinesDiscount(session, lines, t.CXOrderNo, a);
+          SetLinesDiscount(order, t.CXOrderNo, a);
         } else if (qty >= 2 && m != 0) {
-          SetLinesDiscount(session, lines, t.CXOrderNo, m);
+          SetLinesDiscount(order, t.CXOrderNo, m);
         } else if (qty >= 1 && n != 0) {
-          SetLinesDiscount(session, lines, t.CXOrderNo, n);
+          SetLinesDiscount(order, t.CXOrderNo, n);
         }
         break;
       case kSpendXAddCashForGift: {
         const bool wanted =
-            dm.ui().AskYesNo(QStringLiteral("提示"),
+            sale.ui.AskYesNo(QStringLiteral("提示"),
                              QStringLiteral("买满") + NumberText(n) + QStringLiteral("元加补") +
                                  NumberText(m) + QStringLiteral("元现金可赠送礼品，是否需要？"));
-        if (!wanted || !ChooseGiftGoods(dm, header, lines, NextSerialNo)) break;
-        AddMoneyLine(dm, header, lines, NextSerialNo, t.CXOrderNo, m, 1,
+        if (!wanted || !ChooseGiftGoods(sale, order)) break;
+        AddMoneyLine(sale, order, t.CXOrderNo, m, 1,
                      QStringLiteral("买满") + Int(n) + QStringLiteral("元 加") + Int(m) +
                          QStringLiteral("元赠送礼品"));
         break;
@@ -155,8 +158,8 @@ void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& he
   }
 }
 
-void SetLinesDiscount(const PosSession& session, OrderLines& lines, const QString& promotionOrderNo,
-                      double percent) {
+void SetLinesDiscount(Order& order, const QString& promotionOrderNo, double percent) {
+  OrderLines& lines = order.lines;
   for (int row = 0; row < lines.size(); ++row) {
     if (promotionOrderNo.isEmpty()) {
       lines.SetDiscount(row, percent);
@@ -178,10 +181,10 @@ void SetLinesDiscount(const PosSession& session, OrderLines& lines, const QStrin
                   Int(line.GiftQty) + QStringLiteral("折");
     }
     if ((line.CXFlag == kDiscountByPieces || line.CXFlag == kSpendXGetDiscount) &&
-        CardDiscountType(session) && session.CardDiscount < percent) {
+        CardDiscountType(order) && order.CardDiscount < percent) {
       // The card's own discount is better for the customer: it replaces the promotion's.
       line.Memo.clear();
-      lines.SetDiscount(row, session.CardDiscount);
+      lines.SetDiscount(row, order.CardDiscount);
     }
   }
 }
@@ -189,45 +192,46 @@ void SetLinesDiscount(const PosSession& session, OrderLines& lines, const QStrin
 namespace {
 
 // The gift list and the cashier's choice from it; -1 when there is none or none was chosen.
-int PickGift(TDMFM& dm, std::vector<GoodsCandidate>& gifts) {
-  gifts = LoadGiftGoods(dm.Current());
+int PickGift(SaleContext& sale, std::vector<GoodsCandidate>& gifts) {
+  gifts = LoadGiftGoods(sale.dm.Current());
   if (gifts.empty()) return -1;
-  const int row = SaleUiOf(dm).SelectGoods(gifts);
+  const int row = sale.ui.SelectGoods(gifts);
   return row >= 0 && static_cast<size_t>(row) < gifts.size() ? row : -1;
 }
 
 // Adds the chosen gift at price 0. True when a line was added.
-bool AddGiftLine(TDMFM& dm, const GoodsCandidate& gift, OrderHeader& header, OrderLines& lines,
-                 int& NextSerialNo) {
-  const int before = NextSerialNo;
-  FindAndAddGoods(dm, gift.GoodsCode, NextSerialNo, header, QString(), true, lines, 100, 0, 1);
-  if (NextSerialNo == before) return false;
+bool AddGiftLine(SaleContext& sale, const GoodsCandidate& gift, Order& order) {
+  Scan scan;
+  scan.code = gift.GoodsCode;
+  scan.isGift = true;
+  if (FindAndAddGoods(sale, order, scan) != AddResult::Added) return false;
   // Gift lines have always left a gap in the line numbers after them.
-  ++NextSerialNo;
+  ++order.NextSerialNo;
   return true;
 }
 
 }  // namespace
 
-bool ChooseGiftGoods(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo) {
+bool ChooseGiftGoods(SaleContext& sale, Order& order) {
   std::vector<GoodsCandidate> gifts;
-  const int row = PickGift(dm, gifts);
+  const int row = PickGift(sale, gifts);
   if (row < 0) return false;
-  return AddGiftLine(dm, gifts[static_cast<size_t>(row)], header, lines, NextSerialNo);
+  return AddGiftLine(sale, gifts[static_cast<size_t>(row)], order);
 }
 
-void ExchangePointsForGift(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo) {
+void ExchangePointsForGift(SaleContext& sale, Order& order) {
   std::vector<GoodsCandidate> gifts;
-  const int row = PickGift(dm, gifts);
+  const int row = PickGift(sale, gifts);
   if (row < 0) return;
   const GoodsCandidate& gift = gifts[static_cast<size_t>(row)];
-  PosSession& session = dm.session();
-  if (gift.SRefPrice + session.GiftPoints > session.PointTotal) {
-    dm.ui().ShowNoticeBox(QStringLiteral("积分点不够！"));
+  // One point per unit of the gift's reference price.
+  const double points = gift.SRefPrice.ToDouble();
+  if (points + order.GiftPoints > order.PointTotal) {
+    sale.ui.ShowNoticeBox(QStringLiteral("积分点不够！"));
     return;
   }
   // The points are only spent on a gift that made it onto the order.
-  if (AddGiftLine(dm, gift, header, lines, NextSerialNo)) session.GiftPoints += gift.SRefPrice;
+  if (AddGiftLine(sale, gift, order)) order.GiftPoints += points;
 }
 
 }  // namespace quilmo

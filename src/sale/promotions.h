@@ -3,9 +3,8 @@
 #include <QString>
 #include <vector>
 
-#include "data/tdmfm.h"
-#include "sale/customer_display.h"
 #include "sale/order.h"
+#include "sale/sale_context.h"
 
 namespace quilmo {
 
@@ -29,8 +28,7 @@ using PromotionTallies = std::vector<PromotionTally>;
 // and set discounts; then the header's Amount and RealAmount and the pole display show the
 // total. The totals are taken before the promotions act: lines they add count in the next
 // pass, which the sale screen runs after every change and before payment.
-void RecalcOrder(TDMFM& dm, CustomerDisplay& display, OrderHeader& header, OrderLines& lines,
-                 double& totalQty, int& NextSerialNo, double& totalAmount);
+OrderTotals RecalcOrder(SaleContext& sale, Order& order);
 
 // Adds one line to the tallies: a promotion's own line to its measure, a line it gave to what
 // it has given.
@@ -39,20 +37,18 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
 
 // What each promotion on the order grants now: gifts to choose (buy N get M), a money-off
 // line (spend X get Y), discounts on its lines (spend X, pieces), a gift for added cash.
-void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& header,
-                     OrderLines& lines, int& NextSerialNo);
+void ApplyPromotions(SaleContext& sale, const PromotionTallies& tallies, Order& order);
 
 // With an empty promotion order number, sets the discount of every line (the whole-order
 // discount); otherwise of that promotion's lines, with the promotion's memo, unless the
 // card's own discount is better for the customer.
-void SetLinesDiscount(const PosSession& session, OrderLines& lines, const QString& promotionOrderNo,
-                      double percent);
+void SetLinesDiscount(Order& order, const QString& promotionOrderNo, double percent);
 
 // The cashier picks a goods from the gift list and it is added as a gift. True when a gift
 // line was added; the next line number then skips one.
-bool ChooseGiftGoods(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo);
+bool ChooseGiftGoods(SaleContext& sale, Order& order);
 
 // A gift paid with the card's points: one point per unit of the gift's reference price.
-void ExchangePointsForGift(TDMFM& dm, OrderHeader& header, OrderLines& lines, int& NextSerialNo);
+void ExchangePointsForGift(SaleContext& sale, Order& order);
 
 }  // namespace quilmo

@@ -55,9 +55,7 @@ class GoodsLookupTest : public SaleTest {
   }
 
   // Scans a code as the sale screen does: quantity 1, no price typed, no discount.
-  void Scan(const QString& code) {
-    FindAndAddGoods(dm, code, next_serial, header, QString(), false, lines, 100, 0, 1);
-  }
+  void Scan(const QString& code) { FindAndAddGoods(sale, order, {.code = code}); }
 };
 
 TEST_P(GoodsLookupTest, FiveSearchesInOrderFirstHitWins) {
@@ -208,7 +206,7 @@ TEST_P(GoodsLookupTest, ColourAndSizeAreAskedAsTheGoodsNeeds) {
 
 TEST_P(GoodsLookupTest, PromotionGoodsListReplacesTheSearch) {
   Promotion(u"CX01"_s, 3, 3, 1, 0, {u"G3"_s});
-  FindAndAddGoods(dm, u"@#%123"_s, next_serial, header, u"CX01"_s, false, lines, 100, 0, 1);
+  EXPECT_EQ(FindAndAddGoods(sale, order, {.giftOrderNo = u"CX01"_s}), AddResult::Added);
   // Told even when the promotion has a single goods and no list is shown.
   EXPECT_EQ(ui.texts(), QStringList{u"现为促销阶段，请选择买赠送商品！"_s});
   EXPECT_TRUE(ui.goodsLists().empty());

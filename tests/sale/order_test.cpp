@@ -8,61 +8,25 @@
 namespace quilmo {
 namespace {
 
-TEST(RoundAmount, HalvesGoAwayFromZeroOnTheDecimalValue) {
-  struct Case {
-    double value;
-    int decimals;
-    double expected;
-  };
-  const Case cases[] = {
-      {50.9745, 2, 50.97},
-      {50.9745, 0, 51},
-      {50.9745, 3, 50.975},
-      {1.005, 2, 1.01},
-      {2.675, 2, 2.68},
-      {-2.5, 0, -3},
-      {-50.9745, 3, -50.975},
-      {0.005, 2, 0.01},
-      {0.0049, 2, 0},
-      {0.0004, 2, 0},
-      {123456.785, 2, 123456.79},
-      {7, 3, 7},
-      {0.1 + 0.2, 2, 0.3},
-      {49.999999999999993, 2, 50},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.value << " to " << c.decimals);
-    EXPECT_EQ(RoundAmount(c.value, c.decimals), c.expected);
-  }
-}
-
-TEST(LineAmount, PriceTimesQuantityTimesDiscount) {
-  EXPECT_EQ(LineAmount(19.99, 3, 85, 2), 50.97);
-  EXPECT_EQ(LineAmount(19.99, 3, 85, 0), 51);
-  EXPECT_EQ(LineAmount(19.99, 3, 85, 3), 50.975);
-  EXPECT_EQ(LineAmount(40, -1, 100, 2), -40);
-  EXPECT_EQ(LineAmount(0.1, 3, 100, 2), 0.3);
-}
-
-OrderLine Goods(double price, double quantity, double discount = 100) {
+OrderLine Goods(Money price, double quantity, double discount = 100) {
   OrderLine line;
   line.GoodsNo = QStringLiteral("G1");
   line.Price = price;
   line.Quantity = quantity;
   line.Discount = discount;
-  line.CKPrice = 7.5;
+  line.CKPrice = M("7.5");
   return line;
 }
 
 TEST(OrderLines, SettingQuantityPriceOrDiscountRecomputesTheAmounts) {
   OrderLines lines(2);
-  const int row = lines.Append(Goods(19.99, 3, 85));
+  const int row = lines.Append(Goods(M("19.99"), 3, 85));
   EXPECT_EQ(lines.CurrentIndex(), row);
-  EXPECT_EQ(lines[row].Amount, 50.97);
-  EXPECT_EQ(lines[row].CKAmount, 22.5);
+  EXPECT_EQ(lines[row].Amount, M("50.97"));
+  EXPECT_EQ(lines[row].CKAmount, M("22.5"));
 
   lines.SetQuantity(row, 2);
-  EXPECT_EQ(lines[row].Amount, 33.98);
+  EXPECT_EQ(lines[row].Amount, M("33.98"));
   EXPECT_EQ(lines[row].CKAmount, 15);
   lines.SetPrice(row, 10);
   EXPECT_EQ(lines[row].Amount, 17);
@@ -78,19 +42,19 @@ TEST(OrderLines, SettingQuantityPriceOrDiscountRecomputesTheAmounts) {
 
   // Other fields are plain data.
   lines[row].CKPrice = 1;
-  EXPECT_EQ(lines[row].CKAmount, 37.5);
+  EXPECT_EQ(lines[row].CKAmount, M("37.5"));
 }
 
 TEST(OrderLines, SuspendedRulesLeaveStoredAmountsAlone) {
   OrderLines lines(2);
   OrderLine parked = Goods(10, 2);
-  parked.Amount = 18.5;  // as saved: the whole-order rounding of another day
+  parked.Amount = M("18.5");  // as saved: the whole-order rounding of another day
   {
     OrderLines::SuspendRules suspended(lines);
     lines.Append(parked);
     lines.SetQuantity(0, 3);
   }
-  EXPECT_EQ(lines[0].Amount, 18.5);
+  EXPECT_EQ(lines[0].Amount, M("18.5"));
   EXPECT_EQ(lines[0].Quantity, 3);
   lines.SetQuantity(0, 3);
   EXPECT_EQ(lines[0].Amount, 30);
@@ -167,15 +131,21 @@ TEST_P(OrderRowsTest, HeaderAndLineGoThroughTheirTablesUnchanged) {
   header.StoreNo = QStringLiteral("0001");
   header.CashierNo = QStringLiteral("C1");
   header.CardCode = QStringLiteral("");
-  header.Amount = 50.97;
+  // Amounts that binary floating point cannot hold come back exact.
+  header.Amount = M("50.97");
+  header.CashAmount = M("0.3");
+  header.CardAmount = M("1234567.8901");
+  header.BackAmount = M("-0.0001");
   header.TotalFlag = 0;
   header.Memo = QStringLiteral("备注'引号");
   db.Exec(InsertStatement<OrderHeader>(QStringLiteral("QTSaleOrder")), ToParams(header));
 
-  OrderLine line = Goods(19.99, 3, 85);
+  OrderLine line = Goods(M("19.99"), 3, 85);
   line.OrderNo = header.OrderNo;
   line.SerialNo = 1;
-  line.Amount = 50.97;
+  line.Amount = M("50.97");
+  line.CKPrice = M("0.1");
+  line.CKAmount = M("0.2");
   line.CXOrderNo = QStringLiteral("CX0006");
   line.CXFlag = 5;
   line.GiftQty = 90;
@@ -187,7 +157,15 @@ TEST_P(OrderRowsTest, HeaderAndLineGoThroughTheirTablesUnchanged) {
   const std::vector<OrderHeader> headers = ReadRows<OrderHeader>(h);
   ASSERT_EQ(headers.size(), 1u);
   EXPECT_EQ(ToParams(headers[0]), ToParams(header));
+  EXPECT_EQ(headers[0].CardAmount, M("1234567.8901"));
+  EXPECT_EQ(headers[0].CashAmount, M("0.3"));
   EXPECT_TRUE(headers[0].EmployeeNo.isNull());
+  if (db.engine() == Engine::Server) {
+    // The back office keeps the exact decimal, whatever reads it.
+    EXPECT_EQ(db.Scalar(QStringLiteral("SELECT CAST(CashAmount * 3 AS TEXT) FROM QTSaleOrder"))
+                  .toString(),
+              QStringLiteral("0.9000"));
+  }
 
   QSqlQuery l = db.Query(QStringLiteral("SELECT * FROM QTSaleOrderDetail"));
   const std::vector<OrderLine> lines = ReadRows<OrderLine>(l);

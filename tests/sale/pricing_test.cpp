@@ -12,9 +12,9 @@ using namespace Qt::StringLiterals;
 class PricingTest : public SaleTest {
  protected:
   // Scans a code as the sale screen does, with what the cashier typed beforehand.
-  void Scan(const QString& code, double price = 0, double quantity = 1, double discount = 100) {
-    FindAndAddGoods(dm, code, next_serial, header, QString(), false, lines, discount, price,
-                    quantity);
+  AddResult Scan(const QString& code, Money price = 0, double quantity = 1, double discount = 100) {
+    return FindAndAddGoods(
+        sale, order, {.code = code, .price = price, .quantity = quantity, .discount = discount});
   }
   void NewOrder() {
     lines.Clear();
@@ -24,13 +24,13 @@ class PricingTest : public SaleTest {
   // A member or discount card on the order.
   void Card(const QString& sales_type, double discount = 100) {
     header.CardCode = u"VIP0001"_s;
-    session.SalesType = sales_type;
-    session.CardDiscount = discount;
+    order.SalesType = sales_type;
+    order.CardDiscount = discount;
   }
   void NoCard() {
     header.CardCode.clear();
-    session.SalesType.clear();
-    session.CardDiscount = 100;
+    order.SalesType.clear();
+    order.CardDiscount = 100;
   }
 };
 
@@ -63,8 +63,8 @@ TEST_P(PricingTest, PacksArePricedPerBaseUnitAndNeverMerge) {
   GoodsCandidate pack = found[0];
   pack.UnitRate = 6;
 
-  BuildOrderLine(dm, header, lines, pack, QString(), false, next_serial, 100, 30, 1);
-  BuildOrderLine(dm, header, lines, pack, QString(), false, next_serial, 100, 30, 1);
+  EXPECT_EQ(BuildOrderLine(sale, order, pack, {.price = 30}), AddResult::Added);
+  EXPECT_EQ(BuildOrderLine(sale, order, pack, {.price = 30}), AddResult::Added);
   ASSERT_EQ(lines.size(), 2);
   EXPECT_EQ(lines[0].Price, 5);
   EXPECT_EQ(lines[0].Quantity, 6);
@@ -72,10 +72,10 @@ TEST_P(PricingTest, PacksArePricedPerBaseUnitAndNeverMerge) {
   EXPECT_EQ(lines[1].Quantity, 6);
 
   // Without a typed price: the pack price per base unit, and the small-unit price per unit.
-  BuildOrderLine(dm, header, lines, pack, QString(), false, next_serial, 100, 0, 1);
+  BuildOrderLine(sale, order, pack, {});
   EXPECT_EQ(lines[2].Price, 8);
   pack.UnitRate = 0.5;
-  BuildOrderLine(dm, header, lines, pack, QString(), false, next_serial, 100, 0, 1);
+  BuildOrderLine(sale, order, pack, {});
   EXPECT_EQ(lines[3].Price, 6);
   EXPECT_EQ(lines[3].Quantity, 0.5);
 }
@@ -319,14 +319,14 @@ TEST_P(PricingTest, HowTheLinePriceComesAbout) {
     if (!c.card.isEmpty()) Card(c.card, c.card_discount);
     session.DiscountAdd = c.discount_add;
     session.StoreNo = c.store;
-    FindAndAddGoods(dm, c.code, next_serial, header, QString(), c.gift, lines, 100, c.typed_price,
-                    1);
+    FindAndAddGoods(sale, order,
+                    {.code = c.code, .price = Money::FromDouble(c.typed_price), .isGift = c.gift});
     ASSERT_EQ(lines.size(), 1);
     const OrderLine& l = lines[0];
-    EXPECT_EQ(l.Price, c.price);
+    EXPECT_EQ(l.Price, Money::FromDouble(c.price));
     EXPECT_EQ(l.PriceFlag, c.flag);
     EXPECT_EQ(l.Discount, c.discount);
-    EXPECT_EQ(l.Amount, LineAmount(c.price, 1, c.discount, 2));
+    EXPECT_EQ(l.Amount, LineAmount(Money::FromDouble(c.price), 1, c.discount, 2));
     EXPECT_EQ(l.GoodsName, u"商品"_s + c.code + c.label);
     EXPECT_EQ(l.Memo, c.memo);
     EXPECT_EQ(ui.texts(), c.notices);

@@ -21,10 +21,14 @@ class PromotionTest : public SaleTest {
   }
 
   void Scan(const QString& code, double quantity = 1) {
-    FindAndAddGoods(dm, code, next_serial, header, QString(), false, lines, 100, 0, quantity);
+    FindAndAddGoods(sale, order, {.code = code, .quantity = quantity});
   }
   // The pass the sale screen runs after every change.
-  void Recalc() { RecalcOrder(dm, display, header, lines, total_qty, next_serial, total_amount); }
+  void Recalc() {
+    const OrderTotals totals = RecalcOrder(sale, order);
+    total_qty = totals.Quantity;
+    total_amount = totals.Amount;
+  }
 
   QStringList Codes() const {
     QStringList out;
@@ -33,7 +37,7 @@ class PromotionTest : public SaleTest {
   }
 
   double total_qty = 0;
-  double total_amount = 0;
+  Money total_amount;
 };
 
 TEST_P(PromotionTest, BuyThreeGetOneGivesAGiftPerThreePieces) {
@@ -175,8 +179,8 @@ TEST_P(PromotionTest, SpendThreeHundredGetNinetyPercentUnlessTheCardGivesMore) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     lines.Clear();
-    session.SalesType = c.card;
-    session.CardDiscount = c.card_discount;
+    order.SalesType = c.card;
+    order.CardDiscount = c.card_discount;
     Scan(u"DRESS"_s, 2);
     Scan(u"PLAIN"_s, 1);
     Recalc();
@@ -189,7 +193,7 @@ TEST_P(PromotionTest, SpendThreeHundredGetNinetyPercentUnlessTheCardGivesMore) {
       EXPECT_EQ(lines[row].Memo, c.memo);
     }
     EXPECT_EQ(lines[1].Discount, 100);
-    EXPECT_EQ(lines[0].Amount, 2 * c.discount);
+    EXPECT_EQ(lines[0].Amount, Money::FromDouble(2 * c.discount));
   }
   // The discount stays when a later pass no longer reaches the threshold.
   Recalc();
@@ -217,7 +221,7 @@ TEST_P(PromotionTest, DiscountByPieces) {
     Recalc();
     EXPECT_EQ(lines[0].Discount, c.discount);
     EXPECT_EQ(lines[0].Memo, c.memo);
-    EXPECT_EQ(lines[0].Amount, c.pieces * 10 * c.discount / 100);
+    EXPECT_EQ(lines[0].Amount, Money::FromDouble(c.pieces * 10 * c.discount / 100));
   }
 }
 
@@ -291,19 +295,19 @@ TEST_P(PromotionTest, SpendAndAddCashForAGiftAsksOnEveryPassUntilGiven) {
 TEST_P(PromotionTest, PointsPayForAGiftWhenThereAreEnough) {
   Goods(u"P1"_s, u"PLAIN"_s, 100);
   Scan(u"GIFT1"_s);  // bought as well: the gift must not end up on the paid line
-  session.PointTotal = 100;
-  session.GiftPoints = 80;
+  order.PointTotal = 100;
+  order.GiftPoints = 80;
 
   ui.ChooseGoods(u"GIFT1"_s);
-  ExchangePointsForGift(dm, header, lines, next_serial);
+  ExchangePointsForGift(sale, order);
   EXPECT_EQ(ui.texts(), QStringList{u"积分点不够！"_s});
   EXPECT_EQ(lines.size(), 1);
-  EXPECT_EQ(session.GiftPoints, 80);
+  EXPECT_EQ(order.GiftPoints, 80);
 
-  session.GiftPoints = 70;
+  order.GiftPoints = 70;
   ui.clear();
   ui.ChooseGoods(u"GIFT1"_s);
-  ExchangePointsForGift(dm, header, lines, next_serial);
+  ExchangePointsForGift(sale, order);
   EXPECT_TRUE(ui.messages().empty());
   ASSERT_EQ(lines.size(), 2);
   EXPECT_EQ(lines[0].Quantity, 1);
@@ -312,15 +316,15 @@ TEST_P(PromotionTest, PointsPayForAGiftWhenThereAreEnough) {
   EXPECT_EQ(lines[1].Price, 0);
   EXPECT_EQ(lines[1].OrigPrice, 30);
   EXPECT_EQ(lines[1].GoodsName, u"商品GIFT1【礼品】"_s);
-  EXPECT_EQ(session.GiftPoints, 100);
+  EXPECT_EQ(order.GiftPoints, 100);
   EXPECT_EQ(next_serial, 4);
   Scan(u"PLAIN"_s);
   EXPECT_EQ(lines[2].SerialNo, 4);
 
   // Leaving the list spends nothing.
   ui.LeaveGoodsList();
-  ExchangePointsForGift(dm, header, lines, next_serial);
-  EXPECT_EQ(session.GiftPoints, 100);
+  ExchangePointsForGift(sale, order);
+  EXPECT_EQ(order.GiftPoints, 100);
 }
 
 TEST_P(PromotionTest, AGiftGivenAboveThePromotionsLinesStillCounts) {
@@ -358,8 +362,10 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     test::FixedClock clock;
     TDMFM dm(session, ui, clock);
     test::RecordingDisplay display;
-    OrderLines lines(2);
-    auto add = [&lines](double price, double quantity, int price_flag, int cx_flag) {
+    SaleContext sale{dm, ui, display};
+    Order order(2);
+    OrderLines& lines = order.lines;
+    auto add = [&lines](int price, double quantity, int price_flag, int cx_flag) {
       OrderLine l;
       l.Price = price;
       l.Quantity = quantity;
@@ -372,25 +378,23 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     add(40, 1, 0, 2);   // priced by a discount promotion
     add(80, 2, 0, -1);  // ordinary
     add(5, -1, 0, -1);  // a returned item
-    OrderHeader header;
-    double qty = 0;
-    double amount = 0;
-    int next = 6;
-    RecalcOrder(dm, display, header, lines, qty, next, amount);
-    EXPECT_EQ(qty, 4);
-    EXPECT_EQ(amount, 225);
-    EXPECT_EQ(header.Amount, 225);
-    EXPECT_EQ(header.RealAmount, 225);
-    EXPECT_EQ(session.NoPointAmount, c.no_point_amount);
+    order.NextSerialNo = 6;
+    const OrderTotals totals = RecalcOrder(sale, order);
+    EXPECT_EQ(totals.Quantity, 4);
+    EXPECT_EQ(totals.Amount, 225);
+    EXPECT_EQ(order.totals.Amount, 225);
+    EXPECT_EQ(order.header.Amount, 225);
+    EXPECT_EQ(order.header.RealAmount, 225);
+    EXPECT_EQ(order.NoPointAmount, Money::FromDouble(c.no_point_amount));
     ASSERT_EQ(display.shown.size(), 1u);
     EXPECT_EQ(display.shown[0].amount, 225);
   }
 }
 
 TEST(SetLinesDiscount, WithoutAPromotionEveryLine) {
-  PosSession session;
-  OrderLines lines(2);
-  for (double price : {10.0, 30.0}) {
+  Order order(2);
+  OrderLines& lines = order.lines;
+  for (int price : {10, 30}) {
     OrderLine l;
     l.Price = price;
     l.Quantity = 1;
@@ -399,7 +403,7 @@ TEST(SetLinesDiscount, WithoutAPromotionEveryLine) {
     l.Memo = u"备注"_s;
     lines.Append(l);
   }
-  SetLinesDiscount(session, lines, QString(), 80);
+  SetLinesDiscount(order, QString(), 80);
   EXPECT_EQ(lines[0].Amount, 8);
   EXPECT_EQ(lines[1].Amount, 24);
   EXPECT_EQ(lines[1].Memo, u"备注"_s);

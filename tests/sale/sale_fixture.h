@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "sale/customer_display.h"
+#include "sale/goods_lookup.h"
 #include "sale/order.h"
+#include "sale/sale_context.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
 
@@ -17,9 +19,9 @@ class RecordingDisplay : public CustomerDisplay {
  public:
   struct Shown {
     int state;
-    double amount;
+    Money amount;
   };
-  void ShowOnDisplay(int state, double amount) override { shown.push_back({state, amount}); }
+  void ShowOnDisplay(int state, Money amount) override { shown.push_back({state, amount}); }
   std::vector<Shown> shown;
 };
 
@@ -35,7 +37,7 @@ class SaleTest : public ModeTest {
     session.AmountPoint = 2;
     session.SPNotDiscount = true;
     session.VIPNotDiscount = true;
-    session.CardDiscount = 100;
+    order.CardDiscount = 100;
     lines.SetAmountPoint(session.AmountPoint);
     header.OrderNo = QStringLiteral("XS0120261210000001");
     Insert(u"JBStore"_s,
@@ -108,10 +110,12 @@ class SaleTest : public ModeTest {
     return out;
   }
 
-  OrderHeader header;
-  OrderLines lines;
-  int next_serial = 1;
+  Order order;
+  OrderHeader& header = order.header;
+  OrderLines& lines = order.lines;
+  int& next_serial = order.NextSerialNo;
   RecordingDisplay display;
+  SaleContext sale{dm, ui, display};
 };
 
 }  // namespace quilmo::test

@@ -40,7 +40,7 @@ class CandidateModel final : public QAbstractTableModel {
       case 4:
         return g.BaseUnit;
       case 5:
-        return QString::number(g.SRefPrice, 'g', QLocale::FloatingPointShortest);
+        return g.SRefPrice.ShortText();
       default:
         return {};
     }

@@ -29,7 +29,7 @@ std::vector<GoodsCandidate> ThreeGoods() {
     rows[i].BarCode = u"690000"_s + QString::number(i);
     rows[i].Model = u"常规款"_s;
     rows[i].BaseUnit = u"件"_s;
-    rows[i].SRefPrice = 99.5 + static_cast<double>(i);
+    rows[i].SRefPrice = M("99.5") + static_cast<int>(i);
   }
   return rows;
 }
