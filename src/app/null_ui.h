@@ -18,7 +18,7 @@ class NullUi : public SaleUi, public ShellUi {
 
   int ShowLoginOptions() override { return 0; }
   bool ShowConnectionSettings(AppContext&) override { return false; }
-  bool ShowSelectShop(AppContext&) override { return false; }
+  QString SelectShop(const QList<ShopChoice>&) override { return {}; }
   bool ShowLogin(AppContext&) override { return false; }
   void ShowDownloadOptions(AppContext&) override {}
   std::unique_ptr<Progress> ShowSplash(const QString&) override { return nullptr; }

@@ -285,6 +285,18 @@ QList<ShopChoice> UnregisteredShops(AppContext& app) {
   return shops;
 }
 
+bool ChooseShop(AppContext& app) {
+  QList<ShopChoice> shops;
+  if (!RunReported(app.ui, [&] { shops = UnregisteredShops(app); })) return false;
+  for (;;) {
+    const QString chosen = app.ui.SelectShop(shops);
+    if (chosen.isNull()) return false;
+    bool confirmed = false;
+    RunReported(app.ui, [&] { confirmed = ConfirmShop(app, chosen); });
+    if (confirmed) return true;
+  }
+}
+
 bool ConfirmShop(AppContext& app, const QString& shop_no) {
   if (shop_no.isEmpty()) {
     app.ui.ShowNoticeBox(QStringLiteral("请选择零售店"));

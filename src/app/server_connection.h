@@ -66,14 +66,14 @@ bool SaveConnectionSettings(AppContext& app, const QString& server, const QStrin
                             const QString& password);
 
 // The shop selection screen.
-struct ShopChoice {
-  QString ShopNo;
-  QString ShopName;
-};
 // Shops no till has taken yet, in the server's order; a notice when there are none.
 QList<ShopChoice> UnregisteredShops(AppContext& app);
 // Asks to confirm the shop and its store; on Yes marks the shop taken and stores it in the
 // settings file. False when nothing was chosen or the person said No.
 bool ConfirmShop(AppContext& app, const QString& shop_no);
+// The shop selection of an unregistered till: the list of free shops until the person
+// confirms one (true) or leaves the list (false). An error on the way is shown and the list
+// comes back.
+bool ChooseShop(AppContext& app);
 
 }  // namespace quilmo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -9,6 +10,12 @@ namespace quilmo {
 
 struct AppContext;
 
+// A shop the till may register to, as the shop list shows it.
+struct ShopChoice {
+  QString ShopNo;
+  QString ShopName;
+};
+
 // The screens of start-up, connection, login and download.
 class ShellUi : public virtual Ui {
  public:
@@ -16,8 +23,9 @@ class ShellUi : public virtual Ui {
   virtual int ShowLoginOptions() = 0;
   // The connection-settings page; true when the settings were saved.
   virtual bool ShowConnectionSettings(AppContext& app) = 0;
-  // The shop selection; true when the person confirmed a shop.
-  virtual bool ShowSelectShop(AppContext& app) = 0;
+  // The shop list: the number of the shop the person chose, or a null text when the list was
+  // left without a choice. The list may be empty (OK then chooses nothing).
+  virtual QString SelectShop(const QList<ShopChoice>& shops) = 0;
   // The cashier login page; true when a cashier logged in.
   virtual bool ShowLogin(AppContext& app) = 0;
   // The download-options screen (incremental or full download).

@@ -35,7 +35,7 @@ bool RunStartup(AppContext& app) {
 
   if (!ShopIsRegistered(app)) {
     if (s.IsOnline) {
-      if (!app.ui.ShowSelectShop(app)) return false;
+      if (!ChooseShop(app)) return false;
     } else {
       app.ui.MessageBox(
           QStringLiteral("错误"),

@@ -9,6 +9,7 @@
 #include "app/screens/frm_download_options.h"
 #include "app/screens/frm_login_options.h"
 #include "app/screens/frm_select_shop.h"
+#include "app/server_connection.h"
 #include "base/ini_file.h"
 #include "base/password_scramble.h"
 #include "support/qt_printers.h"
@@ -126,28 +127,51 @@ TEST_F(ShellScreensTest, LoginPageLogsInWithEnterInThePasswordBox) {
   EXPECT_EQ(session.CashierName, QStringLiteral("张三"));
 }
 
-TEST_F(ShellScreensTest, SelectShopListsFreeShopsAndRegistersOnYes) {
+TEST_F(ShellScreensTest, SelectShopShowsTheFreeShopsAndHandsBackTheChoice) {
+  dm.conServer.RunScript(
+      QStringLiteral("INSERT INTO JBStore (StoreNo, StoreName) VALUES ('S1', '一号仓');"
+                     "INSERT INTO QTShop (ShopNo, ShopName, StoreNo, IsRegist) VALUES ('01', "
+                     "'东门店', 'S1', 1), ('02', '西门店', 'S1', 0), ('03', '南门店', 'S1', 0)"));
+  const QList<ShopChoice> shops = UnregisteredShops(app);
+  {
+    TfrmSelectShop screen(shops);
+    ShowActive(&screen);
+    EXPECT_EQ(screen.windowTitle(), QStringLiteral("选择零售店"));
+    ASSERT_EQ(screen.suiDBLookupComboBox1->count(), 2);
+    EXPECT_EQ(screen.suiDBLookupComboBox1->currentText(), QStringLiteral("西门店"));
+    EXPECT_TRUE(screen.suiDBLookupComboBox1->hasFocus());
+    screen.suiDBLookupComboBox1->setCurrentIndex(1);
+    Press(Qt::Key_Return);
+    EXPECT_FALSE(screen.isVisible());
+    EXPECT_EQ(screen.chosen(), QStringLiteral("03"));
+  }
+  {
+    TfrmSelectShop screen(shops);
+    ShowActive(&screen);
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(screen.isVisible());
+    EXPECT_TRUE(screen.chosen().isNull());
+  }
+}
+
+TEST_F(ShellScreensTest, ChoosingAShopAsksAgainUntilConfirmedOrLeft) {
   dm.conServer.RunScript(
       QStringLiteral("INSERT INTO JBStore (StoreNo, StoreName) VALUES ('S1', '一号仓');"
                      "INSERT INTO QTShop (ShopNo, ShopName, StoreNo, IsRegist) VALUES ('01', "
                      "'东门店', 'S1', 1), ('02', '西门店', 'S1', 0)"));
-  TfrmSelectShop screen(app);
-  ShowActive(&screen);
-  EXPECT_EQ(screen.windowTitle(), QStringLiteral("选择零售店"));
-  ASSERT_EQ(screen.suiDBLookupComboBox1->count(), 1);
-  EXPECT_EQ(screen.suiDBLookupComboBox1->currentText(), QStringLiteral("西门店"));
-  EXPECT_TRUE(screen.suiDBLookupComboBox1->hasFocus());
-
-  ui.AnswerNo();
-  Press(Qt::Key_Return);
-  EXPECT_TRUE(screen.isVisible());
-  EXPECT_FALSE(screen.confirmed());
+  ui.ChooseShop(QStringLiteral("02"));
+  ui.AnswerNo();  // not this one after all: the list comes back
+  ui.ChooseShop(QStringLiteral("02"));
   ui.AnswerYes();
-  screen.suiButton1->click();
-  EXPECT_TRUE(screen.confirmed());
-  EXPECT_FALSE(screen.isVisible());
+  EXPECT_TRUE(ChooseShop(app));
+  EXPECT_EQ(ui.shopLists(),
+            (std::vector{QStringList{QStringLiteral("02")}, QStringList{QStringLiteral("02")}}));
   EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo")),
             QStringLiteral("02"));
+
+  ui.clear();
+  ui.LeaveShopList();
+  EXPECT_FALSE(ChooseShop(app));
 }
 
 TEST_F(ShellScreensTest, DownloadOptionsRunTheChosenDownloadAndClose) {

@@ -149,13 +149,13 @@ TEST_F(StartupTest, OfflineWithoutARegisteredShopShowsTheErrorBoxAndEnds) {
 
 TEST_F(StartupTest, OnlineWithoutARegisteredShopOffersTheShopSelection) {
   ui.ChooseMode(1);
-  ui.OnSelectShop([](AppContext&) { return false; });
+  ui.LeaveShopList();
   EXPECT_FALSE(RunStartup(app));
   EXPECT_EQ(ui.screens().last(), QStringLiteral("TfrmSelectShop"));
 
   ui.clear();
   ui.ChooseMode(1);
-  ui.OnSelectShop([](AppContext& a) { return ConfirmShop(a, QStringLiteral("01")); });
+  ui.ChooseShop(QStringLiteral("01"));
   ui.AnswerYes();  // confirm the shop
   LoginAs(QStringLiteral("001"), QStringLiteral("123"));
   ui.AnswerNo();

@@ -127,9 +127,18 @@ bool ScriptedUi::ShowConnectionSettings(AppContext& app) {
   return RunScreen(settings_, app, "TfrmConnectToServer settings page");
 }
 
-bool ScriptedUi::ShowSelectShop(AppContext& app) {
+QString ScriptedUi::SelectShop(const QList<ShopChoice>& shops) {
   screens_ << QStringLiteral("TfrmSelectShop");
-  return RunScreen(shops_, app, "TfrmSelectShop");
+  QStringList numbers;
+  for (const ShopChoice& shop : shops) numbers << shop.ShopNo;
+  shop_lists_.push_back(numbers);
+  if (shops_.empty()) {
+    ADD_FAILURE() << "unscripted screen: TfrmSelectShop";
+    return {};
+  }
+  const QString chosen = shops_.front();
+  shops_.pop_front();
+  return chosen;
 }
 
 bool ScriptedUi::ShowLogin(AppContext& app) {
@@ -171,6 +180,7 @@ void ScriptedUi::clear() {
   modes_.clear();
   settings_.clear();
   shops_.clear();
+  shop_lists_.clear();
   logins_.clear();
   downloads_.clear();
   screens_.clear();

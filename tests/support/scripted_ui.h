@@ -49,14 +49,18 @@ class ScriptedUi : public SaleUi, public ShellUi {
   // or false). screens() lists the screens opened, in order.
   int ShowLoginOptions() override;
   bool ShowConnectionSettings(AppContext& app) override;
-  bool ShowSelectShop(AppContext& app) override;
+  QString SelectShop(const QList<ShopChoice>& shops) override;
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
   using ScreenAction = std::function<bool(AppContext&)>;
   void ChooseMode(int mode) { modes_.push_back(mode); }
   void OnConnectionSettings(ScreenAction action) { settings_.push_back(std::move(action)); }
-  void OnSelectShop(ScreenAction action) { shops_.push_back(std::move(action)); }
+  // The coming shop lists: choose the shop with this number, or leave the list.
+  void ChooseShop(const QString& shop_no) { shops_.push_back(shop_no); }
+  void LeaveShopList() { shops_.push_back(QString()); }
+  // The shop numbers of every shop list shown, in order.
+  const std::vector<QStringList>& shopLists() const { return shop_lists_; }
   void OnLogin(ScreenAction action) { logins_.push_back(std::move(action)); }
   void OnDownloadOptions(ScreenAction action) { downloads_.push_back(std::move(action)); }
   const QStringList& screens() const { return screens_; }
@@ -106,7 +110,9 @@ class ScriptedUi : public SaleUi, public ShellUi {
   std::vector<QStringList> goods_lists_;
   std::vector<ColorSizeRequest> color_size_requests_;
   std::deque<int> modes_;
-  std::deque<ScreenAction> settings_, shops_, logins_, downloads_;
+  std::deque<ScreenAction> settings_, logins_, downloads_;
+  std::deque<QString> shops_;
+  std::vector<QStringList> shop_lists_;
   QStringList screens_;
   QStringList splash_texts_;
   bool splash_open_ = false;

@@ -6,12 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/server_connection.h"
-
 namespace quilmo {
 
-TfrmSelectShop::TfrmSelectShop(AppContext& app, QWidget* parent)
-    : TfrmRootDialog(parent), app_(app) {
+TfrmSelectShop::TfrmSelectShop(const QList<ShopChoice>& shops, QWidget* parent)
+    : TfrmRootDialog(parent) {
   setObjectName(QStringLiteral("TfrmSelectShop"));
   setWindowTitle(QStringLiteral("选择零售店"));
   suiDBLookupComboBox1 = new QComboBox(body());
@@ -39,21 +37,10 @@ TfrmSelectShop::TfrmSelectShop(AppContext& app, QWidget* parent)
 
   connect(suiButton1, &QPushButton::clicked, this, [this] { suiButton1Click(); });
   connect(suiButton2, &QPushButton::clicked, this, &QDialog::reject);
-}
 
-void TfrmSelectShop::showEvent(QShowEvent* event) {
-  confirmed_ = false;
-  suiDBLookupComboBox1->clear();
-  try {
-    for (const ShopChoice& shop : UnregisteredShops(app_)) {
-      suiDBLookupComboBox1->addItem(shop.ShopName, shop.ShopNo);
-    }
-  } catch (const DbError& e) {
-    ReportError(app_.ui, e.message());
-  }
+  for (const ShopChoice& shop : shops) suiDBLookupComboBox1->addItem(shop.ShopName, shop.ShopNo);
   if (suiDBLookupComboBox1->count() > 0) suiDBLookupComboBox1->setCurrentIndex(0);
   suiDBLookupComboBox1->setFocus();
-  TfrmRootDialog::showEvent(event);
 }
 
 bool TfrmSelectShop::EnterInControl(QWidget* control) {
@@ -63,17 +50,10 @@ bool TfrmSelectShop::EnterInControl(QWidget* control) {
 }
 
 void TfrmSelectShop::suiButton1Click() {
-  const QString shop_no = suiDBLookupComboBox1->currentData().toString();
-  try {
-    if (ConfirmShop(app_, shop_no)) {
-      confirmed_ = true;
-      accept();
-      return;
-    }
-  } catch (const DbError& e) {
-    ReportError(app_.ui, e.message());
-  }
-  suiDBLookupComboBox1->setFocus();
+  // Not null even for an empty list, so the logic can say that nothing was chosen.
+  chosen_ = suiDBLookupComboBox1->currentData().toString();
+  if (chosen_.isNull()) chosen_ = QStringLiteral("");
+  accept();
 }
 
 }  // namespace quilmo

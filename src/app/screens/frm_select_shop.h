@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/app_context.h"
+#include <QList>
+
+#include "app/shell_ui.h"
 #include "frame/frm_root.h"
 
 class QComboBox;
@@ -8,27 +10,28 @@ class QPushButton;
 
 namespace quilmo {
 
-// "选择零售店": the shops no till has taken yet; confirming one registers this till to it.
+// "选择零售店": the shops no till has taken yet, as the logic read them. OK (or Enter in the
+// list) hands back the chosen shop's number; the logic then asks to confirm it.
 class TfrmSelectShop : public TfrmRootDialog {
   Q_OBJECT
  public:
-  explicit TfrmSelectShop(AppContext& app, QWidget* parent = nullptr);
+  explicit TfrmSelectShop(const QList<ShopChoice>& shops, QWidget* parent = nullptr);
 
-  bool confirmed() const { return confirmed_; }
+  // The chosen shop's number; a null text when the list was left without a choice, an empty
+  // one when OK was pressed on an empty list.
+  const QString& chosen() const { return chosen_; }
 
   QComboBox* suiDBLookupComboBox1;
   QPushButton* suiButton1;
   QPushButton* suiButton2;
 
  protected:
-  void showEvent(QShowEvent* event) override;
   bool EnterInControl(QWidget* control) override;
 
  private:
   void suiButton1Click();
 
-  AppContext& app_;
-  bool confirmed_ = false;
+  QString chosen_;
 };
 
 }  // namespace quilmo

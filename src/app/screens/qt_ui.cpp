@@ -118,10 +118,10 @@ bool QtUi::ShowConnectionSettings(AppContext& app) {
   return dialog.settingsSaved();
 }
 
-bool QtUi::ShowSelectShop(AppContext& app) {
-  TfrmSelectShop dialog(app, parent_);
+QString QtUi::SelectShop(const QList<ShopChoice>& shops) {
+  TfrmSelectShop dialog(shops, parent_);
   dialog.exec();
-  return dialog.confirmed();
+  return dialog.chosen();
 }
 
 bool QtUi::ShowLogin(AppContext& app) {

@@ -26,7 +26,7 @@ class QtUi final : public SaleUi, public ShellUi {
   // ---- Start-up, connection, login and download screens ----
   int ShowLoginOptions() override;
   bool ShowConnectionSettings(AppContext& app) override;
-  bool ShowSelectShop(AppContext& app) override;
+  QString SelectShop(const QList<ShopChoice>& shops) override;
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
