@@ -184,25 +184,38 @@ Money StoreLevelPrice(TDMFM& dm, const QString& goodsNo) {
   return price != 0 ? price : ref_price;
 }
 
+bool StoreListHas(const QString& storeNoList, const QString& storeNo) {
+  if (storeNo.isEmpty()) return false;
+  for (const QString& entry : storeNoList.split(QLatin1Char(','))) {
+    if (entry.trimmed() == storeNo) return true;
+  }
+  return false;
+}
+
 Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
   const Connection& connection = dm.Current();
   const Dialect& sql = connection.dialect();
+  const QString& store = dm.session().StoreNo;
+  // Whole entries of the comma-separated list: store "01" must not take the promotions of
+  // store "101". The statement narrows by the same rule, so LIMIT 1 never stops at a row that
+  // only looked like a match.
   const QSqlRecord q = connection.FirstRow(
       QStringLiteral("SELECT a.OrderNo, a.SPrice, a.Discount, b.CXFlag, b.CXQty, b.GiftQty, "
                      "b.AddMoney, b.StoreNoList "
                      "FROM QTCXOrderDetail a LEFT JOIN QTCXOrder b ON a.OrderNo = b.ORderNo "
-                     "WHERE %1 AND %2 <= 0 AND %3 >= 0 AND b.Checkflag = 1 "
-                     "AND a.GoodsNo = :GoodsNo LIMIT 1")
-          .arg(sql.Contains(QStringLiteral("b.StoreNoList"), QStringLiteral(":StoreNo")),
-               sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.Begindate")),
+                     "WHERE (',' || REPLACE(COALESCE(b.StoreNoList, ''), ' ', '') || ',') "
+                     "LIKE :StorePattern ESCAPE '\\' AND %1 <= 0 AND %2 >= 0 "
+                     "AND b.Checkflag = 1 AND a.GoodsNo = :GoodsNo LIMIT 1")
+          .arg(sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.Begindate")),
                sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.EndDate"))),
-      {{QStringLiteral(":StoreNo"), dm.session().StoreNo},
+      {{QStringLiteral(":StorePattern"),
+        QStringLiteral("%,") + EscapeLike(store) + QStringLiteral(",%")},
        {QStringLiteral(":Today"), dm.ServerNow().date()},
        {QStringLiteral(":GoodsNo"), goodsNo}});
   Promotion p;
   if (q.isEmpty()) return p;
   p.StoreNoList = q.value(7).toString();
-  if (!p.StoreNoList.isEmpty() && !p.StoreNoList.contains(dm.session().StoreNo)) return p;
+  if (!StoreListHas(p.StoreNoList, store)) return p;
   p.found = true;
   p.OrderNo = q.value(0).toString();
   p.SPrice = Money::FromVariant(q.value(1));
@@ -307,10 +320,14 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
     line.AddMoney = promotion.AddMoney;
   }
 
+  // A line a promotion gives (buy N get M) keeps the promotion's price: the goods' special
+  // price or fixed discount would charge for what the promotion gives away.
+  const bool given_by_promotion = !giftOrderNo.isEmpty();
+
   // The discount the line would have at an ordinary price: typed, the goods' fixed discount
   // or the discount promotion's, times the card's where the shop lets discounts multiply.
   double d = scan.discount;
-  if (fixed_discount) {
+  if (fixed_discount && !given_by_promotion) {
     d = *fixed_discount;
     if (CardDiscountMultiplies(session, order)) d = order.CardDiscount * d / 100;
   }
@@ -324,7 +341,7 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
   // which price it is.
   const bool special_promotion = promotion.found && promotion.CXFlag == kSpecialPricePromotion;
   int flag = resolved.PriceFlag;
-  if (goods.DiscountFlag == 1 || special_promotion) flag = kSpecialPrice;
+  if ((goods.DiscountFlag == 1 || special_promotion) && !given_by_promotion) flag = kSpecialPrice;
   line.Discount = flag >= kGoodsPromotion && flag <= kSpecialPrice ? 100 : d;
   switch (flag) {
     case kGoodsPromotion:
@@ -345,7 +362,9 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
       break;
   }
   // A fixed discount names itself in the memo; the name keeps the price label.
-  if (fixed_discount || discount_promotion) line.Memo = QStringLiteral("【固定折扣】");
+  if ((fixed_discount && !given_by_promotion) || discount_promotion) {
+    line.Memo = QStringLiteral("【固定折扣】");
+  }
   // A gift costs nothing, whatever the price would have been.
   if (scan.isGift) {
     line.Price = 0;

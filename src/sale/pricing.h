@@ -75,6 +75,9 @@ ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const
 // The goods' price at this store's price level (1 to 4), else its reference price.
 Money StoreLevelPrice(TDMFM& dm, const QString& goodsNo);
 
+// Whether a promotion's comma-separated store list names the store as one of its entries.
+bool StoreListHas(const QString& storeNoList, const QString& storeNo);
+
 // The approved promotion order that has the goods, lists this store and runs today (first
 // and last day included).
 Promotion FindPromotion(TDMFM& dm, const QString& goodsNo);

@@ -57,19 +57,8 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
 }
 
 OrderTotals RecalcOrder(SaleContext& sale, Order& order) {
-  const PosSession& session = sale.session();
-  OrderTotals totals;
-  order.NoPointAmount = 0;
-
   PromotionTallies tallies;
   for (const OrderLine& line : order.lines) {
-    totals.Quantity += line.Quantity;
-    totals.Amount += line.Amount;
-    if ((line.PriceFlag == kGoodsPromotion && session.SPNotDiscount) ||
-        (line.PriceFlag == kMemberPrice && session.VIPNotDiscount) ||
-        (line.CXFlag > 0 && session.SPNotDiscount)) {
-      order.NoPointAmount += line.Amount;
-    }
     switch (line.CXFlag) {
       case kBuyNGetM:
       case kSpendXGetMoneyOff:
@@ -91,6 +80,20 @@ OrderTotals RecalcOrder(SaleContext& sale, Order& order) {
 
   ApplyPromotions(sale, tallies, order);
 
+  // The totals are taken from the lines as the promotions left them, so the header, the
+  // screen and the pole display always show the sum of the lines the customer will pay.
+  const PosSession& session = sale.session();
+  OrderTotals totals;
+  order.NoPointAmount = 0;
+  for (const OrderLine& line : order.lines) {
+    totals.Quantity += line.Quantity;
+    totals.Amount += line.Amount;
+    if ((line.PriceFlag == kGoodsPromotion && session.SPNotDiscount) ||
+        (line.PriceFlag == kMemberPrice && session.VIPNotDiscount) ||
+        (line.CXFlag > 0 && session.SPNotDiscount)) {
+      order.NoPointAmount += line.Amount;
+    }
+  }
   order.header.Amount = totals.Amount;
   order.header.RealAmount = totals.Amount;
   order.totals = totals;

@@ -24,10 +24,10 @@ struct PromotionTally {
 // The tallies of one pass, one per promotion in the order its lines first appear.
 using PromotionTallies = std::vector<PromotionTally>;
 
-// Totals the order, tallies its promotions and lets ApplyPromotions add gift and money lines
-// and set discounts; then the header's Amount and RealAmount and the pole display show the
-// total. The totals are taken before the promotions act: lines they add count in the next
-// pass, which the sale screen runs after every change and before payment.
+// Tallies the order's promotions and lets ApplyPromotions add gift and money lines and set
+// discounts; then the totals of the lines as they now stand go into the header's Amount and
+// RealAmount, the order's totals and the pole display. A line a promotion adds is tallied as
+// given on the next pass, which the sale screen runs after every change and before payment.
 OrderTotals RecalcOrder(SaleContext& sale, Order& order);
 
 // Adds one line to the tallies: a promotion's own line to its measure, a line it gave to what

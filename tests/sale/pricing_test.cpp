@@ -506,6 +506,11 @@ TEST_P(PricingTest, PromotionsOfThisStoreApprovedAndRunningTodayByDay) {
        1, false},
       {"this store among others", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(),
        u"S03,S01"_s, 1, true},
+      {"spaces around the entries", today.addDays(-1).startOfDay(), today.addDays(1).startOfDay(),
+       u"S03, S01 "_s, 1, true},
+      // Store S01 must not take the promotions of stores whose numbers contain its own.
+      {"a longer number holding ours", today.addDays(-1).startOfDay(),
+       today.addDays(1).startOfDay(), u"S011,XS01"_s, 1, false},
   };
   int n = 0;
   for (const Case& c : cases) {

@@ -58,7 +58,7 @@ TEST_P(PromotionTest, BuyThreeGetOneGivesAGiftPerThreePieces) {
   EXPECT_EQ(gift.Memo, u"买3件 送1件"_s);
   EXPECT_EQ(gift.CXFlag, -2);
   EXPECT_EQ(gift.CXOrderNo, u"CX3"_s);
-  EXPECT_EQ(total_amount, 150);  // taken before the gift was added
+  EXPECT_EQ(total_amount, 150);  // the gift costs nothing
 
   // Five pieces: still one gift.
   Scan(u"SHIRT"_s, 2);
@@ -113,7 +113,10 @@ TEST_P(PromotionTest, SpendTwoHundredGetTwentyOff) {
   EXPECT_EQ(money.Memo, u"买满200元 送20元"_s);
   EXPECT_EQ(money.CXFlag, -2);
   EXPECT_EQ(money.CXOrderNo, u"CX4"_s);
-  EXPECT_EQ(header.Amount, 450);
+  // The pass that added the money line already counts it: the total never lags its lines.
+  EXPECT_EQ(header.Amount, 410);
+  EXPECT_EQ(total_amount, 410);
+  EXPECT_EQ(display.shown.back().amount, 410);
 
   Recalc();
   EXPECT_EQ(lines.size(), 2);
@@ -325,6 +328,27 @@ TEST_P(PromotionTest, PointsPayForAGiftWhenThereAreEnough) {
   ui.LeaveGoodsList();
   ExchangePointsForGift(sale, order);
   EXPECT_EQ(order.GiftPoints, 100);
+}
+
+TEST_P(PromotionTest, AGivenLineKeepsThePromotionsPriceWhateverTheGoodsSays) {
+  Goods(u"T1"_s, u"SHIRT"_s, 50);
+  // Special-price goods with a fixed discount, given by the promotion.
+  Goods(u"T2"_s, u"TIE"_s, 40, {{u"DiscountFlag"_s, 1}, {u"ProduceArea"_s, u"80"_s}});
+  Promotion(u"CX3"_s, 3, 3, 1, 0, {u"T2"_s});
+  Scan(u"SHIRT"_s, 3);
+  Scan(u"TIE"_s, 3);  // bought at its special price: these count for the promotion
+  Recalc();
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[1].Price, 40);
+  EXPECT_EQ(lines[1].GoodsName, u"商品TIE【特价】"_s);
+  const OrderLine& gift = lines[2];
+  EXPECT_EQ(gift.GoodsCode, u"TIE"_s);
+  EXPECT_EQ(gift.Price, 0);
+  EXPECT_EQ(gift.Discount, 100);
+  EXPECT_EQ(gift.Amount, 0);
+  EXPECT_EQ(gift.GoodsName, u"商品TIE"_s);
+  EXPECT_EQ(gift.Memo, u"买3件 送1件"_s);
+  EXPECT_EQ(total_amount, 150 + 120);
 }
 
 TEST_P(PromotionTest, AGiftGivenAboveThePromotionsLinesStillCounts) {
