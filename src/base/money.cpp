@@ -22,6 +22,19 @@ struct Decimal {
 Decimal DecimalOf(double value) {
   Decimal d;
   if (value == 0 || !std::isfinite(value)) return d;
+  // Quantities and discounts are nearly always whole or have a few decimals: the decimal with
+  // k places that reads back as this very double is its value, found without any text.
+  static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  if (std::fabs(value) < 1e8) {
+    for (int k = 0; k < 7; ++k) {
+      const double scaled = std::nearbyint(value * kPow10[k]);
+      if (scaled / kPow10[k] == value) {
+        d.digits = static_cast<Int128>(static_cast<std::int64_t>(scaled));
+        d.exponent = -k;
+        return d;
+      }
+    }
+  }
   char text[40];
   std::snprintf(text, sizeof text, "%.14e", value);
   const char* e = std::strchr(text, 'e');
