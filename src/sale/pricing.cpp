@@ -203,13 +203,16 @@ Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
       QStringLiteral("SELECT a.OrderNo, a.SPrice, a.Discount, b.CXFlag, b.CXQty, b.GiftQty, "
                      "b.AddMoney, b.StoreNoList "
                      "FROM QTCXOrderDetail a LEFT JOIN QTCXOrder b ON a.OrderNo = b.ORderNo "
-                     "WHERE (',' || REPLACE(COALESCE(b.StoreNoList, ''), ' ', '') || ',') "
-                     "LIKE :StorePattern ESCAPE '\\' AND %1 <= 0 AND %2 >= 0 "
+                     "WHERE %1 AND %2 <= 0 AND %3 >= 0 "
                      "AND b.Checkflag = 1 AND a.GoodsNo = :GoodsNo LIMIT 1")
-          .arg(sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.Begindate")),
+          .arg(sql.Contains(
+                   QStringLiteral("(',' || REPLACE(COALESCE(b.StoreNoList, ''), ' ', '') || ',')"),
+                   QStringLiteral(":StoreEntry")),
+               sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.Begindate")),
                sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.EndDate"))),
-      {{QStringLiteral(":StorePattern"),
-        QStringLiteral("%,") + EscapeLike(store) + QStringLiteral(",%")},
+      // A position test rather than LIKE: the local file would plan a statement with a bound
+      // LIKE pattern anew on every call.
+      {{QStringLiteral(":StoreEntry"), QLatin1Char(',') + store + QLatin1Char(',')},
        {QStringLiteral(":Today"), dm.ServerNow().date()},
        {QStringLiteral(":GoodsNo"), goodsNo}});
   Promotion p;
