@@ -50,7 +50,7 @@ class FirstChoiceUi final : public NullUi {
 
 class NoDisplay final : public CustomerDisplay {
  public:
-  void ShowOnDisplay(int, double) override {}
+  void ShowOnDisplay(int, Money) override {}
 };
 
 QString GoodsNo(int n) { return QStringLiteral("BG%1").arg(n, 7, 10, QLatin1Char('0')); }

@@ -20,6 +20,7 @@ void CreateLocalSchema(const Connection& local) {
   local.RunScript(SchemaText(QStringLiteral("common.sql")));
   local.RunScript(SchemaText(QStringLiteral("local.sql")));
   local.RunScript(SchemaText(QStringLiteral("local_search.sql")));
+  local.RunScript(SchemaText(QStringLiteral("local_receipts.sql")));
   tx.Commit();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/money.h"
+
 namespace quilmo {
 
 // The customer pole display as the sale logic sees it: one amount at a time, in one of three
@@ -8,7 +10,7 @@ namespace quilmo {
 class CustomerDisplay {
  public:
   virtual ~CustomerDisplay() = default;
-  virtual void ShowOnDisplay(int state, double amount) = 0;
+  virtual void ShowOnDisplay(int state, Money amount) = 0;
 };
 
 }  // namespace quilmo

@@ -94,7 +94,7 @@ void RecalcOrder(TDMFM& dm, CustomerDisplay& display, OrderHeader& header, Order
 
   header.Amount = totalAmount;
   header.RealAmount = totalAmount;
-  display.ShowOnDisplay(1, header.RealAmount);
+  display.ShowOnDisplay(1, Money::FromDouble(header.RealAmount));
 }
 
 void ApplyPromotions(TDMFM& dm, const PromotionTallies& tallies, OrderHeader& header,

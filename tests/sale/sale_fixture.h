@@ -17,9 +17,9 @@ class RecordingDisplay : public CustomerDisplay {
  public:
   struct Shown {
     int state;
-    double amount;
+    Money amount;
   };
-  void ShowOnDisplay(int state, double amount) override { shown.push_back({state, amount}); }
+  void ShowOnDisplay(int state, Money amount) override { shown.push_back({state, amount}); }
   std::vector<Shown> shown;
 };
 
