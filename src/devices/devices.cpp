@@ -59,6 +59,7 @@ void Devices::TellPrintFailed(const QString& reason) {
 
 bool Devices::PrintReceipt(const ReceiptData& receipt, int copies) {
   if (Setting("HavePrinter") != QStringLiteral("Y")) return true;
+  copies = std::max(copies, 1);
   const QString model = Setting("PrintModel");
   if (model != QStringLiteral("0") && model != QStringLiteral("1")) {
     setup_.ui.ShowNoticeBox(QStringLiteral("未知打印方式，不能打印！"));
