@@ -135,6 +135,27 @@ TEST_F(ReportFileTest, ShippedTemplatesAreInstalledOnceAndAnEditedOneIsKept) {
   EXPECT_EQ(r.TemplateText(), QStringLiteral("edited"));
 }
 
+// The shipped shift report, filled from the shift's row as the shift close reads it.
+TEST_F(ReportFileTest, TheShippedShiftTemplateShowsTheShiftRow) {
+  Report r;
+  LoadTemplateOrShipped(r, DirPath(), QString::fromLatin1(kShiftTemplate));
+  r.SetVariable(QStringLiteral("收银员名称"), QStringLiteral("张三"));
+  r.BindDataSet(
+      {{QStringLiteral("OrderNo"), QStringLiteral("OnBoxAmount"), QStringLiteral("SaleAmount"),
+        QStringLiteral("GetAmount"), QStringLiteral("OverAmount")},
+       {{QStringLiteral("JB0120261210000001"), QStringLiteral("500"), QStringLiteral("200"),
+         QStringLiteral("300"), QStringLiteral("400")}}});
+  const QString html = r.RenderHtml();
+  for (const QString& part : {QStringLiteral("张三"), QStringLiteral("JB0120261210000001"),
+                              QStringLiteral("当班钱箱金额：</td><td align=\"right\">500"),
+                              QStringLiteral("总计销售额：</td><td align=\"right\">200"),
+                              QStringLiteral("提款金额：</td><td align=\"right\">300"),
+                              QStringLiteral("交班钱箱金额：</td><td align=\"right\">400")}) {
+    EXPECT_TRUE(html.contains(part)) << part.toStdString();
+  }
+  EXPECT_EQ(r.PaperWidthMm(), 80.0);
+}
+
 TEST_F(ReportFileTest, AQueryBecomesADataSetOfTexts) {
   Connection db(QStringLiteral("report_data_test"), Engine::Local);
   QString error;
