@@ -10,6 +10,7 @@ packages=(
   postgresql-15 postgresql-client-15
   sqlite3 libsqlite3-dev libpq-dev
   fonts-wqy-zenhei xvfb xauth
+  poppler-utils
 )
 
 missing=()

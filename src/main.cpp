@@ -8,6 +8,9 @@
 #include "app/screens/qt_ui.h"
 #include "app/startup.h"
 #include "data/tdmfm.h"
+#include "devices/devices.h"
+#include "report/screens/report_rendering.h"
+#include "report/template_files.h"
 
 int main(int argc, char** argv) {
   using namespace quilmo;
@@ -29,6 +32,14 @@ int main(int argc, char** argv) {
   SystemClock clock;
   TDMFM dm(session, ui, clock);
   AppContext context{session, dm, ui, clock, ProgramHome(app.arguments())};
+  QtReportPrinter report_printer;
+  Devices devices({context.IniPath(), context.home, dm.conClient, ui, report_printer, clock});
+  context.devices = &devices;
+  // The receipt and shift-report templates the till ships, for a home that lacks them.
+  QString template_error;
+  if (!InstallShippedTemplates(context.home, &template_error)) {
+    qWarning().noquote() << "templates not installed:" << template_error;
+  }
 
   MainMenu menu;
   RegisterMainScreens(menu);

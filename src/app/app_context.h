@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/pos_session.h"
 #include "data/tdmfm.h"
+#include "devices/devices.h"
 
 namespace quilmo {
 
@@ -22,6 +23,8 @@ struct AppContext {
   // The server's account catalogue database (AccountInfo). Always msdb at a shop; a test
   // names its own so that tests running side by side on one server do not share it.
   QString catalog_database = QStringLiteral("msdb");
+  // The pole display, the drawer and the receipt printer; none in tests that need no devices.
+  TillDevices* devices = nullptr;
 
   QString IniPath() const { return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini")); }
   QString LocalDatabasePath() const {

@@ -23,6 +23,7 @@ void CreateLocalSchema(const Connection& local) {
           .replace(QStringLiteral("NUMERIC(18,4)"), QStringLiteral("DOUBLE PRECISION")));
   local.RunScript(SchemaText(QStringLiteral("local.sql")));
   local.RunScript(SchemaText(QStringLiteral("local_search.sql")));
+  local.RunScript(SchemaText(QStringLiteral("local_receipts.sql")));
   tx.Commit();
 }
 

@@ -124,7 +124,7 @@ TEST_P(PromotionTest, SpendTwoHundredGetTwentyOff) {
   EXPECT_EQ(header.RealAmount, 410);
   ASSERT_FALSE(display.shown.empty());
   EXPECT_EQ(display.shown.back().state, 1);
-  EXPECT_EQ(display.shown.back().amount, 410);
+  EXPECT_EQ(display.shown.back().amount, Money::Whole(410));
 
   // Two hundred more: another twenty.
   Scan(u"COAT"_s, 1);
@@ -411,7 +411,7 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     EXPECT_EQ(order.header.RealAmount, 225);
     EXPECT_EQ(order.NoPointAmount, Money::FromDouble(c.no_point_amount));
     ASSERT_EQ(display.shown.size(), 1u);
-    EXPECT_EQ(display.shown[0].amount, 225);
+    EXPECT_EQ(display.shown[0].amount, Money::Whole(225));
   }
 }
 

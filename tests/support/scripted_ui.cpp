@@ -167,6 +167,18 @@ QString ScriptedUi::last() const {
   return messages_.back().caption + QLatin1Char('|') + messages_.back().text;
 }
 
+// ---- Reports ----
+void ScriptedUi::ShowReportDesigner(Report& report) {
+  if (!designer_actions_.empty()) {
+    designer_actions_.front()(report);
+    designer_actions_.pop_front();
+  }
+  designed_.push_back(report);
+}
+
+void ScriptedUi::ShowReportPreview(const Report& report) { previewed_.push_back(report); }
+// ---- end of reports ----
+
 void ScriptedUi::clear() {
   messages_.clear();
   input_requests_.clear();
@@ -185,6 +197,9 @@ void ScriptedUi::clear() {
   downloads_.clear();
   screens_.clear();
   splash_texts_.clear();
+  designer_actions_.clear();
+  designed_.clear();
+  previewed_.clear();
 }
 
 }  // namespace quilmo::test

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/shell_ui.h"
+#include "report/report_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo::test {
@@ -14,7 +15,7 @@ namespace quilmo::test {
 // A Ui that records every box verbatim and answers from queues the test fills, so a test
 // reads like what the cashier saw. A question or input that nobody scripted fails the test
 // and is answered No / cancelled.
-class ScriptedUi : public SaleUi, public ShellUi {
+class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
  public:
   struct Message {
     QString caption;
@@ -68,6 +69,19 @@ class ScriptedUi : public SaleUi, public ShellUi {
   bool splashOpen() const { return splash_open_; }
   // ---- end of start-up screens ----
 
+  // ---- Reports: designer and preview ----
+  // The designer runs the queued action, if any, as the person at the screen would, and is
+  // recorded with the report as it then stands (template, variables, data); the preview is
+  // recorded with the report it was shown.
+  void ShowReportDesigner(Report& report) override;
+  void ShowReportPreview(const Report& report) override;
+  void OnReportDesigner(std::function<void(Report&)> action) {
+    designer_actions_.push_back(std::move(action));
+  }
+  const std::vector<Report>& designedReports() const { return designed_; }
+  const std::vector<Report>& previewedReports() const { return previewed_; }
+  // ---- end of reports ----
+
   // Answers for the coming Yes/No questions, in order.
   void AnswerYes() { answers_.push_back(MsgResult::Yes); }
   void AnswerNo() { answers_.push_back(MsgResult::No); }
@@ -90,7 +104,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   bool unansweredLeft() const {
     return !answers_.empty() || !inputs_.empty() || !modes_.empty() || !settings_.empty() ||
            !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
-           !color_size_answers_.empty();
+           !color_size_answers_.empty() || !designer_actions_.empty();
   }
   void clear();
 
@@ -116,6 +130,10 @@ class ScriptedUi : public SaleUi, public ShellUi {
   QStringList screens_;
   QStringList splash_texts_;
   bool splash_open_ = false;
+  // ---- Reports ----
+  std::deque<std::function<void(Report&)>> designer_actions_;
+  std::vector<Report> designed_;
+  std::vector<Report> previewed_;
 };
 
 }  // namespace quilmo::test

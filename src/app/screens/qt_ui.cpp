@@ -14,6 +14,8 @@
 #include "frame/frm_message_box.h"
 #include "frame/frm_root_input.h"
 #include "frame/frm_show_message.h"
+#include "report/screens/frm_report_designer.h"
+#include "report/screens/report_rendering.h"
 #include "sale/screens/frm_select_color_size.h"
 #include "sale/screens/frm_select_goods.h"
 
@@ -140,6 +142,15 @@ std::unique_ptr<Progress> QtUi::ShowSplash(const QString& text) {
   splash->SetText(text);
   return splash;
 }
+
+// ---- Reports: designer and preview ----
+void QtUi::ShowReportDesigner(Report& report) {
+  TfrmReportDesigner dialog(report, *this, parent_);
+  dialog.exec();
+}
+
+void QtUi::ShowReportPreview(const Report& report) { ShowPrintPreview(report, parent_); }
+// ---- end of reports ----
 
 void ApplySkin() {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
