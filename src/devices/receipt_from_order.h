@@ -9,7 +9,6 @@ namespace quilmo {
 // The receipt of a saved order: the header's figures, every line from the first to the last,
 // the shop, the cashier, the sales assistant and the card of the sale. The one place that
 // knows the order's shape.
-ReceiptData ReceiptFromOrder(const OrderHeader& header, const OrderLines& lines,
-                             const PosSession& session);
+ReceiptData ReceiptFromOrder(const Order& order, const PosSession& session);
 
 }  // namespace quilmo

@@ -133,22 +133,23 @@ TEST_F(DevicesTest, NoPrinterPrintsNothingAndAMisconfiguredOneIsTold) {
   }
 }
 
-// The requirement's order of things: the sale is saved, then the receipt prints. A printer
+// The sale is saved first, then the receipt prints. A printer
 // that is gone by then costs neither the sale nor the receipt.
 TEST_F(DevicesTest, APrinterFaultAfterTheSaveKeepsTheSaleAndTheReceiptPrintsAgainByteForByte) {
-  OrderHeader header;
+  Order order(2);
+  OrderHeader& header = order.header;
+  OrderLines& lines = order.lines;
   header.OrderNo = QStringLiteral("XS0120261210000007");
   header.OrderDate = QDateTime(QDate(2026, 12, 10), QTime(9, 30, 0));
-  header.RealAmount = 254.7;
-  header.BackAmount = 45.3;
-  OrderLines lines(2);
+  header.RealAmount = M("254.7");
+  header.BackAmount = M("45.3");
   OrderLine a;
   a.OrderNo = header.OrderNo;
   a.SerialNo = 1;
   a.GoodsNo = QStringLiteral("1");
   a.GoodsCode = QStringLiteral("G001");
   a.GoodsName = QStringLiteral("休闲衬衫");
-  a.Price = 99.9;
+  a.Price = M("99.9");
   a.Quantity = 2;
   a.Discount = 90;
   lines.Append(a);
@@ -156,7 +157,7 @@ TEST_F(DevicesTest, APrinterFaultAfterTheSaveKeepsTheSaleAndTheReceiptPrintsAgai
   b.SerialNo = 2;
   b.GoodsCode = QStringLiteral("G002");
   b.GoodsName = QStringLiteral("牛仔裤");
-  b.Price = 74.88;
+  b.Price = M("74.88");
   b.Quantity = 1;
   b.Discount = 100;
   lines.Append(b);
@@ -177,7 +178,7 @@ TEST_F(DevicesTest, APrinterFaultAfterTheSaveKeepsTheSaleAndTheReceiptPrintsAgai
   Set("DevicePorts", {{"LPT1", printer_device.slavePath()}});
   printer_device.CloseMaster();  // unplugged
 
-  const ReceiptData receipt = ReceiptFromOrder(header, lines, session);
+  const ReceiptData receipt = ReceiptFromOrder(order, session);
   EXPECT_FALSE(devices->PrintReceipt(receipt, 1));
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].caption, QStringLiteral("错误！"));
