@@ -21,7 +21,7 @@ fresh=0
 for arg in "$@"; do
   case "$arg" in
     --fresh) fresh=1 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0"; exit 0 ;;
     *) echo "demo: unknown option $arg" >&2; exit 2 ;;
   esac
 done
