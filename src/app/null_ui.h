@@ -17,7 +17,7 @@ class NullUi : public SaleUi, public ShellUi {
   std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
 
   int ShowLoginOptions() override { return 0; }
-  bool ShowConnectionSettings(AppContext&) override { return false; }
+  bool ShowConnectionSettings(AppContext&, const ConnectionEntries&) override { return false; }
   bool ShowSelectShop(AppContext&) override { return false; }
   bool ShowLogin(AppContext&) override { return false; }
   void ShowDownloadOptions(AppContext&) override {}

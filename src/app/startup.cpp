@@ -11,13 +11,35 @@ namespace quilmo {
 bool ConnectOnline(AppContext& app) {
   ConnectionSettings settings = ReadConnectionSettings(app.session.IniFile);
   if (settings.server.isEmpty() || settings.login.isEmpty()) {
-    if (!app.ui.ShowConnectionSettings(app)) return false;
+    if (!app.ui.ShowConnectionSettings(app, {})) return false;
     settings = ReadConnectionSettings(app.session.IniFile);
   }
-  if (ConnectServer(app, settings.server, settings.login, settings.password)) return true;
-  return app.ui.AskYesNo(QStringLiteral("提示"),
-                         QStringLiteral("连接服务器失败,不能进行【连网销售】！系统进入【断网销售】"
-                                        "模式。 \r\n是否进入【断网销售】吗？"));
+  for (;;) {
+    QString failure;
+    try {
+      if (ConnectServer(app, settings.server, settings.login, settings.password, &failure)) {
+        return true;
+      }
+    } catch (const ConnectError& e) {
+      // An alias that cannot be resolved is a wrong address like any other, and is mended
+      // the same way.
+      failure = e.message();
+    }
+    QString question = QStringLiteral(
+        "连接服务器失败,不能进行【连网销售】！系统进入【断网销售】模式。 "
+        "\r\n是否进入【断网销售】吗？");
+    if (!failure.isEmpty()) question += QStringLiteral("\r\n") + failure;
+    if (app.ui.AskYesNo(QStringLiteral("提示"), question)) return true;
+    // A till whose server moved is mended here, not by editing the settings file by hand.
+    if (!app.ui.AskYesNo(QStringLiteral("提示"),
+                         QStringLiteral("是否修改服务器连接设置后重新连接？"))) {
+      return false;
+    }
+    if (!app.ui.ShowConnectionSettings(app, {settings.server, settings.login, settings.password})) {
+      return false;
+    }
+    settings = ReadConnectionSettings(app.session.IniFile);
+  }
 }
 
 bool RunStartup(AppContext& app) {

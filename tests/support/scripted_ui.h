@@ -48,7 +48,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   // screen's real logic. A screen opened with nothing queued fails the test (and answers 0
   // or false). screens() lists the screens opened, in order.
   int ShowLoginOptions() override;
-  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) override;
   bool ShowSelectShop(AppContext& app) override;
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
@@ -60,6 +60,8 @@ class ScriptedUi : public SaleUi, public ShellUi {
   void OnLogin(ScreenAction action) { logins_.push_back(std::move(action)); }
   void OnDownloadOptions(ScreenAction action) { downloads_.push_back(std::move(action)); }
   const QStringList& screens() const { return screens_; }
+  // What each opening of the connection-settings page started with.
+  const std::vector<ConnectionEntries>& settingsStarts() const { return settings_starts_; }
   const QStringList& splashTexts() const { return splash_texts_; }
   bool splashOpen() const { return splash_open_; }
   // ---- end of start-up screens ----
@@ -108,6 +110,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   std::deque<int> modes_;
   std::deque<ScreenAction> settings_, shops_, logins_, downloads_;
   QStringList screens_;
+  std::vector<ConnectionEntries> settings_starts_;
   QStringList splash_texts_;
   bool splash_open_ = false;
 };

@@ -112,8 +112,8 @@ int QtUi::ShowLoginOptions() {
   return dialog.mode();
 }
 
-bool QtUi::ShowConnectionSettings(AppContext& app) {
-  TfrmConnectToServer dialog(app, TfrmConnectToServer::kSettingsPage, parent_);
+bool QtUi::ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) {
+  TfrmConnectToServer dialog(app, TfrmConnectToServer::kSettingsPage, parent_, start);
   dialog.exec();
   return dialog.settingsSaved();
 }
@@ -170,6 +170,7 @@ QPushButton[kind="small"] { font-size: 14px; }
 QPushButton[kind="large"]:hover, QPushButton[kind="small"]:hover { background: rgb(225, 235, 252); }
 QPushButton[kind="large"]:disabled, QPushButton[kind="small"]:disabled { color: rgb(150, 150, 150); }
 QGroupBox#gbAffiche { font-size: 14px; font-weight: bold; }
+QLabel[kind="hint"] { color: rgb(90, 90, 90); font-size: 11px; }
 QMessageBox { border: 1px solid rgb(128, 128, 128); }
 )"));
 }

@@ -25,7 +25,7 @@ class QtUi final : public SaleUi, public ShellUi {
 
   // ---- Start-up, connection, login and download screens ----
   int ShowLoginOptions() override;
-  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) override;
   bool ShowSelectShop(AppContext& app) override;
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
