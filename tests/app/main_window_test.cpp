@@ -147,6 +147,37 @@ TEST_F(MainWindowTest, F5AsksAndSwitchesModeWithoutReloading) {
   EXPECT_EQ(ui.last(), QStringLiteral("|当前为断网模式，是否要切换到连网模式？"));
 }
 
+TEST_F(MainWindowTest, TheStatusStripFollowsTheModeAndTheBackgroundDownload) {
+  session.IsOnline = true;
+  session.ShopCode = QStringLiteral("D");
+  session.ShopName = QStringLiteral("东门店");
+  session.CashierCode = QStringLiteral("001");
+  session.CashierName = QStringLiteral("李四");
+  ui.AnswerNo();
+  Press(Qt::Key_F5);  // asked and left as it was: the strip shows the till as it is
+  EXPECT_EQ(window->lblMode->text(), QStringLiteral("连网销售"));
+  EXPECT_EQ(window->lblShop->text(), QStringLiteral("零售店：D 东门店"));
+  EXPECT_EQ(window->lblCashier->text(), QStringLiteral("收银员：001 李四"));
+  EXPECT_EQ(window->lblDate->text(), QStringLiteral("日期：2026-12-10"));
+  EXPECT_FALSE(window->lblDownload->isVisible());
+  // Along the bottom edge, below every button.
+  EXPECT_EQ(window->pnlStatus->geometry().bottom(), window->rect().bottom());
+  EXPECT_LT(window->button(MainCommand::CKList)->mapTo(window.get(), QPoint(0, 0)).y(),
+            window->pnlStatus->y());
+
+  ui.AnswerYes();
+  Press(Qt::Key_F5);
+  EXPECT_FALSE(session.IsOnline);
+  EXPECT_EQ(window->lblMode->text(), QStringLiteral("断网销售"));
+
+  // The background download starts and ends without anyone touching the window.
+  session.DownloadRunning = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window->lblDownload->isVisible(); }, 3000));
+  EXPECT_EQ(window->lblDownload->text(), QStringLiteral("正在后台下载资料……"));
+  session.DownloadRunning = false;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window->lblDownload->isVisible(); }, 3000));
+}
+
 TEST_F(MainWindowTest, ExitRulesApplyInTheirOrder) {
   QSignalSpy ends(window.get(), &TfrmMain::programEnds);
   struct Case {

@@ -170,6 +170,12 @@ QPushButton[kind="small"] { font-size: 14px; }
 QPushButton[kind="large"]:hover, QPushButton[kind="small"]:hover { background: rgb(225, 235, 252); }
 QPushButton[kind="large"]:disabled, QPushButton[kind="small"]:disabled { color: rgb(150, 150, 150); }
 QGroupBox#gbAffiche { font-size: 14px; font-weight: bold; }
+QWidget#pnlStatus { background: rgb(214, 218, 226); border-top: 1px solid rgb(176, 180, 190); }
+QWidget#pnlStatus QLabel { font-size: 14px; color: rgb(50, 50, 60); }
+QLabel#lblMode { font-weight: bold; }
+QLabel#lblMode[online="true"] { color: rgb(0, 110, 40); }
+QLabel#lblMode[online="false"] { color: rgb(170, 90, 0); }
+QLabel#lblDownload { color: rgb(30, 70, 160); }
 QLabel[kind="hint"] { color: rgb(90, 90, 90); font-size: 11px; }
 QMessageBox { border: 1px solid rgb(128, 128, 128); }
 )"));
