@@ -37,6 +37,8 @@ TfrmShowMessage::TfrmShowMessage(QWidget* parent) : TfrmRootDialog(parent) {
   setObjectName(QStringLiteral("TfrmShowMessage"));
   setTitleBarVisible(false);
   setModal(false);
+  // It takes no keys, so it leaves the keyboard with the window that has it.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   lblMsg = new QLabel(body());
   lblMsg->setObjectName(QStringLiteral("lblMsg"));
   lblMsg->setMinimumWidth(280);
@@ -79,6 +81,7 @@ TfrmSplash::TfrmSplash(QWidget* parent) : TfrmRootDialog(parent) {
   setObjectName(QStringLiteral("TfrmSplash"));
   setTitleBarVisible(false);
   setModal(false);
+  setAttribute(Qt::WA_ShowWithoutActivating);
   auto* picture = new QLabel(QStringLiteral("Quilmo服装鞋业POS系统"), body());
   picture->setObjectName(QStringLiteral("lblProduct"));
   picture->setAlignment(Qt::AlignCenter);

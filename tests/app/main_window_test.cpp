@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 
 #include "app/screens/frm_main.h"
+#include "frame/frm_message_box.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
 #include "support/screen_helpers.h"
@@ -176,6 +177,22 @@ TEST_F(MainWindowTest, TheStatusStripFollowsTheModeAndTheBackgroundDownload) {
   EXPECT_EQ(window->lblDownload->text(), QStringLiteral("正在后台下载资料……"));
   session.DownloadRunning = false;
   EXPECT_TRUE(QTest::qWaitFor([&] { return !window->lblDownload->isVisible(); }, 3000));
+}
+
+TEST_F(MainWindowTest, TheWindowTakesTheKeyboardBackWhenABoxCloses) {
+  // Nothing outside the program gives the focus back: without a window manager nobody would.
+  for (MsgButtons buttons : {MsgButtons::Ok, MsgButtons::YesNo}) {
+    TfrmMessageBox box(QStringLiteral("提示！"), QStringLiteral("..."), MsgIcon::Information,
+                       buttons);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box, 1000));
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(box.isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 1000));
+    ui.AnswerNo();
+    Press(Qt::Key_F5);
+    EXPECT_EQ(ui.last(), QStringLiteral("|当前为断网模式，是否要切换到连网模式？"));
+  }
 }
 
 TEST_F(MainWindowTest, ExitRulesApplyInTheirOrder) {
