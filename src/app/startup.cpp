@@ -5,6 +5,7 @@
 #include "app/login.h"
 #include "app/server_connection.h"
 #include "data/download.h"
+#include "data/foreground_download.h"
 
 namespace quilmo {
 
@@ -99,7 +100,8 @@ bool RunStartup(AppContext& app) {
                         QStringLiteral("是否需要快速登陆？快速登陆将使用线程隐藏下载"))) {
       QTThread::Start(app.dm);
     } else {
-      DownloadMasterData(app.dm, kIncrementalDownload, /*with_promotions=*/!s.ManuDownCX);
+      DownloadMasterDataInForeground(app.dm, kIncrementalDownload,
+                                     /*with_promotions=*/!s.ManuDownCX);
     }
   }
   return true;

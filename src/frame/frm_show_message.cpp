@@ -1,12 +1,15 @@
 #include "frame/frm_show_message.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace quilmo {
@@ -57,13 +60,28 @@ TfrmShowMessage::TfrmShowMessage(QWidget* parent) : TfrmRootDialog(parent) {
 
 void TfrmShowMessage::SetText(const QString& text) {
   lblMsg->setText(text);
+  // Wide enough for the longest text so far: it grows to show a longer text whole and never
+  // shrinks, so it does not jump about between steps.
+  lblMsg->setMinimumWidth(std::max(lblMsg->minimumWidth(), lblMsg->sizeHint().width()));
+  Fit();
   Refresh();
+}
+
+void TfrmShowMessage::Fit() {
+  // Now, not at some later event: the work may keep this thread busy until the next step.
+  body()->layout()->activate();
+  layout()->activate();
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QPoint centred = screen->availableGeometry().center() - rect().center();
+    if (pos() != centred) move(centred);
+  }
 }
 
 void TfrmShowMessage::SetSteps(int total) {
   pbProgress->setVisible(total > 0);
   pbProgress->setRange(0, total);
   pbProgress->setValue(0);
+  Fit();
   Refresh();
 }
 

@@ -43,6 +43,49 @@ class WindowProgress final : public Progress {
   QPointer<TfrmShowMessage> window_;
 };
 
+// A progress window asked for by a worker thread (the foreground download). The window lives
+// on the window thread; every change is posted there, in order, and the work never waits
+// for the window.
+class ForwardedProgress final : public Progress {
+ public:
+  ForwardedProgress(QPointer<QWidget> parent, const QString& text)
+      : shown_(std::make_shared<Shown>()) {
+    Post([parent, text](Shown& s) {
+      s.window = std::make_unique<WindowProgress>(parent);
+      s.window->SetText(text);
+    });
+  }
+  ~ForwardedProgress() override {
+    Post([](Shown& s) { s.window.reset(); });
+  }
+  void SetText(const QString& text) override {
+    Post([text](Shown& s) {
+      if (s.window) s.window->SetText(text);
+    });
+  }
+  void SetSteps(int total) override {
+    Post([total](Shown& s) {
+      if (s.window) s.window->SetSteps(total);
+    });
+  }
+  void SetStep(int done) override {
+    Post([done](Shown& s) {
+      if (s.window) s.window->SetStep(done);
+    });
+  }
+
+ private:
+  struct Shown {
+    std::unique_ptr<WindowProgress> window;  // touched on the window thread only
+  };
+  template <class Change>
+  void Post(Change change) {
+    QMetaObject::invokeMethod(
+        qApp, [shown = shown_, change] { change(*shown); }, Qt::QueuedConnection);
+  }
+  std::shared_ptr<Shown> shown_;
+};
+
 class SplashProgress final : public Progress {
  public:
   explicit SplashProgress(QWidget* parent) : window_(new TfrmSplash(parent)) {
@@ -87,6 +130,9 @@ InputResult QtUi::Input(const InputRequest& request) {
 }
 
 std::unique_ptr<Progress> QtUi::ShowProgress(const QString& text) {
+  if (QThread::currentThread() != qApp->thread()) {
+    return std::make_unique<ForwardedProgress>(parent_, text);
+  }
   auto progress = std::make_unique<WindowProgress>(parent_);
   progress->SetText(text);
   return progress;
