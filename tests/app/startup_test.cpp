@@ -205,6 +205,51 @@ TEST_F(StartupTest, OnlineWithoutARegisteredShopOffersTheShopSelection) {
             QStringLiteral("S1"));
 }
 
+// The till's own login, with the rights quilmo-admin gives it, instead of the superuser the
+// other tests connect as. Roles belong to the whole cluster: each test has its own.
+class TillLoginStartupTest : public StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    if (HasFatalFailure()) return;
+    login_ = QStringLiteral("till_") + databaseName();
+    PgExec(server(), QStringLiteral("postgres"),
+           QStringLiteral("CREATE ROLE %1 LOGIN").arg(login_));
+    PgExec(server(), databaseName(), QStringLiteral("SELECT quilmo_grant_till('%1')").arg(login_));
+    CatalogExec(QStringLiteral("GRANT SELECT ON AccountInfo TO %1").arg(login_));
+    WriteConnectSettings(ServerName(), login_, QString());
+  }
+  void TearDown() override {
+    StartupTest::TearDown();  // the databases go first, with what was granted in them
+    if (login_.isEmpty()) return;
+    try {
+      PgExec(server(), QStringLiteral("postgres"),
+             QStringLiteral("DROP OWNED BY %1; DROP ROLE %1").arg(login_));
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << e.what();
+    }
+  }
+  QString login_;
+};
+
+TEST_F(TillLoginStartupTest, TheTillStartsOnlineWithItsOwnLoginAndNeedsNoMore) {
+  ui.ChooseMode(1);
+  ui.OnSelectShop([](AppContext& a) { return ConfirmShop(a, QStringLiteral("01")); });
+  ui.AnswerYes();  // confirm the shop
+  LoginAs(QStringLiteral("001"), QStringLiteral("123"));
+  ui.AnswerNo();  // download in the foreground
+  ASSERT_TRUE(RunStartup(app));
+  EXPECT_TRUE(session.IsOnline);
+  EXPECT_EQ(dm.conServer.serverAddress().user, login_);
+  EXPECT_EQ(dm.conServer.Scalar(QStringLiteral("SELECT IsRegist FROM QTShop")).toInt(), 1);
+  EXPECT_EQ(LocalCount("JBGoods"), 1);
+  EXPECT_EQ(LocalCount("QTCXOrder"), 1);
+  EXPECT_FALSE(ui.unansweredLeft());
+  // Only the boxes of the start itself: the question of the quick login, none of an error.
+  EXPECT_EQ(ui.texts().size(), 2);
+  EXPECT_THROW(dm.conServer.Exec(QStringLiteral("DELETE FROM QTShop")), DbError);
+}
+
 TEST_F(StartupTest, AServerDateOneDayOffWarnsAndStartsAnyway) {
   RegisterShop();
   clock.AddDays(-1);
