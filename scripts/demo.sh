@@ -49,9 +49,16 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quilmo-pos quilmo-admin
 
+# Qt wants a private runtime folder; a root shell without a desktop session has none.
+runtime=""
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  runtime=$(mktemp -d /tmp/quilmo-runtime.XXXXXX)
+  export XDG_RUNTIME_DIR=$runtime
+fi
+
 export PGCLUSTER_DIR=$build/pgcluster-demo
 pg="$root/scripts/pg-cluster.sh"
-trap '"$pg" stop; echo "demo: database server stopped"' EXIT
+trap '"$pg" stop; echo "demo: database server stopped"; [ -z "$runtime" ] || rm -rf "$runtime"' EXIT
 "$pg" start
 port=$(sed -n 's/.*port=\([0-9]*\).*/\1/p' <<<"$("$pg" url)")
 admin="$build/src/quilmo-admin"
