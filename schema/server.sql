@@ -220,10 +220,13 @@ $$;
 -- CheckMan, the cashier's name, is part of the call but not kept: who sold is on the order.
 -- Call: SELECT ReturnMsg, ReturnQty, GoodsName FROM P_QTDaySale_Total(:CheckMan, :OrderNo)
 -- inside the transaction that saved the order.
+-- It runs with its owner's rights (SECURITY DEFINER), so a till's login may post a sale to
+-- stock without being allowed to write the stock table itself.
 CREATE OR REPLACE FUNCTION P_QTDaySale_Total(CheckMan VARCHAR(20), OrderNo VARCHAR(20),
                                   OUT ReturnMsg SMALLINT, OUT ReturnQty DOUBLE PRECISION,
                                   OUT GoodsName VARCHAR(50))
 LANGUAGE plpgsql VOLATILE
+SECURITY DEFINER SET search_path = public, pg_temp
 AS $$
 #variable_conflict use_column
 DECLARE
@@ -294,3 +297,30 @@ BEGIN
   UPDATE QTSaleOrder o SET TotalFlag = 1 WHERE o.OrderNo = v_order_no;
 END;
 $$;
+REVOKE ALL ON FUNCTION P_QTDaySale_Total(VARCHAR, VARCHAR) FROM PUBLIC;
+
+-- The rights of a till's own login on this account database, and no more: it reads the master
+-- data; writes sales, shift records, card balances and top-ups; marks its shop as taken;
+-- counts goods promotions down and ends them; changes a cashier's password; and runs the two
+-- server procedures. It cannot create, drop or empty a table, nor change prices, stock or
+-- anything else of the back office. quilmo-admin makes the login and calls this; the login
+-- is a name, so it is quoted by format(), never spliced.
+CREATE OR REPLACE FUNCTION quilmo_grant_till(login TEXT) RETURNS void
+LANGUAGE plpgsql
+AS $$
+BEGIN
+  EXECUTE format('GRANT CONNECT ON DATABASE %I TO %I', current_database(), login);
+  EXECUTE format('GRANT USAGE ON SCHEMA public TO %I', login);
+  EXECUTE format('GRANT SELECT ON ALL TABLES IN SCHEMA public TO %I', login);
+  EXECUTE format('GRANT INSERT ON QTSaleOrder, QTSaleOrderDetail, QTAddCardAmount TO %I', login);
+  EXECUTE format('GRANT INSERT, UPDATE ON QTOnOverOrder TO %I', login);
+  EXECUTE format('GRANT UPDATE ON QTCards TO %I', login);
+  EXECUTE format('GRANT UPDATE (IsRegist) ON QTShop TO %I', login);
+  EXECUTE format('GRANT UPDATE (Password) ON QTCashier TO %I', login);
+  EXECUTE format('GRANT UPDATE (SalesType, SBeginDate, SEndDate, SalesQty, FinishSaleQty) '
+                 'ON JBGoods TO %I', login);
+  EXECUTE format('GRANT EXECUTE ON FUNCTION P_QTSelectGoods(TEXT, INTEGER), '
+                 'P_QTDaySale_Total(VARCHAR, VARCHAR) TO %I', login);
+END;
+$$;
+REVOKE ALL ON FUNCTION quilmo_grant_till(TEXT) FROM PUBLIC;

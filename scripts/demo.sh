@@ -2,8 +2,10 @@
 # Starts the till on its demo data:
 #   1. installs what is missing and builds quilmo-pos and quilmo-admin;
 #   2. starts a throwaway PostgreSQL cluster holding the demo back office (account DemoShop,
-#      with its catalogue msdb and the alias directory tarvix);
-#   3. makes a demo program home (settings file with the server filled in, local file);
+#      with its catalogue msdb and the alias directory tarvix) and the till's own login
+#      quilmo_till, which has a till's rights on DemoShop and nothing more;
+#   3. makes a demo program home (settings file with the server and that login filled in,
+#      local file);
 #   4. runs quilmo-pos on it, and stops the database server when the program ends.
 #
 #   scripts/demo.sh            keep the demo home of an earlier run (registration, local data)
@@ -21,7 +23,7 @@ fresh=0
 for arg in "$@"; do
   case "$arg" in
     --fresh) fresh=1 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0"; exit 0 ;;
     *) echo "demo: unknown option $arg" >&2; exit 2 ;;
   esac
 done
@@ -47,31 +49,41 @@ fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quilmo-pos quilmo-admin
 
+# Qt wants a private runtime folder; a root shell without a desktop session has none.
+runtime=""
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  runtime=$(mktemp -d /tmp/quilmo-runtime.XXXXXX)
+  export XDG_RUNTIME_DIR=$runtime
+fi
+
 export PGCLUSTER_DIR=$build/pgcluster-demo
 pg="$root/scripts/pg-cluster.sh"
-trap '"$pg" stop; echo "demo: database server stopped"' EXIT
+trap '"$pg" stop; echo "demo: database server stopped"; [ -z "$runtime" ] || rm -rf "$runtime"' EXIT
 "$pg" start
 port=$(sed -n 's/.*port=\([0-9]*\).*/\1/p' <<<"$("$pg" url)")
 admin="$build/src/quilmo-admin"
-"$admin" init-server --account DemoShop --demo --directory --host 127.0.0.1 --port "$port" \
-  --user postgres >/dev/null
-echo "demo: back office DemoShop on 127.0.0.1:$port"
+till_login=quilmo_till
+"$admin" init-server --account DemoShop --demo --directory --till-login "$till_login" \
+  --host 127.0.0.1 --port "$port" --user postgres >/dev/null
+echo "demo: back office DemoShop on 127.0.0.1:$port, the till logs in as $till_login"
 
 if [ "$fresh" = 1 ]; then rm -rf "$home"; fi
 mkdir -p "$home/SysFile"
 if [ ! -f "$home/SysFile/Orvel.db" ]; then
   "$admin" init-local "$home/SysFile/Orvel.db" >/dev/null
 fi
-# The server changes its port with every run, so its address is written every time. The
-# login has no password on this throwaway server (DBAPSW empty).
+# The server changes its port with every run, so its address is written every time, and so
+# is the till's login (a demo home of an older run may still name the superuser). The login
+# needs no password on this throwaway server, which trusts its loopback address (DBAPSW
+# empty); the lines keep the file's CR LF endings.
 ini="$home/SysFile/QTSet.ini"
 if [ -f "$ini" ] && grep -q '^ServerName=' "$ini"; then
-  sed -i "s/^ServerName=.*/ServerName=127.0.0.1:$port/" "$ini"
+  sed -i -e "s/^ServerName=[^\r]*/ServerName=127.0.0.1:$port/" \
+    -e "s/^DBAName=[^\r]*/DBAName=$till_login/" -e "s/^DBAPSW=[^\r]*/DBAPSW=/" "$ini"
 else
-  printf '[ConnectSet]\r\nServerName=127.0.0.1:%s\r\nDBAName=postgres\r\nDBAPSW=\r\nDiscoveryServer=\r\n' \
-    "$port" >>"$ini"
+  printf '[ConnectSet]\r\nServerName=127.0.0.1:%s\r\nDBAName=%s\r\nDBAPSW=\r\nDiscoveryServer=\r\n' \
+    "$port" "$till_login" >>"$ini"
 fi
-grep -q '^DBAName=.' "$ini" || sed -i 's/^DBAName=.*/DBAName=postgres/' "$ini"
 echo "demo: program home $home"
 
 status=0

@@ -39,6 +39,7 @@ const char kUsage[] =
     "  init-server   create an account database on a PostgreSQL server\n"
     "  init-local    create the till's local database file\n"
     "  seed-demo     fill an account database with the demo back office\n"
+    "  till-login    create a till's own login with only the rights a till needs\n"
     "  generate      add a large synthetic catalogue (for benchmarks)\n"
     "\n"
     "Run 'quilmo-admin <command> --help' for a command's options.\n";
@@ -154,6 +155,83 @@ bool EnsureDatabase(const Connection& postgres, const ServerAddress& a, const QS
   return true;
 }
 
+// A till's login is a name of our choosing, kept to plain names like the accounts.
+QString CheckedLoginName(const QString& name) {
+  static const QRegularExpression kPlain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
+  if (!kPlain.match(name).hasMatch()) {
+    throw AdminError{
+        QStringLiteral("'%1' is not a valid login name (letters, digits and _)").arg(name)};
+  }
+  return name;
+}
+
+// Runs a statement that names a role or a database, which PostgreSQL cannot take as bound
+// values: the server quotes them itself with format() (%I for names, %L for the password),
+// from values bound to this query.
+void ExecFormatted(const Connection& c, const QString& pattern, const QVariantMap& values) {
+  const QString statement =
+      c.Scalar(QStringLiteral("SELECT format(%1)").arg(pattern), values).toString();
+  c.Exec(statement);
+}
+
+// Creates (or reuses) the login a till connects with and gives it the till's rights on the
+// account database (quilmo_grant_till in server.sql) and on the account catalogue msdb, where
+// it finds its account. A role that may do more than a till (a superuser, or one that may
+// create databases or roles) is refused: the point is a login that can do no more.
+void CreateTillLogin(const Connection& postgres, const ServerAddress& a, const QString& account,
+                     const QString& login, const QString& password) {
+  const QVariantMap name{{QStringLiteral(":Login"), login}};
+  const QVariantMap name_and_password{{QStringLiteral(":Login"), login},
+                                      {QStringLiteral(":Password"), password}};
+  QSqlQuery role =
+      postgres.Query(QStringLiteral("SELECT rolsuper, rolcreatedb, rolcreaterole, rolbypassrls "
+                                    "FROM pg_roles WHERE rolname = :Login"),
+                     {{QStringLiteral(":Login"), login}});
+  if (role.next()) {
+    for (int i = 0; i < 4; ++i) {
+      if (role.value(i).toBool()) {
+        throw AdminError{QStringLiteral("%1 may do more than a till (superuser, or it may create "
+                                        "databases or roles): choose another login")
+                             .arg(login)};
+      }
+    }
+    if (!password.isEmpty()) {
+      ExecFormatted(
+          postgres,
+          QStringLiteral(
+              "'ALTER ROLE %I PASSWORD %L', CAST(:Login AS TEXT), CAST(:Password AS TEXT)"),
+          name_and_password);
+    }
+  } else if (password.isEmpty()) {
+    ExecFormatted(postgres, QStringLiteral("'CREATE ROLE %I LOGIN', CAST(:Login AS TEXT)"), name);
+  } else {
+    ExecFormatted(
+        postgres,
+        QStringLiteral(
+            "'CREATE ROLE %I LOGIN PASSWORD %L', CAST(:Login AS TEXT), CAST(:Password AS TEXT)"),
+        name_and_password);
+  }
+  {
+    Connection db(QStringLiteral("admin_till_account"), Engine::Server);
+    Open(db, a, account);
+    db.Exec(QStringLiteral("SELECT quilmo_grant_till(:Login)"),
+            {{QStringLiteral(":Login"), login}});
+  }
+  Connection msdb(QStringLiteral("admin_till_msdb"), Engine::Server);
+  Open(msdb, a, QStringLiteral("msdb"));
+  ExecFormatted(
+      msdb, QStringLiteral("'GRANT CONNECT ON DATABASE msdb TO %I', CAST(:Login AS TEXT)"), name);
+  ExecFormatted(msdb, QStringLiteral("'GRANT SELECT ON AccountInfo TO %I', CAST(:Login AS TEXT)"),
+                name);
+}
+
+// The till login's password: --till-password, else $QUILMO_TILL_PASSWORD, else none (a
+// server that trusts its network needs none).
+QString TillPassword(const Args& args) {
+  return args.Value(QStringLiteral("--till-password"),
+                    qEnvironmentVariable("QUILMO_TILL_PASSWORD"));
+}
+
 void SeedDemo(const ServerAddress& a, const QString& account) {
   Connection db(QStringLiteral("admin_seed"), Engine::Server);
   Open(db, a, account);
@@ -164,8 +242,12 @@ void SeedDemo(const ServerAddress& a, const QString& account) {
 
 int InitServer(const QStringList& argv) {
   const Args args(argv, {QStringLiteral("--demo"), QStringLiteral("--directory")});
-  args.CheckKnown(kAddressOptions + QStringList{QStringLiteral("--account")});
+  args.CheckKnown(kAddressOptions + QStringList{QStringLiteral("--account"),
+                                                QStringLiteral("--till-login"),
+                                                QStringLiteral("--till-password")});
   const QString account = CheckedDatabaseName(args.Required(QStringLiteral("--account")));
+  const QString till_login = args.Value(QStringLiteral("--till-login"));
+  if (!till_login.isEmpty()) CheckedLoginName(till_login);
   const ServerAddress a = AddressOf(args);
 
   Connection postgres(QStringLiteral("admin_postgres"), Engine::Server);
@@ -174,6 +256,9 @@ int InitServer(const QStringList& argv) {
     throw AdminError{QStringLiteral("database %1 already exists").arg(account)};
   }
   postgres.Exec(QStringLiteral("CREATE DATABASE %1").arg(Quoted(account)));
+  // Only the logins given the right may connect to a new account: by default every login of
+  // the server could, including another account's tills.
+  postgres.Exec(QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(Quoted(account)));
   try {
     Connection db(QStringLiteral("admin_account"), Engine::Server);
     Open(db, a, account);
@@ -206,6 +291,28 @@ int InitServer(const QStringList& argv) {
   postgres.Exec(QStringLiteral("SELECT pg_advisory_unlock(4711)"));
   if (args.Flag(QStringLiteral("--demo"))) SeedDemo(a, account);
   Out() << "created account database " << account << Qt::endl;
+  if (!till_login.isEmpty()) {
+    CreateTillLogin(postgres, a, account, till_login, TillPassword(args));
+    Out() << "till login " << till_login << " may use " << account << Qt::endl;
+  }
+  return 0;
+}
+
+int TillLogin(const QStringList& argv) {
+  const Args args(argv, {});
+  args.CheckKnown(kAddressOptions + QStringList{QStringLiteral("--account"),
+                                                QStringLiteral("--till-login"),
+                                                QStringLiteral("--till-password")});
+  const QString account = CheckedDatabaseName(args.Required(QStringLiteral("--account")));
+  const QString login = CheckedLoginName(args.Required(QStringLiteral("--till-login")));
+  const ServerAddress a = AddressOf(args);
+  Connection postgres(QStringLiteral("admin_postgres"), Engine::Server);
+  Open(postgres, a, QStringLiteral("postgres"));
+  if (!DatabaseExists(postgres, account)) {
+    throw AdminError{QStringLiteral("database %1 does not exist").arg(account)};
+  }
+  CreateTillLogin(postgres, a, account, login, TillPassword(args));
+  Out() << "till login " << login << " may use " << account << Qt::endl;
   return 0;
 }
 
@@ -272,10 +379,23 @@ const std::map<QString, Command>& Commands() {
   static const std::map<QString, Command> commands = {
       {QStringLiteral("init-server"),
        {InitServer,
-        "usage: quilmo-admin init-server --account NAME [--demo] [--directory] [address]\n"
+        "usage: quilmo-admin init-server --account NAME [--demo] [--directory]\n"
+        "                                [--till-login LOGIN [--till-password W]] [address]\n"
         "Creates the account database NAME (tables, functions, indexes, the money goods\n"
         "ZS001), registers it in msdb.AccountInfo, and with --directory creates the alias\n"
-        "directory database tarvix. --demo also fills in the demo back office.\n"}},
+        "directory database tarvix. --demo also fills in the demo back office.\n"
+        "Only logins given the right may connect to the new database. --till-login also\n"
+        "makes the till's own login, as the till-login command does.\n"}},
+      {QStringLiteral("till-login"),
+       {TillLogin,
+        "usage: quilmo-admin till-login --account NAME --till-login LOGIN [--till-password W]\n"
+        "                               [address]\n"
+        "Creates the login LOGIN (or takes the existing one) for the tills of account NAME,\n"
+        "with only the rights a till needs there: read the master data; write sales, shift\n"
+        "records, cards and top-ups; mark its shop as taken; run the two server procedures.\n"
+        "It may read msdb.AccountInfo to find its account, and nothing of other accounts.\n"
+        "The password is --till-password, else $QUILMO_TILL_PASSWORD, else none. Enter the\n"
+        "login and password on the till's connection page (管理员名, 管理员密码).\n"}},
       {QStringLiteral("init-local"),
        {InitLocal,
         "usage: quilmo-admin init-local PATH\n"

@@ -107,6 +107,20 @@ MainOutcome MainMenu::Run(AppContext& app, MainCommand command) const {
   return MainOutcome::Done;
 }
 
+MainStatus MainStatusOf(const AppContext& app) {
+  const PosSession& s = app.session;
+  auto joined = [](const QString& code, const QString& name) {
+    return (code + QLatin1Char(' ') + name).trimmed();
+  };
+  MainStatus status;
+  status.mode = s.IsOnline ? QStringLiteral("连网销售") : QStringLiteral("断网销售");
+  status.shop = QStringLiteral("零售店：") + joined(s.ShopCode, s.ShopName);
+  status.cashier = QStringLiteral("收银员：") + joined(s.CashierCode, s.CashierName);
+  status.date = QStringLiteral("日期：") + app.clock.Now().toString(QStringLiteral("yyyy-MM-dd"));
+  if (s.DownloadRunning) status.download = QStringLiteral("正在后台下载资料……");
+  return status;
+}
+
 bool MainMayClose(AppContext& app) {
   if (app.session.DownloadRunning) {
     app.ui.ShowNoticeBox(QStringLiteral("有线程正在下载，请稍侯再退出系统！"));

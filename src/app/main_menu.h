@@ -73,6 +73,16 @@ class MainMenu {
   std::vector<Handler> show_handlers_;
 };
 
+// What the main window's status strip shows: where the till is and what it is doing.
+struct MainStatus {
+  QString mode;      // "连网销售" or "断网销售"
+  QString shop;      // code and name of the registered shop
+  QString cashier;   // code and name of the cashier logged in
+  QString date;      // the till's date
+  QString download;  // empty unless the background download is running
+};
+MainStatus MainStatusOf(const AppContext& app);
+
 // The close handler: a running download refuses, an open shift asks the warning question,
 // else the plain question. True when the window may close.
 bool MainMayClose(AppContext& app);

@@ -18,7 +18,7 @@ class NullUi : public SaleUi, public ShellUi, public ReportUi {
   std::unique_ptr<Progress> ShowProgress(const QString&) override { return nullptr; }
 
   int ShowLoginOptions() override { return 0; }
-  bool ShowConnectionSettings(AppContext&) override { return false; }
+  bool ShowConnectionSettings(AppContext&, const ConnectionEntries&) override { return false; }
   QString SelectShop(const QList<ShopChoice>&) override { return {}; }
   bool ShowLogin(AppContext&) override { return false; }
   void ShowDownloadOptions(AppContext&) override {}

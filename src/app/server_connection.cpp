@@ -1,5 +1,6 @@
 #include "app/server_connection.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
@@ -39,7 +40,28 @@ QString ServerOrMaintenance(const QString& catalog) {
   return catalog.isEmpty() ? QStringLiteral("postgres") : catalog;
 }
 
+void SetFailure(QString* failure, const QString& text) {
+  if (failure) *failure = text;
+}
+
 }  // namespace
+
+QString ConnectFailure(const ServerAddress& address, const QString& server_name,
+                       const QString& driver_message) {
+  if (address.host.isEmpty()) {
+    return QStringLiteral("服务器名“%1”无效，应写成 主机[:端口]").arg(server_name);
+  }
+  const QString where = QStringLiteral("%1:%2").arg(address.host).arg(address.port);
+  // libpq says: connection to server at "h" (a), port p failed: FATAL:  the reason
+  //             <hint on the next lines>
+  QString reason = driver_message.section(QLatin1Char('\n'), 0, 0).trimmed();
+  static const QRegularExpression kLead(
+      QStringLiteral("^(connection to server at \"[^\"]*\"( \\([^)]*\\))?, port \\d+ failed: *)?"
+                     "((FATAL|ERROR): *)?"));
+  reason.remove(kLead);
+  if (reason.isEmpty()) reason = QStringLiteral("无法连接");
+  return QStringLiteral("连接 %1 失败：%2").arg(where, reason);
+}
 
 ServerAddress ParseServerName(const QString& server, const QString& login,
                               const QString& password) {
@@ -122,17 +144,22 @@ ServerTarget ResolveAlias(const QString& ini_file, const QString& server, const 
 }
 
 bool ConnectServer(AppContext& app, const QString& server, const QString& login,
-                   const QString& password) {
+                   const QString& password, QString* failure) {
+  SetFailure(failure, QString());
   // Shown from the first step: fetching the discovery file can take as long as the connection.
   auto splash = app.ui.ShowSplash(QStringLiteral("正在与服务器建立连接，请稍后........."));
   ServerTarget target =
       ResolveAlias(app.session.IniFile, server, app.catalog_database, login, password);
   app.session.DBName = target.db_name;
   app.dm.conServer.Close();
-  if (target.refused) return false;
+  if (target.refused) {
+    SetFailure(failure, ConnectFailure(target.address, server, QStringLiteral("别名密码不正确")));
+    return false;
+  }
   target.address.connect_timeout_s = kConnectTimeoutS;
   QString error;
   if (!app.dm.conServer.OpenServer(target.address, target.catalog, &error)) {
+    SetFailure(failure, ConnectFailure(target.address, server, error));
     return false;
   }
   splash.reset();
@@ -145,7 +172,10 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
     TempConnection msdb;
     Connection* accounts = &app.dm.conServer;
     if (target.catalog != app.catalog_database) {
-      if (!msdb.Open(target.address, app.catalog_database, &error)) return false;
+      if (!msdb.Open(target.address, app.catalog_database, &error)) {
+        SetFailure(failure, ConnectFailure(target.address, server, error));
+        return false;
+      }
       accounts = &*msdb;
     }
     QSqlQuery q =
@@ -187,14 +217,20 @@ bool ConnectServer(AppContext& app, const QString& server, const QString& login,
 }
 
 bool TestConnection(AppContext& app, const QString& server, const QString& login,
-                    const QString& password) {
+                    const QString& password, QString* failure) {
+  SetFailure(failure, QString());
   auto splash = app.ui.ShowSplash(QStringLiteral("正在与服务器建立连接，请稍后........."));
   ServerTarget target = ResolveAlias(app.session.IniFile, server, QString(), login, password);
-  if (target.refused) return false;
+  if (target.refused) {
+    SetFailure(failure, ConnectFailure(target.address, server, QStringLiteral("别名密码不正确")));
+    return false;
+  }
   target.address.connect_timeout_s = kTestTimeoutS;
   TempConnection probe;
   QString error;
-  return probe.Open(target.address, ServerOrMaintenance(target.catalog), &error);
+  if (probe.Open(target.address, ServerOrMaintenance(target.catalog), &error)) return true;
+  SetFailure(failure, ConnectFailure(target.address, server, error));
+  return false;
 }
 
 bool SwitchMode(AppContext& app) {
@@ -205,9 +241,12 @@ bool SwitchMode(AppContext& app) {
   try {
     app.dm.conServer.Close();
     const ConnectionSettings settings = ReadConnectionSettings(app.session.IniFile);
-    if (!ConnectServer(app, settings.server, settings.login, settings.password)) {
+    QString failure;
+    if (!ConnectServer(app, settings.server, settings.login, settings.password, &failure)) {
       app.session.IsOnline = false;
-      throw ConnectError(QStringLiteral("无法与服务器建立连接！"));
+      QString reason = QStringLiteral("无法与服务器建立连接！");
+      if (!failure.isEmpty()) reason += QStringLiteral("\r\n") + failure;
+      throw ConnectError(reason);
     }
   } catch (const ConnectError& e) {
     app.ui.MessageBox(
@@ -243,19 +282,37 @@ ConnectionSettings ReadConnectionSettings(const QString& ini_file) {
               ReadIniString(ini_file, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW")))};
 }
 
+namespace {
+
+// The page's error box: the fixed text, then why the connection failed.
+void ShowConnectFailed(AppContext& app, const QString& failure) {
+  QString text = QStringLiteral("连接失败！请确认输入是否正确");
+  if (!failure.isEmpty()) text += QStringLiteral("\r\n") + failure;
+  app.ui.ShowErrorBox(text);
+}
+
+}  // namespace
+
 void CheckConnectionSettings(AppContext& app, const QString& server, const QString& login,
                              const QString& password) {
-  if (TestConnection(app, server.trimmed(), login.trimmed(), password.trimmed())) {
+  QString failure;
+  if (TestConnection(app, server.trimmed(), login.trimmed(), password.trimmed(), &failure)) {
     app.ui.ShowNoticeBox(QStringLiteral("连接成功，你可以进行下一步操作"));
   } else {
-    app.ui.ShowErrorBox(QStringLiteral("连接失败！请确认输入是否正确"));
+    ShowConnectFailed(app, failure);
   }
 }
 
-bool SaveConnectionSettings(AppContext& app, const QString& server, const QString& login,
-                            const QString& password) {
-  if (!TestConnection(app, server, login, password)) {
-    app.ui.ShowErrorBox(QStringLiteral("连接失败！请确认输入是否正确"));
+bool SaveConnectionSettings(AppContext& app, const QString& typed_server,
+                            const QString& typed_login, const QString& typed_password) {
+  // Trimmed as the test button trims them: a space copied along with an address must not make
+  // OK fail where the test succeeded, nor be stored.
+  const QString server = typed_server.trimmed();
+  const QString login = typed_login.trimmed();
+  const QString password = typed_password.trimmed();
+  QString failure;
+  if (!TestConnection(app, server, login, password, &failure)) {
+    ShowConnectFailed(app, failure);
     return false;
   }
   const QString ini = app.IniPath();

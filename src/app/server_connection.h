@@ -33,15 +33,22 @@ ServerAddress ParseServerName(const QString& server, const QString& login, const
 ServerTarget ResolveAlias(const QString& ini_file, const QString& server, const QString& catalog,
                           const QString& login, const QString& password);
 
-// Connects conServer to the till's account database (found in msdb.AccountInfo) and enters
-// online mode. A refused connection returns false without a message; a missing or
-// unreachable account explains itself in two boxes. Alias errors throw ConnectError.
-bool ConnectServer(AppContext& app, const QString& server, const QString& login,
-                   const QString& password);
+// Why a connection was refused, in one short line for a message box: the address tried and
+// the first line of the driver's reason, without the driver's own repetition of the address.
+QString ConnectFailure(const ServerAddress& address, const QString& server_name,
+                       const QString& driver_message);
 
-// Whether a connection with these entries opens (35 s at most); changes nothing.
+// Connects conServer to the till's account database (found in msdb.AccountInfo) and enters
+// online mode. A refused connection returns false without a message and, when `failure` is
+// given, says why in one line (ConnectFailure); a missing or unreachable account explains
+// itself in two boxes and leaves `failure` empty. Alias errors throw ConnectError.
+bool ConnectServer(AppContext& app, const QString& server, const QString& login,
+                   const QString& password, QString* failure = nullptr);
+
+// Whether a connection with these entries opens (35 s at most); changes nothing. `failure`
+// as for ConnectServer.
 bool TestConnection(AppContext& app, const QString& server, const QString& login,
-                    const QString& password);
+                    const QString& password, QString* failure = nullptr);
 
 // Online -> offline always succeeds and keeps the server connection; offline -> online
 // reconnects with the stored settings and explains a failure.
@@ -58,10 +65,12 @@ struct ConnectionSettings {
 };
 ConnectionSettings ReadConnectionSettings(const QString& ini_file);
 
-// The connection-settings page. Test: the entries trimmed, a notice or an error box.
+// The connection-settings page. Both buttons trim the entries of the spaces around them, so
+// the same entries never pass the test and fail on OK.
+// Test: a notice, or an error box that says why the connection failed.
 void CheckConnectionSettings(AppContext& app, const QString& server, const QString& login,
                              const QString& password);
-// OK: the entries as typed; stores them (password scrambled) when they connect.
+// OK: stores the trimmed entries (password scrambled) when they connect.
 bool SaveConnectionSettings(AppContext& app, const QString& server, const QString& login,
                             const QString& password);
 

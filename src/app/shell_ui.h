@@ -16,13 +16,22 @@ struct ShopChoice {
   QString ShopName;
 };
 
+// What the connection-settings page opens with. An empty server name means the page's own
+// defaults ("." and "sa"); after a failed connection it holds the entries that failed, so the
+// person mends them rather than types them again.
+struct ConnectionEntries {
+  QString server;
+  QString login;
+  QString password;
+};
+
 // The screens of start-up, connection, login and download.
 class ShellUi : public virtual Ui {
  public:
   // The mode choice: 0 = closed without a choice, 1 = online, 2 = offline.
   virtual int ShowLoginOptions() = 0;
   // The connection-settings page; true when the settings were saved.
-  virtual bool ShowConnectionSettings(AppContext& app) = 0;
+  virtual bool ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) = 0;
   // The shop list: the number of the shop the person chose, or a null text when the list was
   // left without a choice. The list may be empty (OK then chooses nothing).
   virtual QString SelectShop(const QList<ShopChoice>& shops) = 0;

@@ -5,19 +5,42 @@
 #include "app/login.h"
 #include "app/server_connection.h"
 #include "data/download.h"
+#include "data/foreground_download.h"
 
 namespace quilmo {
 
 bool ConnectOnline(AppContext& app) {
   ConnectionSettings settings = ReadConnectionSettings(app.session.IniFile);
   if (settings.server.isEmpty() || settings.login.isEmpty()) {
-    if (!app.ui.ShowConnectionSettings(app)) return false;
+    if (!app.ui.ShowConnectionSettings(app, {})) return false;
     settings = ReadConnectionSettings(app.session.IniFile);
   }
-  if (ConnectServer(app, settings.server, settings.login, settings.password)) return true;
-  return app.ui.AskYesNo(QStringLiteral("提示"),
-                         QStringLiteral("连接服务器失败,不能进行【连网销售】！系统进入【断网销售】"
-                                        "模式。 \r\n是否进入【断网销售】吗？"));
+  for (;;) {
+    QString failure;
+    try {
+      if (ConnectServer(app, settings.server, settings.login, settings.password, &failure)) {
+        return true;
+      }
+    } catch (const ConnectError& e) {
+      // An alias that cannot be resolved is a wrong address like any other, and is mended
+      // the same way.
+      failure = e.message();
+    }
+    QString question = QStringLiteral(
+        "连接服务器失败,不能进行【连网销售】！系统进入【断网销售】模式。 "
+        "\r\n是否进入【断网销售】吗？");
+    if (!failure.isEmpty()) question += QStringLiteral("\r\n") + failure;
+    if (app.ui.AskYesNo(QStringLiteral("提示"), question)) return true;
+    // A till whose server moved is mended here, not by editing the settings file by hand.
+    if (!app.ui.AskYesNo(QStringLiteral("提示"),
+                         QStringLiteral("是否修改服务器连接设置后重新连接？"))) {
+      return false;
+    }
+    if (!app.ui.ShowConnectionSettings(app, {settings.server, settings.login, settings.password})) {
+      return false;
+    }
+    settings = ReadConnectionSettings(app.session.IniFile);
+  }
 }
 
 bool RunStartup(AppContext& app) {
@@ -77,7 +100,8 @@ bool RunStartup(AppContext& app) {
                         QStringLiteral("是否需要快速登陆？快速登陆将使用线程隐藏下载"))) {
       QTThread::Start(app.dm);
     } else {
-      DownloadMasterData(app.dm, kIncrementalDownload, /*with_promotions=*/!s.ManuDownCX);
+      DownloadMasterDataInForeground(app.dm, kIncrementalDownload,
+                                     /*with_promotions=*/!s.ManuDownCX);
     }
   }
   return true;

@@ -11,8 +11,9 @@ namespace quilmo {
 bool RunStartup(AppContext& app);
 
 // The online connection step: the stored server settings (asking for them when missing),
-// then the connection. Offers offline work when the server cannot be reached. False ends
-// the program.
+// then the connection. When the server cannot be reached it says why and offers offline
+// work, or else the settings page filled with the entries that failed, and tries again with
+// what was saved there. False ends the program.
 bool ConnectOnline(AppContext& app);
 
 // RunStartup for the program's entry: an error nobody handled on the way is shown in the

@@ -76,6 +76,15 @@ void TfrmRoot::showEvent(QShowEvent* event) {
     filtering_ = true;
   }
   QDialog::showEvent(event);
+  // Without a window manager, as on many tills, nobody gives a new window the keyboard: the
+  // X server leaves it where it was, or on the bare screen once a box has gone. So a window
+  // takes the keyboard itself when it opens, and gives it back when it closes. Windows that
+  // only show progress leave it where it is.
+  if (!testAttribute(Qt::WA_ShowWithoutActivating)) {
+    QWidget* active = QApplication::activeWindow();
+    if (active != this) previous_window_ = active;
+    activateWindow();
+  }
 }
 
 void TfrmRoot::hideEvent(QHideEvent* event) {
@@ -84,6 +93,30 @@ void TfrmRoot::hideEvent(QHideEvent* event) {
     filtering_ = false;
   }
   QDialog::hideEvent(event);
+  // Qt may already have let go of this window as the active one; what matters is that no
+  // other window has taken the keyboard since.
+  QWidget* active = QApplication::activeWindow();
+  if (isWindow() && !testAttribute(Qt::WA_ShowWithoutActivating) && (!active || active == this)) {
+    HandBackKeyboard();
+  }
+}
+
+void TfrmRoot::HandBackKeyboard() {
+  QWidget* next = previous_window_;
+  previous_window_.clear();
+  auto usable = [this](QWidget* w) {
+    return w && w != this && w->isVisible() && !w->testAttribute(Qt::WA_ShowWithoutActivating);
+  };
+  // The window it came from, else the modal screen still open beneath, else any screen of
+  // ours still showing.
+  if (!usable(next)) next = QApplication::activeModalWidget();
+  if (!usable(next)) {
+    next = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (usable(w) && qobject_cast<TfrmRoot*>(w)) next = w;
+    }
+  }
+  if (next) next->activateWindow();
 }
 
 void TfrmRoot::keyPressEvent(QKeyEvent* event) {

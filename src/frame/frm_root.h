@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <QPointer>
 
 class QKeyEvent;
 class QLabel;
@@ -45,10 +46,13 @@ class TfrmRoot : public QDialog {
 
  private:
   bool HandleKey(QWidget* focus, QKeyEvent* event);
+  void HandBackKeyboard();
   bool CommonKey(QWidget* focus, QKeyEvent* event);
 
   KeyHandling keys_;
   bool filtering_ = false;
+  // The window that had the keyboard when this one took it, to give it back on closing.
+  QPointer<QWidget> previous_window_;
 };
 
 // The main window and the sale screen: the whole screen, no title bar, light grey.

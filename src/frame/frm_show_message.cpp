@@ -1,12 +1,15 @@
 #include "frame/frm_show_message.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace quilmo {
@@ -37,6 +40,8 @@ TfrmShowMessage::TfrmShowMessage(QWidget* parent) : TfrmRootDialog(parent) {
   setObjectName(QStringLiteral("TfrmShowMessage"));
   setTitleBarVisible(false);
   setModal(false);
+  // It takes no keys, so it leaves the keyboard with the window that has it.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   lblMsg = new QLabel(body());
   lblMsg->setObjectName(QStringLiteral("lblMsg"));
   lblMsg->setMinimumWidth(280);
@@ -55,13 +60,28 @@ TfrmShowMessage::TfrmShowMessage(QWidget* parent) : TfrmRootDialog(parent) {
 
 void TfrmShowMessage::SetText(const QString& text) {
   lblMsg->setText(text);
+  // Wide enough for the longest text so far: it grows to show a longer text whole and never
+  // shrinks, so it does not jump about between steps.
+  lblMsg->setMinimumWidth(std::max(lblMsg->minimumWidth(), lblMsg->sizeHint().width()));
+  Fit();
   Refresh();
+}
+
+void TfrmShowMessage::Fit() {
+  // Now, not at some later event: the work may keep this thread busy until the next step.
+  body()->layout()->activate();
+  layout()->activate();
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QPoint centred = screen->availableGeometry().center() - rect().center();
+    if (pos() != centred) move(centred);
+  }
 }
 
 void TfrmShowMessage::SetSteps(int total) {
   pbProgress->setVisible(total > 0);
   pbProgress->setRange(0, total);
   pbProgress->setValue(0);
+  Fit();
   Refresh();
 }
 
@@ -79,6 +99,7 @@ TfrmSplash::TfrmSplash(QWidget* parent) : TfrmRootDialog(parent) {
   setObjectName(QStringLiteral("TfrmSplash"));
   setTitleBarVisible(false);
   setModal(false);
+  setAttribute(Qt::WA_ShowWithoutActivating);
   auto* picture = new QLabel(QStringLiteral("Quilmo服装鞋业POS系统"), body());
   picture->setObjectName(QStringLiteral("lblProduct"));
   picture->setAlignment(Qt::AlignCenter);

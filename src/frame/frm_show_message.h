@@ -41,7 +41,9 @@ class TfrmShowMessage : public TfrmRootDialog {
   QProgressBar* pbProgress;
 
  private:
-  // Work runs on this thread, so the window repaints only when we let it.
+  // Resizes the window to its contents at once and keeps it centred.
+  void Fit();
+  // Work may run on this thread, so the window repaints only when we let it.
   void Refresh();
 };
 

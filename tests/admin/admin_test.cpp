@@ -61,7 +61,7 @@ TEST_F(AdminLocalTest, InitLocalMakesAPrivateFileWithItsSuppliedRows) {
 }
 
 TEST(AdminCommandLine, HelpAndBadUsage) {
-  for (const char* command : {"init-server", "init-local", "seed-demo", "generate"}) {
+  for (const char* command : {"init-server", "init-local", "seed-demo", "generate", "till-login"}) {
     const AdminRun help = Admin({QLatin1String(command), QStringLiteral("--help")});
     EXPECT_EQ(help.code, 0) << command;
     EXPECT_TRUE(
@@ -141,6 +141,145 @@ TEST(AdminServer, DemoAccountKeepsItsNameAndHoldsABackOffice) {
   }
   test::PgExec(pg, QStringLiteral("postgres"),
                QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(account));
+}
+
+// Roles belong to the whole cluster, so each test names its own and removes it afterwards,
+// with the databases it made.
+class AdminTillLoginTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pg_ = test::PgServer();
+    ASSERT_FALSE(pg_.host.isEmpty());
+    const quint32 n = QRandomGenerator::global()->generate() % 1000000;
+    account_ = QStringLiteral("acct_till_%1").arg(n);
+    other_ = QStringLiteral("acct_other_%1").arg(n);
+    login_ = QStringLiteral("till_%1").arg(n);
+  }
+  void TearDown() override {
+    try {
+      for (const QString& db : {account_, other_}) {
+        test::PgExec(pg_, QStringLiteral("postgres"),
+                     QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(db));
+      }
+      test::PgExec(pg_, QStringLiteral("msdb"),
+                   QStringLiteral("DELETE FROM AccountInfo WHERE DBName IN ('%1', '%2')")
+                       .arg(account_, other_));
+      // Takes back what the login was given on msdb and on the databases themselves.
+      test::PgExec(pg_, QStringLiteral("msdb"),
+                   QStringLiteral("DO $$BEGIN IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = "
+                                  "'%1') THEN EXECUTE 'DROP OWNED BY %1'; EXECUTE 'DROP ROLE %1'; "
+                                  "END IF; END$$")
+                       .arg(login_));
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << e.what();
+    }
+  }
+  // Opens `database` as the till's login.
+  bool OpenAsTill(Connection& c, const QString& database, QString* error) {
+    return c.OpenServer({pg_.host, pg_.port, login_, QStringLiteral("pw")}, database, error);
+  }
+
+  test::PgAddress pg_;
+  QString account_, other_, login_;
+};
+
+TEST_F(AdminTillLoginTest, TheTillLoginDoesATillsWorkAndCannotDropATableOrReadAnotherAccount) {
+  const AdminRun other =
+      Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"), other_} +
+            Address(pg_));
+  ASSERT_EQ(other.code, 0) << other.err.toStdString();
+  const AdminRun run = Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"),
+                                         account_, QStringLiteral("--till-login"), login_,
+                                         QStringLiteral("--till-password"), QStringLiteral("pw")} +
+                             Address(pg_));
+  ASSERT_EQ(run.code, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.out.contains(login_));
+
+  QString error;
+  {
+    Connection till(QStringLiteral("till_login_account"), Engine::Server);
+    ASSERT_TRUE(OpenAsTill(till, account_, &error)) << error.toStdString();
+    // What a till does.
+    EXPECT_EQ(till.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods WHERE GoodsCode = 'ZS001'"))
+                  .toInt(),
+              1);
+    EXPECT_EQ(till.Query(QStringLiteral("SELECT * FROM P_QTSelectGoods('ZS001')")).next(), true);
+    till.RunScript(
+        QStringLiteral("INSERT INTO QTSaleOrder (OrderNo, StoreNo) VALUES ('T1', 'S1');"
+                       "INSERT INTO QTSaleOrderDetail (OrderNo, SerialNo, GoodsNo, Quantity) "
+                       "VALUES ('T1', 1, 'G00999', 1);"
+                       "INSERT INTO QTOnOverOrder (OrderNo) VALUES ('B1');"
+                       "UPDATE QTOnOverOrder SET SaleAmount = 10 WHERE OrderNo = 'B1';"
+                       "UPDATE QTCards SET Amount = 0 WHERE Amount IS NULL;"
+                       "UPDATE QTShop SET IsRegist = 1 WHERE ShopNo = '01';"
+                       "UPDATE QTCashier SET Password = '1' WHERE CashierNo = 'C1';"
+                       "UPDATE JBGoods SET FinishSaleQty = 0 WHERE GoodsNo = 'G00999';"));
+    EXPECT_EQ(till.Scalar(QStringLiteral("SELECT ReturnMsg FROM P_QTDaySale_Total('张三', 'T1')"))
+                  .toInt(),
+              0);
+    EXPECT_EQ(till.Scalar(QStringLiteral("SELECT TotalFlag FROM QTSaleOrder")).toInt(), 1);
+
+    // What it cannot do.
+    for (const char* refused : {
+             "DROP TABLE JBGoods",
+             "TRUNCATE QTSaleOrder",
+             "DELETE FROM QTSaleOrder",
+             "UPDATE JBGoods SET SRefPrice = 0",
+             "INSERT INTO JBGoods (GoodsNo) VALUES ('X')",
+             "UPDATE QTShop SET ShopName = 'x'",
+             "UPDATE CKCurrStoreCS SET Quantity = 100",
+             "CREATE TABLE Mine (A INTEGER)",
+             "SELECT quilmo_grant_till('public')",
+         }) {
+      EXPECT_THROW(till.Exec(QLatin1String(refused)), DbError) << refused;
+    }
+  }
+  {
+    Connection msdb(QStringLiteral("till_login_msdb"), Engine::Server);
+    ASSERT_TRUE(OpenAsTill(msdb, QStringLiteral("msdb"), &error)) << error.toStdString();
+    EXPECT_EQ(msdb.Scalar(QStringLiteral("SELECT COUNT(*) FROM AccountInfo WHERE DBName = :n"),
+                          {{QStringLiteral(":n"), account_}})
+                  .toInt(),
+              1);
+  }
+  Connection elsewhere(QStringLiteral("till_login_other"), Engine::Server);
+  EXPECT_FALSE(OpenAsTill(elsewhere, other_, &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("permission denied"))) << error.toStdString();
+}
+
+TEST_F(AdminTillLoginTest, ALoginThatMayDoMoreIsRefusedAndAnAccountMayBeGivenOneLater) {
+  ASSERT_EQ(
+      Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"), account_} +
+            Address(pg_))
+          .code,
+      0);
+  const AdminRun superuser =
+      Admin(QStringList{QStringLiteral("till-login"), QStringLiteral("--account"), account_,
+                        QStringLiteral("--till-login"), pg_.user} +
+            Address(pg_));
+  EXPECT_EQ(superuser.code, 1);
+  EXPECT_TRUE(superuser.err.contains(QStringLiteral("may do more than a till")))
+      << superuser.err.toStdString();
+  const AdminRun bad_name =
+      Admin(QStringList{QStringLiteral("till-login"), QStringLiteral("--account"), account_,
+                        QStringLiteral("--till-login"), QStringLiteral("x\"; DROP ROLE postgres")} +
+            Address(pg_));
+  EXPECT_EQ(bad_name.code, 1);
+  EXPECT_TRUE(bad_name.err.contains(QStringLiteral("not a valid login name")));
+
+  // Twice: the second run only sets the password and grants again.
+  for (int i = 0; i < 2; ++i) {
+    const AdminRun later =
+        Admin(QStringList{QStringLiteral("till-login"), QStringLiteral("--account"), account_,
+                          QStringLiteral("--till-login"), login_, QStringLiteral("--till-password"),
+                          QStringLiteral("it's \"pw\"")} +
+              Address(pg_));
+    ASSERT_EQ(later.code, 0) << later.err.toStdString();
+  }
+  Connection till(QStringLiteral("till_login_later"), Engine::Server);
+  QString error;
+  ASSERT_TRUE(OpenAsTill(till, account_, &error)) << error.toStdString();
+  EXPECT_EQ(till.Scalar(QStringLiteral("SELECT COUNT(*) FROM QTSaleOrder")).toInt(), 0);
 }
 
 TEST(AdminServer, WrongAddressFailsInOneLine) {

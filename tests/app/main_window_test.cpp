@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 
 #include "app/screens/frm_main.h"
+#include "frame/frm_message_box.h"
 #include "support/data_fixture.h"
 #include "support/qt_printers.h"
 #include "support/screen_helpers.h"
@@ -145,6 +146,53 @@ TEST_F(MainWindowTest, F5AsksAndSwitchesModeWithoutReloading) {
   ui.AnswerNo();
   Press(Qt::Key_F5);
   EXPECT_EQ(ui.last(), QStringLiteral("|当前为断网模式，是否要切换到连网模式？"));
+}
+
+TEST_F(MainWindowTest, TheStatusStripFollowsTheModeAndTheBackgroundDownload) {
+  session.IsOnline = true;
+  session.ShopCode = QStringLiteral("D");
+  session.ShopName = QStringLiteral("东门店");
+  session.CashierCode = QStringLiteral("001");
+  session.CashierName = QStringLiteral("李四");
+  ui.AnswerNo();
+  Press(Qt::Key_F5);  // asked and left as it was: the strip shows the till as it is
+  EXPECT_EQ(window->lblMode->text(), QStringLiteral("连网销售"));
+  EXPECT_EQ(window->lblShop->text(), QStringLiteral("零售店：D 东门店"));
+  EXPECT_EQ(window->lblCashier->text(), QStringLiteral("收银员：001 李四"));
+  EXPECT_EQ(window->lblDate->text(), QStringLiteral("日期：2026-12-10"));
+  EXPECT_FALSE(window->lblDownload->isVisible());
+  // Along the bottom edge, below every button.
+  EXPECT_EQ(window->pnlStatus->geometry().bottom(), window->rect().bottom());
+  EXPECT_LT(window->button(MainCommand::CKList)->mapTo(window.get(), QPoint(0, 0)).y(),
+            window->pnlStatus->y());
+
+  ui.AnswerYes();
+  Press(Qt::Key_F5);
+  EXPECT_FALSE(session.IsOnline);
+  EXPECT_EQ(window->lblMode->text(), QStringLiteral("断网销售"));
+
+  // The background download starts and ends without anyone touching the window.
+  session.DownloadRunning = true;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window->lblDownload->isVisible(); }, 3000));
+  EXPECT_EQ(window->lblDownload->text(), QStringLiteral("正在后台下载资料……"));
+  session.DownloadRunning = false;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window->lblDownload->isVisible(); }, 3000));
+}
+
+TEST_F(MainWindowTest, TheWindowTakesTheKeyboardBackWhenABoxCloses) {
+  // Nothing outside the program gives the focus back: without a window manager nobody would.
+  for (MsgButtons buttons : {MsgButtons::Ok, MsgButtons::YesNo}) {
+    TfrmMessageBox box(QStringLiteral("提示！"), QStringLiteral("..."), MsgIcon::Information,
+                       buttons);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box, 1000));
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(box.isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 1000));
+    ui.AnswerNo();
+    Press(Qt::Key_F5);
+    EXPECT_EQ(ui.last(), QStringLiteral("|当前为断网模式，是否要切换到连网模式？"));
+  }
 }
 
 TEST_F(MainWindowTest, ExitRulesApplyInTheirOrder) {

@@ -69,12 +69,36 @@ TEST_F(ConnectServerTest, AMissingOrUnreachableAccountExplainsItselfInTwoBoxes) 
   EXPECT_FALSE(session.IsOnline);
 }
 
-TEST_F(ConnectServerTest, ARefusedConnectionReturnsFalseWithoutAMessage) {
-  for (const QString& server :
-       {QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:notaport")}) {
-    EXPECT_FALSE(Connect(server)) << server.toStdString();
+TEST_F(ConnectServerTest, ARefusedConnectionReturnsFalseWithoutAMessageButSaysWhyInOneLine) {
+  struct Case {
+    QString server;
+    QString login;
+    QString failure;  // the whole line, or its start when the driver's words follow
+    bool whole;
+  };
+  for (const Case& c : {
+           Case{QStringLiteral("127.0.0.1:1"), server().user,
+                QStringLiteral("连接 127.0.0.1:1 失败："), false},
+           Case{QStringLiteral("127.0.0.1:notaport"), server().user,
+                QStringLiteral("服务器名“127.0.0.1:notaport”无效，应写成 主机[:端口]"), true},
+           Case{ServerName(), QStringLiteral("no_such_login"),
+                QStringLiteral("连接 %1 失败：").arg(ServerName()), false},
+       }) {
+    QString failure = QStringLiteral("stale");
+    EXPECT_FALSE(ConnectServer(app, c.server, c.login, QString(), &failure))
+        << c.server.toStdString();
+    if (c.whole) {
+      EXPECT_EQ(failure, c.failure);
+    } else {
+      // The driver's reason follows, on the same line, without its own "connection to server
+      // at ..., port ... failed" and without its hint lines.
+      EXPECT_TRUE(failure.startsWith(c.failure)) << failure.toStdString();
+      const QString reason = failure.mid(c.failure.size());
+      EXPECT_FALSE(reason.isEmpty());
+      EXPECT_FALSE(reason.contains(QLatin1Char('\n'))) << reason.toStdString();
+      EXPECT_FALSE(reason.contains(QStringLiteral("127.0.0.1"))) << reason.toStdString();
+    }
   }
-  EXPECT_FALSE(ConnectServer(app, ServerName(), QStringLiteral("no_such_login"), QString()));
   EXPECT_TRUE(ui.messages().empty());
   EXPECT_FALSE(session.IsOnline);
   EXPECT_FALSE(ui.splashOpen());
@@ -133,8 +157,10 @@ TEST_F(AliasTest, AWrongAliasPasswordIsRefusedAlthoughTheAliasExists) {
   EXPECT_FALSE(session.IsOnline);
   EXPECT_TRUE(ui.messages().empty());
   EXPECT_EQ(web_.requests(), 1);
-  EXPECT_FALSE(
-      TestConnection(app, QStringLiteral("tarvix.shop1"), server().user, QStringLiteral("guess")));
+  QString failure;
+  EXPECT_FALSE(TestConnection(app, QStringLiteral("tarvix.shop1"), server().user,
+                              QStringLiteral("guess"), &failure));
+  EXPECT_EQ(failure, QStringLiteral("连接 %1 失败：别名密码不正确").arg(ServerName()));
   EXPECT_TRUE(
       TestConnection(app, QStringLiteral("tarvix.shop1"), server().user, QStringLiteral("secret")));
 }
@@ -203,8 +229,12 @@ TEST_F(ConnectServerTest, SwitchModeLeavesOnlineAtOnceAndComesBackWithTheStoredS
   WriteConnectSettings(QStringLiteral("127.0.0.1:1"), server().user, QString());
   EXPECT_FALSE(SwitchMode(app));
   EXPECT_FALSE(session.IsOnline);
-  EXPECT_EQ(ui.last(),
-            QStringLiteral("提示| 切换到【连网销售】模式失败，原因：无法与服务器建立连接！。"));
+  // The fixed reason, then the address tried and why it failed.
+  EXPECT_TRUE(ui.last().startsWith(
+      QStringLiteral("提示| 切换到【连网销售】模式失败，原因：无法与服务器建立连接！\r\n"
+                     "连接 127.0.0.1:1 失败：")))
+      << ui.last().toStdString();
+  EXPECT_TRUE(ui.last().endsWith(QStringLiteral("。")));
 }
 
 TEST_F(ShellTest, ShopIsRegisteredNeedsBothKeysAndOnlineTheShop) {
@@ -231,14 +261,23 @@ TEST_F(ShellTest, ShopIsRegisteredNeedsBothKeysAndOnlineTheShop) {
 TEST_F(ShellTest, SettingsPageStoresTheScrambledPasswordOnlyWhenTheEntriesConnect) {
   const QString ini = session.IniFile;
   WriteConnectSettings(QString(), QString(), QString());
-  // Test: the entries are trimmed.
-  CheckConnectionSettings(app, QStringLiteral(" ") + ServerName() + QStringLiteral(" "),
-                          server().user + QStringLiteral(" "), server().password);
+  // Test and OK take the same entries the same way: trimmed, so padded entries pass both and
+  // what is stored carries no spaces.
+  const QString padded_server = QStringLiteral(" ") + ServerName() + QStringLiteral(" ");
+  const QString padded_login = server().user + QStringLiteral(" ");
+  CheckConnectionSettings(app, padded_server, padded_login, server().password);
   EXPECT_EQ(ui.last(), QStringLiteral("提示！|连接成功，你可以进行下一步操作"));
-  // OK: the entries as typed, so the same padded name fails and nothing is stored.
+  ASSERT_TRUE(SaveConnectionSettings(app, padded_server, padded_login, server().password));
+  EXPECT_EQ(Ini(ini, "ConnectSet", "ServerName"), ServerName());
+  EXPECT_EQ(Ini(ini, "ConnectSet", "DBAName"), server().user);
+
+  // Entries that do not connect: the error box says where and why, nothing is stored.
+  WriteConnectSettings(QString(), QString(), QString());
   EXPECT_FALSE(SaveConnectionSettings(app, QStringLiteral("127.0.0.1:1"), server().user,
                                       QStringLiteral("pw")));
-  EXPECT_EQ(ui.last(), QStringLiteral("错误！|连接失败！请确认输入是否正确"));
+  EXPECT_TRUE(ui.last().startsWith(
+      QStringLiteral("错误！|连接失败！请确认输入是否正确\r\n连接 127.0.0.1:1 失败：")))
+      << ui.last().toStdString();
   EXPECT_EQ(Ini(ini, "ConnectSet", "ServerName"), QString());
 
   ASSERT_TRUE(SaveConnectionSettings(app, ServerName(), server().user, QStringLiteral("Pw-9密")));

@@ -60,9 +60,16 @@ TEST_F(ShellScreensTest, SettingsPageStartsFromDefaultsAndSavesWhatConnects) {
   EXPECT_EQ(screen.suiSAPasssword->echoMode(), QLineEdit::Password);
   EXPECT_TRUE(screen.suiSerName->hasFocus());
 
+  // Under the server field: the form of an address, and that the login is the database's.
+  EXPECT_TRUE(screen.lblServerHint->isVisible());
+  EXPECT_TRUE(screen.lblServerHint->text().contains(QStringLiteral("主机[:端口]")));
+  EXPECT_TRUE(screen.lblLoginHint->text().contains(QStringLiteral("数据库")));
+  EXPECT_LT(screen.suiSerName->geometry().bottom(), screen.lblServerHint->geometry().top());
+  EXPECT_LT(screen.lblServerHint->geometry().bottom(), screen.suiSaName->geometry().top());
+
   screen.suiSerName->setText(QStringLiteral("127.0.0.1:1"));
   screen.suiButton5->click();
-  EXPECT_EQ(ui.last(), QStringLiteral("错误！|连接失败！请确认输入是否正确"));
+  EXPECT_TRUE(ui.last().startsWith(QStringLiteral("错误！|连接失败！请确认输入是否正确\r\n")));
   EXPECT_TRUE(screen.isVisible());
   EXPECT_TRUE(screen.suiSerName->hasFocus());
   EXPECT_FALSE(screen.settingsSaved());
@@ -80,6 +87,30 @@ TEST_F(ShellScreensTest, SettingsPageStartsFromDefaultsAndSavesWhatConnects) {
       ServerName());
   EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW")),
             ScramblePassword(QStringLiteral("abc")));
+}
+
+TEST_F(ShellScreensTest, SettingsPageOpensOnTheEntriesThatFailedAndBothButtonsTrimThem) {
+  WriteConnectSettings(QString(), QString(), QString());
+  TfrmConnectToServer screen(app, TfrmConnectToServer::kSettingsPage, nullptr,
+                             {QStringLiteral("127.0.0.1:1"), server().user, QStringLiteral("pw")});
+  ShowActive(&screen);
+  EXPECT_EQ(screen.suiSerName->text(), QStringLiteral("127.0.0.1:1"));
+  EXPECT_EQ(screen.suiSaName->text(), server().user);
+  EXPECT_EQ(screen.suiSAPasssword->text(), QStringLiteral("pw"));
+  EXPECT_TRUE(screen.suiSerName->hasFocus());
+
+  // The address typed with the spaces a copy and paste brings along.
+  screen.suiSerName->selectAll();
+  QTest::keyClicks(screen.suiSerName, QStringLiteral(" ") + ServerName() + QStringLiteral("  "));
+  screen.suiSAPasssword->setText(server().password);
+  screen.suibtCheckSave->click();
+  EXPECT_EQ(ui.last(), QStringLiteral("提示！|连接成功，你可以进行下一步操作"));
+  screen.suiButton5->click();
+  EXPECT_EQ(ui.messages().size(), 1u);
+  EXPECT_TRUE(screen.settingsSaved());
+  EXPECT_EQ(
+      ReadIniString(session.IniFile, QStringLiteral("ConnectSet"), QStringLiteral("ServerName")),
+      ServerName());
 }
 
 TEST_F(ShellScreensTest, SettingsPageReportsAnAliasErrorAndStaysOpen) {

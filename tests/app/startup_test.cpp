@@ -126,16 +126,56 @@ TEST_F(StartupTest, AnUnreachableServerAnsweredYesGoesOnOffline) {
   ASSERT_TRUE(RunStartup(app));
   EXPECT_FALSE(session.IsOnline);
   ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.last(),
-            QStringLiteral("提示|连接服务器失败,不能进行【连网销售】！系统进入【断网销售】模式。 "
-                           "\r\n是否进入【断网销售】吗？"));
+  // The question as the till has always asked it, then the address tried and the reason.
+  EXPECT_TRUE(ui.last().startsWith(
+      QStringLiteral("提示|连接服务器失败,不能进行【连网销售】！系统进入【断网销售】模式。 "
+                     "\r\n是否进入【断网销售】吗？\r\n连接 127.0.0.1:1 失败：")))
+      << ui.last().toStdString();
   EXPECT_EQ(session.CashierNo, QStringLiteral("C1"));
 
+  // No to offline work, and No to mending the settings: the program ends.
   ui.clear();
   ui.ChooseMode(1);
   ui.AnswerNo();
+  ui.AnswerNo();
   EXPECT_FALSE(RunStartup(app));
   EXPECT_EQ(ui.screens(), QStringList{QStringLiteral("TfrmLoginOptions")});
+  EXPECT_EQ(ui.last(), QStringLiteral("提示|是否修改服务器连接设置后重新连接？"));
+}
+
+TEST_F(StartupTest, AWrongServerAddressIsMendedOnTheSettingsPageAndTheStartGoesOnOnline) {
+  WriteConnectSettings(QStringLiteral("127.0.0.1:1"), server().user, QStringLiteral("pw"));
+  RegisterShop();
+  ui.ChooseMode(1);
+  ui.AnswerNo();   // not offline
+  ui.AnswerYes();  // mend the settings
+  // The first attempt on the page is still wrong; the page stays open until one connects.
+  ui.OnConnectionSettings([this](AppContext& a) {
+    EXPECT_FALSE(SaveConnectionSettings(a, QStringLiteral("127.0.0.1:2"), server().user, {}));
+    return SaveConnectionSettings(a, ServerName(), server().user, server().password);
+  });
+  LoginAs(QStringLiteral("001"), QStringLiteral("123"));
+  ui.AnswerNo();  // no quick login
+  ASSERT_TRUE(RunStartup(app));
+  EXPECT_TRUE(session.IsOnline);
+  ASSERT_EQ(ui.settingsStarts().size(), 1u);
+  // The page opens on the entries that failed, not on the defaults.
+  EXPECT_EQ(ui.settingsStarts()[0].server, QStringLiteral("127.0.0.1:1"));
+  EXPECT_EQ(ui.settingsStarts()[0].login, server().user);
+  EXPECT_EQ(ui.settingsStarts()[0].password, QStringLiteral("pw"));
+  EXPECT_EQ(ReadConnectionSettings(session.IniFile).server, ServerName());
+  EXPECT_EQ(LocalCount("JBGoods"), 1);
+  EXPECT_FALSE(ui.unansweredLeft());
+
+  // Cancelling the page ends the program.
+  ui.clear();
+  WriteConnectSettings(QStringLiteral("127.0.0.1:1"), server().user, QString());
+  ui.ChooseMode(1);
+  ui.AnswerNo();
+  ui.AnswerYes();
+  ui.OnConnectionSettings([](AppContext&) { return false; });
+  EXPECT_FALSE(RunStartup(app));
+  EXPECT_EQ(ui.screens().last(), QStringLiteral("TfrmConnectToServer:settings"));
 }
 
 TEST_F(StartupTest, OfflineWithoutARegisteredShopShowsTheErrorBoxAndEnds) {
@@ -163,6 +203,51 @@ TEST_F(StartupTest, OnlineWithoutARegisteredShopOffersTheShopSelection) {
   EXPECT_EQ(session.ShopNo, QStringLiteral("01"));
   EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("StoreNo")),
             QStringLiteral("S1"));
+}
+
+// The till's own login, with the rights quilmo-admin gives it, instead of the superuser the
+// other tests connect as. Roles belong to the whole cluster: each test has its own.
+class TillLoginStartupTest : public StartupTest {
+ protected:
+  void SetUp() override {
+    StartupTest::SetUp();
+    if (HasFatalFailure()) return;
+    login_ = QStringLiteral("till_") + databaseName();
+    PgExec(server(), QStringLiteral("postgres"),
+           QStringLiteral("CREATE ROLE %1 LOGIN").arg(login_));
+    PgExec(server(), databaseName(), QStringLiteral("SELECT quilmo_grant_till('%1')").arg(login_));
+    CatalogExec(QStringLiteral("GRANT SELECT ON AccountInfo TO %1").arg(login_));
+    WriteConnectSettings(ServerName(), login_, QString());
+  }
+  void TearDown() override {
+    StartupTest::TearDown();  // the databases go first, with what was granted in them
+    if (login_.isEmpty()) return;
+    try {
+      PgExec(server(), QStringLiteral("postgres"),
+             QStringLiteral("DROP OWNED BY %1; DROP ROLE %1").arg(login_));
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << e.what();
+    }
+  }
+  QString login_;
+};
+
+TEST_F(TillLoginStartupTest, TheTillStartsOnlineWithItsOwnLoginAndNeedsNoMore) {
+  ui.ChooseMode(1);
+  ui.ChooseShop(QStringLiteral("01"));
+  ui.AnswerYes();  // confirm the shop
+  LoginAs(QStringLiteral("001"), QStringLiteral("123"));
+  ui.AnswerNo();  // download in the foreground
+  ASSERT_TRUE(RunStartup(app));
+  EXPECT_TRUE(session.IsOnline);
+  EXPECT_EQ(dm.conServer.serverAddress().user, login_);
+  EXPECT_EQ(dm.conServer.Scalar(QStringLiteral("SELECT IsRegist FROM QTShop")).toInt(), 1);
+  EXPECT_EQ(LocalCount("JBGoods"), 1);
+  EXPECT_EQ(LocalCount("QTCXOrder"), 1);
+  EXPECT_FALSE(ui.unansweredLeft());
+  // Only the boxes of the start itself: the question of the quick login, none of an error.
+  EXPECT_EQ(ui.texts().size(), 2);
+  EXPECT_THROW(dm.conServer.Exec(QStringLiteral("DELETE FROM QTShop")), DbError);
 }
 
 TEST_F(StartupTest, AServerDateOneDayOffWarnsAndStartsAnyway) {
@@ -212,15 +297,30 @@ TEST_F(StartupTest, ADemonstrationAccountSkipsTheLogin) {
                            "按下Ctrl+Alt+Shift+C 清空数据 重新配置您的正式数据！"));
 }
 
-TEST_F(StartupTest, AnErrorNobodyHandledEndsInTheDefaultErrorBox) {
+TEST_F(StartupTest, AnAliasThatCannotBeResolvedIsAFailedConnectionLikeAnyOther) {
   WriteConnectSettings(QStringLiteral("tarvix.shop"), QStringLiteral("sa"), QString());
   WriteIniString(session.IniFile, QStringLiteral("ConnectSet"), QStringLiteral("DiscoveryServer"),
                  QStringLiteral("127.0.0.1:1"));
   ui.ChooseMode(1);
+  ui.AnswerNo();
+  ui.AnswerYes();
+  ui.OnConnectionSettings([](AppContext&) { return false; });
+  EXPECT_FALSE(RunStartupReporting(app));
+  ASSERT_EQ(ui.messages().size(), 2u);
+  EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("连接服务器失败")));
+  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("/UploadFile/db.xml")));
+  EXPECT_EQ(ui.settingsStarts()[0].server, QStringLiteral("tarvix.shop"));
+  EXPECT_FALSE(ui.splashOpen());
+}
+
+TEST_F(StartupTest, AnErrorNobodyHandledEndsInTheDefaultErrorBox) {
+  RegisterShop();
+  dm.conServer.Exec(QStringLiteral("DROP TABLE QTShop"));
+  ui.ChooseMode(1);
   EXPECT_FALSE(RunStartupReporting(app));
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].caption, ApplicationTitle());
-  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("/UploadFile/db.xml")));
+  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("qtshop"))) << ui.last().toStdString();
   EXPECT_FALSE(ui.splashOpen());
 }
 

@@ -122,8 +122,9 @@ int ScriptedUi::ShowLoginOptions() {
   return mode;
 }
 
-bool ScriptedUi::ShowConnectionSettings(AppContext& app) {
+bool ScriptedUi::ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) {
   screens_ << QStringLiteral("TfrmConnectToServer:settings");
+  settings_starts_.push_back(start);
   return RunScreen(settings_, app, "TfrmConnectToServer settings page");
 }
 
@@ -196,6 +197,7 @@ void ScriptedUi::clear() {
   logins_.clear();
   downloads_.clear();
   screens_.clear();
+  settings_starts_.clear();
   splash_texts_.clear();
   designer_actions_.clear();
   designed_.clear();

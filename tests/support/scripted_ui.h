@@ -49,7 +49,7 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   // screen's real logic. A screen opened with nothing queued fails the test (and answers 0
   // or false). screens() lists the screens opened, in order.
   int ShowLoginOptions() override;
-  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) override;
   QString SelectShop(const QList<ShopChoice>& shops) override;
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
@@ -65,6 +65,8 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   void OnLogin(ScreenAction action) { logins_.push_back(std::move(action)); }
   void OnDownloadOptions(ScreenAction action) { downloads_.push_back(std::move(action)); }
   const QStringList& screens() const { return screens_; }
+  // What each opening of the connection-settings page started with.
+  const std::vector<ConnectionEntries>& settingsStarts() const { return settings_starts_; }
   const QStringList& splashTexts() const { return splash_texts_; }
   bool splashOpen() const { return splash_open_; }
   // ---- end of start-up screens ----
@@ -128,6 +130,7 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   std::deque<QString> shops_;
   std::vector<QStringList> shop_lists_;
   QStringList screens_;
+  std::vector<ConnectionEntries> settings_starts_;
   QStringList splash_texts_;
   bool splash_open_ = false;
   // ---- Reports ----

@@ -37,8 +37,9 @@ QPushButton* Button(QWidget* parent, const QString& caption, const char* name) {
 
 }  // namespace
 
-TfrmConnectToServer::TfrmConnectToServer(AppContext& app, Page page, QWidget* parent)
-    : TfrmRootSui(parent), app_(app) {
+TfrmConnectToServer::TfrmConnectToServer(AppContext& app, Page page, QWidget* parent,
+                                         const ConnectionEntries& start)
+    : TfrmRootSui(parent), app_(app), start_(start) {
   setObjectName(QStringLiteral("TfrmConnectToServer"));
   setWindowTitle(QStringLiteral("登陆配置"));
   pgcMain = new QStackedWidget(body());
@@ -71,10 +72,20 @@ QWidget* TfrmConnectToServer::BuildSettingsPage() {
           "请先安装好后台数据库服务器和后台管理软件，\n再在这里填写服务器的地址和登录信息。"),
       page);
   note->setObjectName(QStringLiteral("lblNote"));
+  // What goes into the fields is not obvious to someone setting up a till for the first time.
+  lblServerHint =
+      new QLabel(QStringLiteral("格式：主机[:端口]，如 192.168.1.10:5432；“.” 表示本机"), page);
+  lblServerHint->setObjectName(QStringLiteral("lblServerHint"));
+  lblLoginHint = new QLabel(QStringLiteral("管理员名和密码是后台数据库服务器的登录名和密码"), page);
+  lblLoginHint->setObjectName(QStringLiteral("lblLoginHint"));
+  for (QLabel* hint : {lblServerHint, lblLoginHint})
+    hint->setProperty("kind", QStringLiteral("hint"));
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("服务器名"), suiSerName);
+  form->addRow(QString(), lblServerHint);
   form->addRow(QStringLiteral("管理员名"), suiSaName);
   form->addRow(QStringLiteral("管理员密码"), suiSAPasssword);
+  form->addRow(QString(), lblLoginHint);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(suibtCheckSave);
   buttons->addStretch();
@@ -124,10 +135,17 @@ void TfrmConnectToServer::showEvent(QShowEvent* event) {
   settings_saved_ = false;
   logged_in_ = false;
   if (pgcMain->currentIndex() == kSettingsPage) {
-    // Each opening starts from the defaults, never from the settings file.
-    suiSerName->setText(QStringLiteral("."));
-    suiSaName->setText(QStringLiteral("sa"));
-    suiSAPasssword->clear();
+    // Each opening starts from the defaults, never from the settings file; after a failed
+    // connection, from the entries that failed.
+    if (start_.server.isEmpty()) {
+      suiSerName->setText(QStringLiteral("."));
+      suiSaName->setText(QStringLiteral("sa"));
+      suiSAPasssword->clear();
+    } else {
+      suiSerName->setText(start_.server);
+      suiSaName->setText(start_.login);
+      suiSAPasssword->setText(start_.password);
+    }
     suiSerName->setFocus();
   } else {
     suiShopName->setText(app_.session.ShopName);

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "frame/frm_root.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
@@ -15,7 +16,8 @@ class TfrmConnectToServer : public TfrmRootSui {
   Q_OBJECT
  public:
   enum Page { kSettingsPage = 0, kLoginPage = 1 };
-  TfrmConnectToServer(AppContext& app, Page page, QWidget* parent = nullptr);
+  TfrmConnectToServer(AppContext& app, Page page, QWidget* parent = nullptr,
+                      const ConnectionEntries& start = {});
 
   bool settingsSaved() const { return settings_saved_; }
   bool loggedIn() const { return logged_in_; }
@@ -28,6 +30,8 @@ class TfrmConnectToServer : public TfrmRootSui {
   QPushButton* suibtCheckSave;
   QPushButton* suiButton5;
   QPushButton* suiButton6;
+  QLabel* lblServerHint;
+  QLabel* lblLoginHint;
   // Page 1.
   QLineEdit* suiShopName;
   QLineEdit* suiEdiCode;
@@ -47,6 +51,7 @@ class TfrmConnectToServer : public TfrmRootSui {
   void suibtLoginClick();
 
   AppContext& app_;
+  ConnectionEntries start_;
   bool settings_saved_ = false;
   bool logged_in_ = false;
 };

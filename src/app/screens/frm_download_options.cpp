@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "data/download.h"
+#include "data/foreground_download.h"
 
 namespace quilmo {
 namespace {
@@ -82,7 +83,7 @@ void TfrmDownloadOptions::Download(int kind) {
   downloading_ = true;
   (kind == kIncrementalDownload ? suiRdbAddLoad : suiRdbAllLoad)->setChecked(true);
   try {
-    DownloadMasterData(app_.dm, kind, /*with_promotions=*/true);
+    DownloadMasterDataInForeground(app_.dm, kind, /*with_promotions=*/true);
   } catch (const DbError& e) {
     ReportError(app_.ui, e.message());
   }

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quilmo {
@@ -76,15 +78,68 @@ TfrmMain::TfrmMain(AppContext& app, const MainMenu& menu, QWidget* parent)
   middle->addLayout(menu_block);
   middle->addStretch(1);
 
+  // Nothing else on the window says which mode the till is in, for which shop and cashier,
+  // or that a download is still running; a quiet strip along the bottom does.
+  pnlStatus = new QWidget(this);
+  pnlStatus->setObjectName(QStringLiteral("pnlStatus"));
+  pnlStatus->setAttribute(Qt::WA_StyledBackground);
+  auto status_label = [this](const char* name) {
+    auto* label = new QLabel(pnlStatus);
+    label->setObjectName(QLatin1String(name));
+    return label;
+  };
+  lblMode = status_label("lblMode");
+  lblShop = status_label("lblShop");
+  lblCashier = status_label("lblCashier");
+  lblDate = status_label("lblDate");
+  lblDownload = status_label("lblDownload");
+  auto* strip = new QHBoxLayout(pnlStatus);
+  strip->setContentsMargins(30, 4, 30, 4);
+  strip->setSpacing(28);
+  strip->addWidget(lblMode);
+  strip->addWidget(lblShop);
+  strip->addWidget(lblCashier);
+  strip->addStretch(1);
+  strip->addWidget(lblDownload);
+  strip->addWidget(lblDate);
+  status_timer_ = new QTimer(this);
+  status_timer_->setInterval(1000);
+  connect(status_timer_, &QTimer::timeout, this, &TfrmMain::RefreshStatus);
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
   layout->addWidget(band);
   layout->addLayout(middle, 1);
+  layout->addWidget(pnlStatus);
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
   TfrmRootFullSreen::showEvent(event);
+  RefreshStatus();
+  status_timer_->start();
   menu_.RunShowHandlers(app_);
+}
+
+void TfrmMain::hideEvent(QHideEvent* event) {
+  status_timer_->stop();
+  TfrmRootFullSreen::hideEvent(event);
+}
+
+void TfrmMain::RefreshStatus() {
+  const MainStatus status = MainStatusOf(app_);
+  lblMode->setText(status.mode);
+  const QString online = app_.session.IsOnline ? QStringLiteral("true") : QStringLiteral("false");
+  if (lblMode->property("online").toString() != online) {
+    lblMode->setProperty("online", online);
+    lblMode->style()->unpolish(lblMode);
+    lblMode->style()->polish(lblMode);
+  }
+  lblShop->setText(status.shop);
+  lblCashier->setText(status.cashier);
+  lblDate->setText(status.date);
+  lblDownload->setText(status.download);
+  lblDownload->setVisible(!status.download.isEmpty());
 }
 
 bool TfrmMain::FormKeyDown(QKeyEvent* event) {
@@ -95,7 +150,9 @@ bool TfrmMain::FormKeyDown(QKeyEvent* event) {
 }
 
 void TfrmMain::Dispatch(MainCommand command) {
-  switch (menu_.Run(app_, command)) {
+  const MainOutcome outcome = menu_.Run(app_, command);
+  RefreshStatus();
+  switch (outcome) {
     case MainOutcome::Done:
       break;
     case MainOutcome::CloseWindow:

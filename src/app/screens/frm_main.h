@@ -9,6 +9,7 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTimer;
 
 namespace quilmo {
 
@@ -23,6 +24,18 @@ class TfrmMain : public TfrmRootFullSreen {
 
   QLabel* lblTitle;
   QListWidget* ListView2;
+  // The status strip along the bottom edge.
+  QWidget* pnlStatus;
+  QLabel* lblMode;
+  QLabel* lblShop;
+  QLabel* lblCashier;
+  QLabel* lblDate;
+  QLabel* lblDownload;
+
+  // Shows the mode, shop, cashier, date and download as they are now. Runs after every
+  // command and once a second while the window shows, which catches the end of the
+  // background download and a new day.
+  void RefreshStatus();
 
  signals:
   // The window has closed for good: the program ends.
@@ -35,6 +48,7 @@ class TfrmMain : public TfrmRootFullSreen {
  protected:
   bool FormKeyDown(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -44,6 +58,7 @@ class TfrmMain : public TfrmRootFullSreen {
   AppContext& app_;
   const MainMenu& menu_;
   QMap<MainCommand, QPushButton*> buttons_;
+  QTimer* status_timer_;
   bool ending_ = false;
 };
 

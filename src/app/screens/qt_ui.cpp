@@ -45,6 +45,49 @@ class WindowProgress final : public Progress {
   QPointer<TfrmShowMessage> window_;
 };
 
+// A progress window asked for by a worker thread (the foreground download). The window lives
+// on the window thread; every change is posted there, in order, and the work never waits
+// for the window.
+class ForwardedProgress final : public Progress {
+ public:
+  ForwardedProgress(QPointer<QWidget> parent, const QString& text)
+      : shown_(std::make_shared<Shown>()) {
+    Post([parent, text](Shown& s) {
+      s.window = std::make_unique<WindowProgress>(parent);
+      s.window->SetText(text);
+    });
+  }
+  ~ForwardedProgress() override {
+    Post([](Shown& s) { s.window.reset(); });
+  }
+  void SetText(const QString& text) override {
+    Post([text](Shown& s) {
+      if (s.window) s.window->SetText(text);
+    });
+  }
+  void SetSteps(int total) override {
+    Post([total](Shown& s) {
+      if (s.window) s.window->SetSteps(total);
+    });
+  }
+  void SetStep(int done) override {
+    Post([done](Shown& s) {
+      if (s.window) s.window->SetStep(done);
+    });
+  }
+
+ private:
+  struct Shown {
+    std::unique_ptr<WindowProgress> window;  // touched on the window thread only
+  };
+  template <class Change>
+  void Post(Change change) {
+    QMetaObject::invokeMethod(
+        qApp, [shown = shown_, change] { change(*shown); }, Qt::QueuedConnection);
+  }
+  std::shared_ptr<Shown> shown_;
+};
+
 class SplashProgress final : public Progress {
  public:
   explicit SplashProgress(QWidget* parent) : window_(new TfrmSplash(parent)) {
@@ -89,6 +132,9 @@ InputResult QtUi::Input(const InputRequest& request) {
 }
 
 std::unique_ptr<Progress> QtUi::ShowProgress(const QString& text) {
+  if (QThread::currentThread() != qApp->thread()) {
+    return std::make_unique<ForwardedProgress>(parent_, text);
+  }
   auto progress = std::make_unique<WindowProgress>(parent_);
   progress->SetText(text);
   return progress;
@@ -114,8 +160,8 @@ int QtUi::ShowLoginOptions() {
   return dialog.mode();
 }
 
-bool QtUi::ShowConnectionSettings(AppContext& app) {
-  TfrmConnectToServer dialog(app, TfrmConnectToServer::kSettingsPage, parent_);
+bool QtUi::ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) {
+  TfrmConnectToServer dialog(app, TfrmConnectToServer::kSettingsPage, parent_, start);
   dialog.exec();
   return dialog.settingsSaved();
 }
@@ -181,6 +227,13 @@ QPushButton[kind="small"] { font-size: 14px; }
 QPushButton[kind="large"]:hover, QPushButton[kind="small"]:hover { background: rgb(225, 235, 252); }
 QPushButton[kind="large"]:disabled, QPushButton[kind="small"]:disabled { color: rgb(150, 150, 150); }
 QGroupBox#gbAffiche { font-size: 14px; font-weight: bold; }
+QWidget#pnlStatus { background: rgb(214, 218, 226); border-top: 1px solid rgb(176, 180, 190); }
+QWidget#pnlStatus QLabel { font-size: 14px; color: rgb(50, 50, 60); }
+QLabel#lblMode { font-weight: bold; }
+QLabel#lblMode[online="true"] { color: rgb(0, 110, 40); }
+QLabel#lblMode[online="false"] { color: rgb(170, 90, 0); }
+QLabel#lblDownload { color: rgb(30, 70, 160); }
+QLabel[kind="hint"] { color: rgb(90, 90, 90); font-size: 11px; }
 QMessageBox { border: 1px solid rgb(128, 128, 128); }
 )"));
 }

@@ -26,7 +26,7 @@ class QtUi final : public SaleUi, public ShellUi, public ReportUi {
 
   // ---- Start-up, connection, login and download screens ----
   int ShowLoginOptions() override;
-  bool ShowConnectionSettings(AppContext& app) override;
+  bool ShowConnectionSettings(AppContext& app, const ConnectionEntries& start) override;
   QString SelectShop(const QList<ShopChoice>& shops) override;
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
