@@ -25,6 +25,8 @@ class NullUi : public SaleUi, public ShellUi {
 
   int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
   ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
+  QString SelectSuspendedOrder(const std::vector<ParkedOrder>&) override { return {}; }
+  std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest&) override { return {}; }
 };
 
 }  // namespace quilmo
