@@ -62,7 +62,9 @@ TfrmHaltSaleOrder::TfrmHaltSaleOrder(const std::vector<ParkedOrder>& orders, QWi
   dbgDetail->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
   splitter->addWidget(dbgMain);
   splitter->addWidget(dbgDetail);
-  splitter->setMinimumSize(760, 420);
+  splitter->setMinimumSize(900, 420);
+  // Order numbers and dates are read whole: the columns take the width of what they show.
+  dbgMain->resizeColumnsToContents();
 
   auto* layout = new QVBoxLayout(body());
   layout->setContentsMargins(10, 8, 10, 10);
@@ -97,6 +99,7 @@ void TfrmHaltSaleOrder::ShowLines(int row) {
                               Cell(NumberText(l.Quantity)), Cell(l.Amount.ShortText()),
                               Cell(l.Memo)});
   }
+  dbgDetail->resizeColumnsToContents();
 }
 
 void TfrmHaltSaleOrder::Choose() {

@@ -72,7 +72,7 @@ TfrmQTback::TfrmQTback(const ReturnPickerRequest& request, QWidget* parent)
   dbgrid->setSelectionMode(QAbstractItemView::SingleSelection);
   dbgrid->verticalHeader()->hide();
   dbgrid->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
-  dbgrid->setMinimumSize(900, 360);
+  dbgrid->setMinimumSize(1080, 360);
 
   suiButton2 = Button(QStringLiteral("suiButton2"), QStringLiteral("选 择"), body());
   suiButton1 = Button(QStringLiteral("suiButton1"), QStringLiteral("退 出"), body());
@@ -158,6 +158,8 @@ void TfrmQTback::Query() {
          Cell(s.SizeName), Cell(s.Price.ShortText()), Cell(NumberText(s.Discount)),
          Cell(NumberText(s.Quantity)), Cell(s.Amount.ShortText()), Cell(NumberText(s.Left))});
   }
+  // Order numbers and dates are read whole: the columns take the width of what they show.
+  dbgrid->resizeColumnsToContents();
   if (!rows_.empty()) dbgrid->selectRow(0);
 }
 
