@@ -29,6 +29,8 @@ class NullUi : public SaleUi, public ShellUi, public ReportUi {
 
   void ShowReportDesigner(Report&) override {}
   void ShowReportPreview(const Report&) override {}
+  QString SelectSuspendedOrder(const std::vector<ParkedOrder>&) override { return {}; }
+  std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest&) override { return {}; }
 };
 
 }  // namespace quilmo

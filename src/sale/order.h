@@ -87,7 +87,8 @@ enum class LineField { Quantity, Price, Discount };
 // quantity, price or discount of a line runs the line rules: first the checks the sale screen
 // hangs on them (stock warning, returns, special prices, the cashier's lowest discount), then
 // Amount and CKAmount. The rules do not run again for values they write themselves, and a
-// caller that restores stored lines (a parked order) suspends them.
+// caller that must keep stored values as they are (a return copying a sold line) suspends
+// them; a parked order taken back goes through them like lines being rung up.
 class OrderLines {
  public:
   // The sale screen's checks: they may change the line's fields through the setters.

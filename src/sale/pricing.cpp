@@ -287,9 +287,10 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
   // A second scan of the goods just entered adds to its line. Lines a promotion gave and
   // gifts stay lines of their own either way: merged into a paid line a gift would be paid
   // for, and a money line merged into another would hide what each promotion has given.
+  // Nor does a sale merge into a return: the piece sold would vanish into the one brought back.
   const OrderLine* current = lines.Current();
   const bool given = scan.isGift || !giftOrderNo.isEmpty() || goods.GoodsCode == kMoneyGoodsCode;
-  if (current && !given && r == 1 && current->GoodsNo == goods.GoodsNo &&
+  if (current && !given && r == 1 && current->Quantity > 0 && current->GoodsNo == goods.GoodsNo &&
       current->ColorNo == goods.ColorNo && current->SizeNo == goods.SizeNo &&
       current->Price == resolved.price && current->CXFlag != kGivenLine &&
       current->PriceFlag != kGiftPrice && current->GoodsCode != kMoneyGoodsCode) {

@@ -4,6 +4,7 @@
 
 #include "sale/goods_lookup.h"
 #include "sale/pricing.h"
+#include "sale/returns.h"
 
 namespace quilmo {
 namespace {
@@ -41,12 +42,20 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
                          int cxFlag) {
   const bool pieces = cxFlag == kBuyNGetM || cxFlag == kDiscountByPieces ||
                       (cxFlag == kGivenLine && line.GoodsCode != kMoneyGoodsCode);
-  const double measure = pieces ? std::fabs(line.Quantity) : std::fabs(line.Amount.ToDouble());
+  // A returned piece counts against its promotion, never for it: a return of 450 must not
+  // earn the money-off of a sale of 450. What a promotion gave counts by its size whatever
+  // its sign (a money-off line is negative).
+  double measure = pieces ? line.Quantity : line.Amount.ToDouble();
+  if (isGivenLine) measure = std::fabs(measure);
   auto it = std::find_if(tallies.begin(), tallies.end(), [&line](const PromotionTally& t) {
     return t.CXOrderNo == line.CXOrderNo;
   });
   if (isGivenLine) {
-    if (it != tallies.end()) it->HasQty += measure;
+    // A gift or money line brought back from an earlier sale was given by that sale: counted
+    // here it would keep this order's own purchases from their gifts.
+    const bool brought_back = !ReturnedOrderNo(line).isEmpty() ||
+                              (line.Quantity < 0 && line.GoodsCode != kMoneyGoodsCode);
+    if (it != tallies.end() && !brought_back) it->HasQty += measure;
     return;
   }
   if (it != tallies.end()) {
@@ -168,7 +177,8 @@ void SetLinesDiscount(Order& order, const QString& promotionOrderNo, double perc
       lines.SetDiscount(row, percent);
       continue;
     }
-    if (lines[row].CXOrderNo != promotionOrderNo) continue;
+    // A returned piece keeps the discount it was sold at: the refund is what was paid.
+    if (lines[row].CXOrderNo != promotionOrderNo || lines[row].Quantity < 0) continue;
     lines.SetDiscount(row, percent);
     OrderLine& line = lines[row];
     if (line.CXFlag == kDiscountByPieces) {

@@ -30,8 +30,8 @@ using PromotionTallies = std::vector<PromotionTally>;
 // given on the next pass, which the sale screen runs after every change and before payment.
 OrderTotals RecalcOrder(SaleContext& sale, Order& order);
 
-// Adds one line to the tallies: a promotion's own line to its measure, a line it gave to what
-// it has given.
+// Adds one line to the tallies: a promotion's own line to its measure (a return takes its
+// pieces or money off the measure), a line it gave to what it has given.
 void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool isGivenLine,
                          int cxFlag);
 
@@ -41,7 +41,8 @@ void ApplyPromotions(SaleContext& sale, const PromotionTallies& tallies, Order& 
 
 // With an empty promotion order number, sets the discount of every line (the whole-order
 // discount); otherwise of that promotion's lines, with the promotion's memo, unless the
-// card's own discount is better for the customer.
+// card's own discount is better for the customer. Returned pieces keep the discount they
+// were sold at.
 void SetLinesDiscount(Order& order, const QString& promotionOrderNo, double percent);
 
 // The cashier picks a goods from the gift list and it is added as a gift. True when a gift

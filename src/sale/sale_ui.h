@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QString>
+#include <optional>
 #include <vector>
 
 #include "base/ui.h"
 #include "sale/goods_candidate.h"
+#include "sale/order_choices.h"
 
 namespace quilmo {
 
@@ -16,6 +19,11 @@ class SaleUi : public virtual Ui {
   // The colour or size list (TfrmSelectColorSize). An empty list closes at once, without a
   // choice; a choice has a non-empty name.
   virtual ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) = 0;
+  // The list of parked orders (TfrmHaltSaleOrder): the number of the order chosen, or empty.
+  virtual QString SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) = 0;
+  // The return picker (TfrmQTback): the sold line chosen, or nothing. A database error of the
+  // request's search reaches the caller.
+  virtual std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest& request) = 0;
 };
 
 }  // namespace quilmo

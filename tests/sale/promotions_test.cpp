@@ -2,6 +2,7 @@
 
 #include "sale/goods_lookup.h"
 #include "sale/pricing.h"
+#include "sale/returns.h"
 #include "sale/sale_fixture.h"
 
 namespace quilmo {
@@ -413,6 +414,101 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     ASSERT_EQ(display.shown.size(), 1u);
     EXPECT_EQ(display.shown[0].amount, Money::Whole(225));
   }
+}
+
+// A return brought back from an earlier sale of the promotion's goods, as the return key
+// adds it: the sold line's price, discount and promotion, negated.
+void AddReturn(Order& order, const QString& goods_no, const QString& code, int price,
+               double quantity, const QString& cx_order, int cx_flag, int cx_qty, int gift_qty,
+               double add_money, double discount = 100) {
+  OrderLine sold;
+  sold.OrderNo = u"XS-OLD"_s;
+  sold.GoodsNo = goods_no;
+  sold.GoodsCode = code;
+  sold.Price = price;
+  sold.Quantity = quantity;
+  sold.Discount = discount;
+  sold.CXOrderNo = cx_order;
+  sold.CXFlag = cx_flag;
+  sold.CXQty = cx_qty;
+  sold.GiftQty = gift_qty;
+  sold.AddMoney = add_money;
+  OrderLines::SuspendRules hold(order.lines);
+  AddReturnLines(order, {sold});
+}
+
+// A return counts against its promotion's measure, never for it: a coat of 450 brought back
+// must not earn the 40 off that selling it earned, and next to a sale it lowers what the sale
+// reaches.
+TEST_P(PromotionTest, AReturnTakesItsAmountOffASpendThreshold) {
+  Goods(u"C1"_s, u"COAT"_s, 150);
+  Promotion(u"CX4"_s, 4, 200, 20, 0, {u"C1"_s});
+  struct Case {
+    const char* name;
+    double sold;
+    double returned;
+    QStringList codes;
+    int total;
+  };
+  const Case cases[] = {
+      {"a return alone", 0, 3, {u"COAT"_s}, -450},
+      {"450 sold, 150 back", 3, 1, {u"COAT"_s, u"COAT"_s, u"ZS001"_s}, 280},
+      {"300 sold, 150 back", 2, 1, {u"COAT"_s, u"COAT"_s}, 150},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Order fresh(session.AmountPoint);
+    fresh.header.OrderNo = header.OrderNo;
+    order = std::move(fresh);
+    if (c.sold > 0) Scan(u"COAT"_s, c.sold);
+    AddReturn(order, u"C1"_s, u"COAT"_s, 150, c.returned, u"CX4"_s, 4, 200, 20, 0);
+    Recalc();
+    Recalc();
+    EXPECT_EQ(Codes(), c.codes);
+    EXPECT_EQ(total_amount, c.total);
+  }
+  EXPECT_TRUE(ui.messages().empty());
+}
+
+// Returned pieces earn no gift, and a pieces discount reached by the pieces sold leaves the
+// returned piece at the discount it was sold at: the refund is what was paid.
+TEST_P(PromotionTest, ReturnedPiecesEarnNoGiftAndKeepTheirDiscount) {
+  Goods(u"T1"_s, u"SHIRT"_s, 50);
+  Promotion(u"CX3"_s, 3, 3, 1, 0, {u"T1"_s});
+  AddReturn(order, u"T1"_s, u"SHIRT"_s, 50, 3, u"CX3"_s, 3, 3, 1, 0);
+  Recalc();
+  EXPECT_TRUE(ui.goodsLists().empty());
+  EXPECT_EQ(lines.size(), 1);
+  EXPECT_EQ(total_amount, -150);
+
+  // The gift of that earlier sale brought back does not stand for a gift of this order: three
+  // shirts bought now still earn theirs.
+  Goods(u"T2"_s, u"TIE"_s, 40);
+  Order exchange(session.AmountPoint);
+  exchange.header.OrderNo = header.OrderNo;
+  order = std::move(exchange);
+  Scan(u"SHIRT"_s, 3);
+  AddReturn(order, u"T2"_s, u"TIE"_s, 0, 1, u"CX3"_s, -2, 0, 0, 0);
+  Recalc();
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[2].Memo, u"买3件 送1件"_s);
+  EXPECT_EQ(total_amount, 150);
+
+  Goods(u"S1"_s, u"SOCKS"_s, 100);
+  Promotion(u"CX9"_s, 9, 95, 90, 85, {u"S1"_s});
+  Order fresh(session.AmountPoint);
+  fresh.header.OrderNo = header.OrderNo;
+  order = std::move(fresh);
+  Scan(u"SOCKS"_s, 2);
+  AddReturn(order, u"S1"_s, u"SOCKS"_s, 100, 1, u"CX9"_s, 9, 95, 90, 85, 85);
+  Recalc();
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0].Discount, 95);  // one piece net
+  EXPECT_EQ(lines[0].Memo, u"买1件打95折"_s);
+  EXPECT_EQ(lines[1].Discount, 85);
+  EXPECT_EQ(lines[1].Amount, -85);
+  EXPECT_EQ(lines[1].Memo, u"退：XS-OLD"_s);
+  EXPECT_EQ(total_amount, 105);
 }
 
 TEST(SetLinesDiscount, WithoutAPromotionEveryLine) {

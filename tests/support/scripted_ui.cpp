@@ -83,6 +83,53 @@ ColorSizeChoice ScriptedUi::SelectColorSize(const ColorSizeRequest& request) {
   ADD_FAILURE() << answer.toStdString() << " is not in the colour/size list";
   return {};
 }
+
+QString ScriptedUi::SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) {
+  QStringList numbers;
+  for (const ParkedOrder& o : orders) numbers << o.OrderNo;
+  parked_lists_.push_back(numbers);
+  if (parked_answers_.empty()) {
+    ADD_FAILURE() << "unscripted list of parked orders: "
+                  << numbers.join(QLatin1Char(',')).toStdString();
+    return {};
+  }
+  const QString answer = parked_answers_.front();
+  parked_answers_.pop_front();
+  if (!answer.isNull() && !numbers.contains(answer)) {
+    ADD_FAILURE() << "parked order " << answer.toStdString() << " is not in the list";
+    return {};
+  }
+  return answer;
+}
+
+std::optional<SoldLine> ScriptedUi::SelectReturnLine(const ReturnPickerRequest& request) {
+  return_dates_.emplace_back(request.beginDate, request.endDate);
+  const std::vector<SoldLine> listed = request.search({request.beginDate, request.endDate, {}, {}});
+  return_lists_.push_back(listed);
+  if (return_actions_.empty()) {
+    ADD_FAILURE() << "unscripted return picker";
+    return {};
+  }
+  ReturnPickerAction action = std::move(return_actions_.front());
+  return_actions_.pop_front();
+  if (!action) return {};
+  return action(request, listed);
+}
+
+void ScriptedUi::ChooseReturnLine(const QString& order_no, int serial_no) {
+  OnReturnPicker(
+      [order_no, serial_no](const ReturnPickerRequest& request,
+                            const std::vector<SoldLine>& listed) -> std::optional<SoldLine> {
+        for (const SoldLine& line : listed) {
+          if (line.OrderNo != order_no || line.SerialNo != serial_no) continue;
+          if (request.mayChoose && !request.mayChoose(line)) return {};
+          return line;
+        }
+        ADD_FAILURE() << "sold line " << order_no.toStdString() << "/" << serial_no
+                      << " is not in the return picker";
+        return {};
+      });
+}
 // ---- end of sale ----
 
 namespace {
@@ -190,6 +237,11 @@ void ScriptedUi::clear() {
   color_size_answers_.clear();
   goods_lists_.clear();
   color_size_requests_.clear();
+  parked_answers_.clear();
+  parked_lists_.clear();
+  return_actions_.clear();
+  return_lists_.clear();
+  return_dates_.clear();
   modes_.clear();
   settings_.clear();
   shops_.clear();

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/shell_ui.h"
@@ -42,6 +44,27 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   // The goods codes of every goods list shown, in order.
   const std::vector<QStringList>& goodsLists() const { return goods_lists_; }
   const std::vector<ColorSizeRequest>& colorSizeRequests() const { return color_size_requests_; }
+
+  QString SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) override;
+  // The coming lists of parked orders: take the order with this number, or leave the list.
+  void ChooseSuspendedOrder(const QString& order_no) { parked_answers_.push_back(order_no); }
+  void LeaveSuspendedOrders() { parked_answers_.push_back(QString()); }
+  // The order numbers of every list of parked orders shown, in order.
+  const std::vector<QStringList>& suspendedLists() const { return parked_lists_; }
+
+  std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest& request) override;
+  // The coming return pickers. Each opens with its list as the picker does (the request's
+  // search over its dates); an action then answers with the request and that list.
+  using ReturnPickerAction = std::function<std::optional<SoldLine>(
+      const ReturnPickerRequest& request, const std::vector<SoldLine>& listed)>;
+  void OnReturnPicker(ReturnPickerAction action) { return_actions_.push_back(std::move(action)); }
+  // Chooses the listed line of this sale and line number, as 选 择 does: taken only when the
+  // picker allows it; a refused line leaves the picker with 退 出.
+  void ChooseReturnLine(const QString& order_no, int serial_no);
+  void LeaveReturnPicker() { OnReturnPicker({}); }
+  // What every return picker listed when it opened, and the dates it opened with.
+  const std::vector<std::vector<SoldLine>>& returnLists() const { return return_lists_; }
+  const std::vector<std::pair<QDate, QDate>>& returnDates() const { return return_dates_; }
   // ---- end of sale ----
 
   // ---- Start-up, connection, login and download screens ----
@@ -106,7 +129,8 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   bool unansweredLeft() const {
     return !answers_.empty() || !inputs_.empty() || !modes_.empty() || !settings_.empty() ||
            !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
-           !color_size_answers_.empty() || !designer_actions_.empty();
+           !color_size_answers_.empty() || !designer_actions_.empty() || !parked_answers_.empty() ||
+           !return_actions_.empty();
   }
   void clear();
 
@@ -125,6 +149,11 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   std::deque<QString> color_size_answers_;
   std::vector<QStringList> goods_lists_;
   std::vector<ColorSizeRequest> color_size_requests_;
+  std::deque<QString> parked_answers_;
+  std::vector<QStringList> parked_lists_;
+  std::deque<ReturnPickerAction> return_actions_;
+  std::vector<std::vector<SoldLine>> return_lists_;
+  std::vector<std::pair<QDate, QDate>> return_dates_;
   std::deque<int> modes_;
   std::deque<ScreenAction> settings_, logins_, downloads_;
   std::deque<QString> shops_;

@@ -16,6 +16,8 @@
 #include "frame/frm_show_message.h"
 #include "report/screens/frm_report_designer.h"
 #include "report/screens/report_rendering.h"
+#include "sale/screens/frm_halt_sale_order.h"
+#include "sale/screens/frm_qt_back.h"
 #include "sale/screens/frm_select_color_size.h"
 #include "sale/screens/frm_select_goods.h"
 
@@ -151,6 +153,19 @@ ColorSizeChoice QtUi::SelectColorSize(const ColorSizeRequest& request) {
   TfrmSelectColorSize dialog(request, parent_);
   dialog.exec();
   return dialog.choice();
+}
+
+QString QtUi::SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) {
+  TfrmHaltSaleOrder dialog(orders, parent_);
+  dialog.exec();
+  return dialog.chosen() ? dialog.chosenOrderNo() : QString();
+}
+
+std::optional<SoldLine> QtUi::SelectReturnLine(const ReturnPickerRequest& request) {
+  TfrmQTback dialog(request, parent_);
+  dialog.exec();
+  if (dialog.error()) std::rethrow_exception(dialog.error());
+  return dialog.chosen();
 }
 // ---- end of sale ----
 

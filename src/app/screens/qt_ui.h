@@ -22,6 +22,8 @@ class QtUi final : public SaleUi, public ShellUi, public ReportUi {
   // ---- Sale: choosing goods, colour and size ----
   int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
+  QString SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) override;
+  std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest& request) override;
   // ---- end of sale ----
 
   // ---- Start-up, connection, login and download screens ----
