@@ -99,7 +99,7 @@ BenchWorld Build() {
     PosSession session;
     BenchUi ui;
     SystemClock clock;
-    TDMFM dm(session, ui, clock);
+    TDMFM dm(session, clock);
     if (!dm.conServer.OpenServer(w.server, w.account, &error)) Die(error);
     if (!dm.conClient.OpenLocal(w.local_path, &error)) Die(error);
     Transaction tx(dm.conClient);

@@ -31,7 +31,7 @@ void BM_CopyGoodsServerToLocal(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     QTemporaryDir dir;
-    TDMFM dm(session, ui, clock);
+    TDMFM dm(session, clock);
     QString error;
     dm.conServer.OpenServer(w.server, w.account, &error);
     {

@@ -43,7 +43,7 @@ struct World {
       if (!maker.OpenLocal(local_path, &error)) throw DbError(error);
       CreateLocalSchema(maker);
     }
-    dm = std::make_unique<TDMFM>(session, ui, clock);
+    dm = std::make_unique<TDMFM>(session, clock);
     if (!dm->conServer.OpenServer(catalogue.server, catalogue.account, &error))
       throw DbError(error);
     if (!dm->conClient.OpenLocal(local_path, &error)) throw DbError(error);

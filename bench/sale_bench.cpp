@@ -85,7 +85,7 @@ struct Till {
   PosSession session;
   FirstChoiceUi ui;
   SystemClock clock;
-  TDMFM dm{session, ui, clock};
+  TDMFM dm{session, clock};
   NoDisplay display;
   OrderHeader header;
   OrderLines lines;
@@ -93,6 +93,7 @@ struct Till {
 
   explicit Till(bool online) {
     const BenchWorld& w = World();
+    dm.AttachUi(ui);
     session.IsOnline = online;
     session.StoreNo = QLatin1String(kStoreNo);
     session.AmountPoint = 2;

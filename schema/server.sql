@@ -36,6 +36,12 @@ CREATE TABLE JBUser (
   UserName VARCHAR(30)
 );
 
+-- Which till took a shop (its local file's QTTill.TillId), beside IsRegist. A shop is taken only
+-- while IsRegist is 0, or by the till that already holds it: a till whose settings lost the
+-- shop (an interruption, a full disk, clearing the data) takes its own shop back instead of
+-- seeing it vanish from the list, and no two tills ever hold one shop.
+ALTER TABLE QTShop ADD COLUMN RegistTill VARCHAR(40);
+
 -- Fragment search ('%x%' on barcode, code and name, case-insensitive) would read the whole
 -- goods table without trigram indexes. pg_trgm is a trusted extension: the database owner may
 -- create it.

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
   PosSession session;
   QtUi ui;
   SystemClock clock;
-  TDMFM dm(session, ui, clock);
+  TDMFM dm(session, clock);
+  dm.AttachUi(ui);
   AppContext context{session, dm, ui, clock, ProgramHome(app.arguments())};
 
   MainMenu menu;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QString>
 
+#include "app/downloads.h"
 #include "app/shell_ui.h"
 #include "base/clock.h"
 #include "base/error.h"
@@ -22,6 +23,10 @@ struct AppContext {
   // The server's account catalogue database (AccountInfo). Always msdb at a shop; a test
   // names its own so that tests running side by side on one server do not share it.
   QString catalog_database = QStringLiteral("msdb");
+  // The quick login's background download. It goes with the context, which is made after the
+  // session, the data module and the Ui it refers to, so the thread is waited for before any
+  // of them is destroyed.
+  BackgroundDownload download{};
 
   QString IniPath() const { return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini")); }
   QString LocalDatabasePath() const {

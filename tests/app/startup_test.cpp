@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <QTest>
 #include <QThread>
 
 #include "app/login.h"
@@ -105,8 +106,8 @@ TEST_F(StartupTest, ManuDownCXKeepsThePromotionTablesButTheQuickLoginThreadRepla
   LoginAs(QStringLiteral("001"), QStringLiteral("123"));
   ui.AnswerYes();
   ASSERT_TRUE(RunStartup(app));
-  for (int i = 0; i < 600 && session.DownloadRunning; ++i) QThread::msleep(50);
-  EXPECT_FALSE(session.DownloadRunning);
+  // The thread's end is reported through the window thread's event loop.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !session.DownloadRunning; }, 30000));
   EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT ORderNo FROM QTCXOrder")).toString(),
             QStringLiteral("X1"));
   EXPECT_TRUE(ui.progressTexts().isEmpty());
@@ -118,6 +119,7 @@ TEST_F(StartupTest, AnUnreachableServerAnsweredYesGoesOnOffline) {
   RegisterShop("L1");
   dm.conClient.RunScript(
       QStringLiteral("INSERT INTO QTShop (ShopNo, ShopName) VALUES ('L1', '本地店');"
+                     "INSERT INTO JBStore (StoreNo, StoreName) VALUES ('S1', '一号仓');"
                      "INSERT INTO QTCashier (CashierNo, CashierCode, Password, ShopNo) VALUES "
                      "('C1', '001', '123', 'L1')"));
   ui.ChooseMode(1);
@@ -181,6 +183,7 @@ TEST_F(StartupTest, AServerDateOneDayOffWarnsAndStartsAnyway) {
 
 TEST_F(StartupTest, ACancelledLoginEnds) {
   RegisterShop();
+  BackOffice(dm.conClient);
   ui.ChooseMode(2);
   ui.OnLogin([](AppContext&) { return false; });
   EXPECT_FALSE(RunStartup(app));

@@ -356,7 +356,8 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     session.VIPNotDiscount = c.vip_not_discount;
     test::ScriptedUi ui;
     test::FixedClock clock;
-    TDMFM dm(session, ui, clock);
+    TDMFM dm(session, clock);
+    dm.AttachUi(ui);
     test::RecordingDisplay display;
     OrderLines lines(2);
     auto add = [&lines](double price, double quantity, int price_flag, int cx_flag) {

@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "data/download.h"
+#include "app/downloads.h"
 
 namespace quilmo {
 namespace {
@@ -81,11 +81,7 @@ void TfrmDownloadOptions::Download(int kind) {
   if (downloading_) return;
   downloading_ = true;
   (kind == kIncrementalDownload ? suiRdbAddLoad : suiRdbAllLoad)->setChecked(true);
-  try {
-    DownloadMasterData(app_.dm, kind, /*with_promotions=*/true);
-  } catch (const DbError& e) {
-    ReportError(app_.ui, e.message());
-  }
+  RunReported(app_.ui, [&] { DownloadWithProgress(app_, kind, /*with_promotions=*/true); });
   downloading_ = false;
   accept();
 }
