@@ -33,6 +33,7 @@ void TDMFM::OpenLocalDatabase(const QString& path) {
 }
 
 QString TDMFM::TillId() {
+  if (!till_id_.isEmpty() && till_id_file_ == conClient.databaseName()) return till_id_;
   // Files made before the till kept its name lack the table.
   conClient.Exec(QStringLiteral(
       "CREATE TABLE IF NOT EXISTS QTTill (TillId VARCHAR(40) NOT NULL PRIMARY KEY)"));
@@ -44,7 +45,9 @@ QString TDMFM::TillId() {
                    {{QStringLiteral(":TillId"), id}});
   }
   tx.Commit();
-  return id.toString();
+  till_id_ = id.toString();
+  till_id_file_ = conClient.databaseName();
+  return till_id_;
 }
 
 QDateTime TDMFM::ServerNow() {

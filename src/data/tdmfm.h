@@ -117,6 +117,8 @@ class TDMFM {
   PosSession& session_;
   Ui* ui_ = nullptr;
   const Clock& clock_;
+  QString till_id_;
+  QString till_id_file_;  // the local file till_id_ was read from
 };
 
 }  // namespace quilmo
