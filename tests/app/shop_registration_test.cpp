@@ -24,6 +24,8 @@ extern char** environ;
 namespace quilmo {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 constexpr char kChildHome[] = "QUILMO_CHILD_HOME";
 constexpr char kChildDatabase[] = "QUILMO_CHILD_DATABASE";
 
@@ -107,8 +109,8 @@ TEST_F(ShopRegistrationTest, TwoTillsNeverHoldOneShop) {
 
   // Settings that name another till's shop do not make it this till's.
   ASSERT_TRUE(WriteIniStrings(other.session.IniFile,
-                              {{QStringLiteral("SysSet"), QStringLiteral("ShopNo"), u"03"_qs},
-                               {QStringLiteral("SysSet"), QStringLiteral("StoreNo"), u"S2"_qs}}));
+                              {{QStringLiteral("SysSet"), QStringLiteral("ShopNo"), u"03"_s},
+                               {QStringLiteral("SysSet"), QStringLiteral("StoreNo"), u"S2"_s}}));
   EXPECT_FALSE(ShopIsRegistered(other.app));
   EXPECT_TRUE(ShopIsRegistered(app));
 }
@@ -252,8 +254,8 @@ TEST_F(ShopRegistrationTest, OnlineTheServerDecidesWhoseShopTheSettingsName) {
             .arg(QString::fromUtf8(c.server_state)
                      .replace(QStringLiteral("'me'"), QLatin1Char('\'') + me + QLatin1Char('\''))));
     ASSERT_TRUE(WriteIniStrings(session.IniFile,
-                                {{QStringLiteral("SysSet"), QStringLiteral("ShopNo"), u"03"_qs},
-                                 {QStringLiteral("SysSet"), QStringLiteral("StoreNo"), u"S2"_qs}}));
+                                {{QStringLiteral("SysSet"), QStringLiteral("ShopNo"), u"03"_s},
+                                 {QStringLiteral("SysSet"), QStringLiteral("StoreNo"), u"S2"_s}}));
     EXPECT_EQ(ShopIsRegistered(app), c.registered) << c.name;
     EXPECT_EQ(Registration("03"), QString::fromUtf8(c.after).replace(QStringLiteral("me"), me))
         << c.name;

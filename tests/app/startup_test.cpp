@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <QThread>
 
@@ -147,6 +149,32 @@ TEST_F(StartupTest, OfflineWithoutARegisteredShopShowsTheErrorBoxAndEnds) {
             QStringLiteral("错误|连接服务器失败,无法选择零售店! \r\n请以连网模式登陆选择零售店."));
   EXPECT_EQ(ui.messages().back().icon, MsgIcon::Error);
   EXPECT_EQ(ui.screens(), QStringList{QStringLiteral("TfrmLoginOptions")});
+}
+
+TEST_F(StartupTest, OfflineWithoutASettingsFileBlamesTheMissingFileNotTheServer) {
+  ASSERT_TRUE(QFile::remove(session.IniFile.isEmpty() ? app.IniPath() : session.IniFile));
+  ui.ChooseMode(2);
+  EXPECT_FALSE(RunStartup(app));
+  EXPECT_EQ(ui.last(), QStringLiteral("错误|找不到设置文件") +
+                           QDir::toNativeSeparators(app.IniPath()) +
+                           QStringLiteral("，无法确定本收银机的零售店! \r\n"
+                                          "请以连网模式登陆选择零售店."));
+}
+
+TEST_F(StartupTest, AStoreNumberCutShortStopsStartUpSayingWhichValue) {
+  BackOffice(dm.conClient);
+  RegisterShop("01", "S");
+  // A settings file an older program left readable by everyone is made the owner's.
+  ASSERT_TRUE(QFile::setPermissions(app.IniPath(),
+                                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+  ui.ChooseMode(2);
+  EXPECT_FALSE(RunStartupReporting(app));
+  ASSERT_FALSE(ui.messages().empty());
+  EXPECT_EQ(ui.messages().back().caption, ApplicationTitle());
+  EXPECT_TRUE(ui.messages().back().text.startsWith(
+      QStringLiteral("设置文件中的仓库编号 SysSet/StoreNo=\"S\" 在本地数据库中找不到对应的仓库。")))
+      << ui.messages().back().text.toStdString();
+  EXPECT_EQ(QFile::permissions(app.IniPath()) & (QFile::ReadOther | QFile::ReadGroup), 0);
 }
 
 TEST_F(StartupTest, OnlineWithoutARegisteredShopOffersTheShopSelection) {
