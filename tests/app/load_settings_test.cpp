@@ -204,6 +204,17 @@ TEST_F(LoadServerOptionsTest, BackOfficeOptionsOverrideAndAreCopiedForOfflineUse
   EXPECT_FALSE(session.SPNotDiscount);
 }
 
+TEST_F(LoadServerOptionsTest, ABackOfficeTextWithALineBreakIsCopiedOnOneLine) {
+  dm.conServer.Exec(
+      QStringLiteral("UPDATE QTSysSet SET Header = E'欢迎\\r\\n[SysSet]\\nShopNo=02'"));
+  ASSERT_TRUE(WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"),
+                             QStringLiteral("01")));
+  LoadServerOptions(session, dm);
+  EXPECT_EQ(Get("Header"), QStringLiteral("欢迎 [SysSet] ShopNo=02"));
+  EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo")),
+            QStringLiteral("01"));
+}
+
 TEST_F(LoadServerOptionsTest, HeaderEditedOnTheTillWins) {
   ASSERT_TRUE(WriteIniString(session.IniFile, QStringLiteral("Options"), QStringLiteral("Header"),
                              QStringLiteral("本店自定")));
