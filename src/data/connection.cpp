@@ -25,7 +25,15 @@ void FoldFunction(sqlite3_context* context, int, sqlite3_value** argv) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
   const int size = sqlite3_value_bytes(argv[0]);
   bool ascii = true;
-  for (int i = 0; i < size && ascii; ++i) ascii = static_cast<unsigned char>(text[i]) < 0x80;
+  bool upper = false;
+  for (int i = 0; i < size && ascii; ++i) {
+    ascii = static_cast<unsigned char>(text[i]) < 0x80;
+    upper = upper || (text[i] >= 'A' && text[i] <= 'Z');
+  }
+  if (ascii && !upper) {
+    sqlite3_result_value(context, argv[0]);
+    return;
+  }
   if (ascii) {
     char* out = static_cast<char*>(sqlite3_malloc(size + 1));
     if (!out) {
