@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -97,9 +98,8 @@ BenchWorld Build() {
       CreateLocalSchema(maker);
     }
     PosSession session;
-    BenchUi ui;
     SystemClock clock;
-    TDMFM dm(session, ui, clock);
+    TDMFM dm(session, clock);
     if (!dm.conServer.OpenServer(w.server, w.account, &error)) Die(error);
     if (!dm.conClient.OpenLocal(w.local_path, &error)) Die(error);
     Transaction tx(dm.conClient);
@@ -133,17 +133,23 @@ const BenchWorld& World() {
   return world;
 }
 
-QStringList SampleValues(const QString& column, const QString& table, int count) {
+QList<QSqlRecord> SampleRows(const QString& columns, const QString& table, int count) {
   Connection db(QStringLiteral("bench_sample"), Engine::Server);
   QString error;
   if (!db.OpenServer(World().server, World().account, &error)) Die(error);
-  QSqlQuery q = db.Query(QStringLiteral("SELECT %1 FROM %2 TABLESAMPLE SYSTEM (1) "
-                                        "WHERE %1 IS NOT NULL LIMIT :n")
-                             .arg(column, table),
+  const double rows = db.Scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toDouble();
+  if (rows <= 0) Die(QStringLiteral("%1 is empty").arg(table));
+  // BERNOULLI picks rows, SYSTEM picks pages: 2,000 barcodes from SYSTEM came from about 15
+  // adjacent pages and made a probe look a third cheaper than a random one.
+  const double percent = std::min(100.0, 100.0 * 1.2 * count / rows);
+  QSqlQuery q = db.Query(QStringLiteral("SELECT %1 FROM %2 TABLESAMPLE BERNOULLI (%3) "
+                                        "REPEATABLE (4711) ORDER BY md5(CAST(ctid AS TEXT)) "
+                                        "LIMIT :n")
+                             .arg(columns, table, QString::number(percent, 'f', 6)),
                          {{QStringLiteral(":n"), count}});
-  QStringList out;
-  while (q.next()) out << q.value(0).toString();
-  if (out.isEmpty()) Die(QStringLiteral("no sample of %1.%2").arg(table, column));
+  QList<QSqlRecord> out;
+  while (q.next()) out << q.record();
+  if (out.isEmpty()) Die(QStringLiteral("no sample of %1").arg(table));
   return out;
 }
 

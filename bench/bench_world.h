@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 
@@ -31,7 +33,9 @@ class BenchUi : public NullUi {
   int boxes = 0;
 };
 
-// A sample of existing colour/size barcodes, goods codes and goods names, for lookups.
-QStringList SampleValues(const QString& column, const QString& table, int count);
+// About `count` rows of a table drawn at random across all of it (each row with the same
+// chance, so keys come from every part of the table as a till's scans do, not in runs of
+// neighbours that share their pages), in random order; the same rows on every run.
+QList<QSqlRecord> SampleRows(const QString& columns, const QString& table, int count);
 
 }  // namespace quilmo::bench

@@ -85,13 +85,14 @@ struct Till {
   PosSession session;
   FirstChoiceUi ui;
   SystemClock clock;
-  TDMFM dm{session, ui, clock};
+  TDMFM dm{session, clock};
   NoDisplay display;
   SaleContext sale{dm, ui, display};
   Order order;
 
   explicit Till(bool online) {
     const BenchWorld& w = World();
+    dm.AttachUi(ui);
     session.IsOnline = online;
     session.StoreNo = QLatin1String(kStoreNo);
     session.AmountPoint = 2;

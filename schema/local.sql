@@ -8,10 +8,21 @@ CREATE TABLE SchemaVersion (
 );
 INSERT INTO SchemaVersion (Version) VALUES (1);
 
--- Download counters: the highest DownlogNo fetched so far per counted table, 0 = nothing yet.
+-- Download counters: the highest DownlogNo fetched so far per counted table, 0 = nothing yet,
+-- and the horizon of the download that fetched it (the server's oldest transaction id still
+-- running then): rows at the counter written by a transaction from the horizon on are fetched
+-- again, older ones are already here. 0 = fetch every row at the counter.
 CREATE TABLE DownLog (
   DownTable VARCHAR(30) NOT NULL PRIMARY KEY,
-  DownLogNo INTEGER DEFAULT 0
+  DownLogNo INTEGER DEFAULT 0,
+  DownHorizon INTEGER DEFAULT 0
+);
+
+-- This till's own name, made on first use. The server's QTShop.RegistTill records which till
+-- took a shop, so the same till can take its shop back after its settings lost it. Clearing
+-- the data keeps it.
+CREATE TABLE QTTill (
+  TillId VARCHAR(40) NOT NULL PRIMARY KEY
 );
 
 -- Goods being fetched by the running incremental download.

@@ -36,6 +36,12 @@ CREATE TABLE JBUser (
   UserName VARCHAR(30)
 );
 
+-- Which till took a shop (its local file's QTTill.TillId), beside IsRegist. A shop is taken only
+-- while IsRegist is 0, or by the till that already holds it: a till whose settings lost the
+-- shop (an interruption, a full disk, clearing the data) takes its own shop back instead of
+-- seeing it vanish from the list, and no two tills ever hold one shop.
+ALTER TABLE QTShop ADD COLUMN RegistTill VARCHAR(40);
+
 -- Fragment search ('%x%' on barcode, code and name, case-insensitive) would read the whole
 -- goods table without trigram indexes. pg_trgm is a trusted extension: the database owner may
 -- create it.
@@ -315,7 +321,7 @@ BEGIN
   EXECUTE format('GRANT INSERT ON QTSaleOrder, QTSaleOrderDetail, QTAddCardAmount TO %I', login);
   EXECUTE format('GRANT INSERT, UPDATE ON QTOnOverOrder TO %I', login);
   EXECUTE format('GRANT UPDATE ON QTCards TO %I', login);
-  EXECUTE format('GRANT UPDATE (IsRegist) ON QTShop TO %I', login);
+  EXECUTE format('GRANT UPDATE (IsRegist, RegistTill) ON QTShop TO %I', login);
   EXECUTE format('GRANT UPDATE (Password) ON QTCashier TO %I', login);
   EXECUTE format('GRANT UPDATE (SalesType, SBeginDate, SEndDate, SalesQty, FinishSaleQty) '
                  'ON JBGoods TO %I', login);

@@ -104,21 +104,30 @@ ServerAddress AddressOf(const Args& args) {
   ServerAddress a;
   a.host = args.Value(QStringLiteral("--host"), QStringLiteral("127.0.0.1"));
   bool ok = false;
-  a.port = args.Value(QStringLiteral("--port"), QStringLiteral("5432")).toInt(&ok);
-  if (!ok) throw AdminError{QStringLiteral("--port must be a number")};
+  const QString port = args.Value(QStringLiteral("--port"), QStringLiteral("5432"));
+  a.port = port.toInt(&ok);
+  // Out of range, the driver would quietly use 5432 and set up another server's databases.
+  if (!ok || a.port < 1 || a.port > 65535 || port.trimmed() != port) {
+    throw AdminError{QStringLiteral("--port must be a number from 1 to 65535")};
+  }
   a.user = args.Value(QStringLiteral("--user"), QStringLiteral("postgres"));
   a.password = args.Value(QStringLiteral("--password"), qEnvironmentVariable("PGPASSWORD"));
   a.connect_timeout_s = 10;
+  // Generating or seeding a large catalogue runs far longer than a till's statement may.
+  a.statement_timeout_ms = 0;
   return a;
 }
 
 // Database names become identifiers in CREATE DATABASE, which cannot take a bound value:
 // only plain names are accepted.
 QString CheckedDatabaseName(const QString& name) {
-  static const QRegularExpression kPlain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]{0,62}$"));
+  // Anchored at both ends of the whole text: "$" alone would let a trailing newline through,
+  // and the database made would carry it in its name.
+  static const QRegularExpression kPlain(
+      QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z_][A-Za-z0-9_]{0,62}")));
   if (!kPlain.match(name).hasMatch()) {
-    throw AdminError{
-        QStringLiteral("'%1' is not a valid account name (letters, digits and _)").arg(name)};
+    throw AdminError{QStringLiteral("'%1' is not a valid account name (letters, digits and _)")
+                         .arg(name.simplified())};
   }
   return name;
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QString>
 
+#include "app/downloads.h"
 #include "app/shell_ui.h"
 #include "base/clock.h"
 #include "base/error.h"
@@ -25,6 +26,10 @@ struct AppContext {
   QString catalog_database = QStringLiteral("msdb");
   // The pole display, the drawer and the receipt printer; none in tests that need no devices.
   TillDevices* devices = nullptr;
+  // The quick login's background download. It goes with the context, which is made after the
+  // session, the data module and the Ui it refers to, so the thread is waited for before any
+  // of them is destroyed.
+  BackgroundDownload download{};
 
   QString IniPath() const { return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini")); }
   QString LocalDatabasePath() const {

@@ -23,7 +23,9 @@ QDateTime ParseIniDateTime(const QString& text);  // invalid when the text is no
 
 // Fills the shop, store, shift and option fields from the settings file and the shop, store
 // and organisation tables (on the connection the mode selects). Throws SettingsError for a
-// value that is not a number or date where one is expected, DbError for a failing statement.
+// value that is not a number or date where one is expected, for a shop or store the settings
+// name that the database does not have (saying which value, or that the local file lacks its
+// master data), and DbError for a failing statement.
 void LoadSettings(PosSession& session, TDMFM& dm);
 
 // Online only: the back office's option row QTSysSet overrides the options and is copied into

@@ -142,8 +142,19 @@ void MainSwitchMode(AppContext& app) {
 }
 
 bool MainClearData(AppContext& app) {
+  // The background download writes the tables being cleared, through objects that go when
+  // the program ends right after: it must finish first.
+  if (app.session.DownloadRunning) {
+    app.ui.ShowNoticeBox(QStringLiteral("有线程正在下载，请稍侯再清空数据！"));
+    return false;
+  }
   if (!app.ui.AskYesNo(QString(), QStringLiteral("您确实要清空数据吗 ？"))) return false;
-  ClearLocalData(app.dm);
+  try {
+    ClearLocalData(app.dm);
+  } catch (const Error& e) {
+    app.ui.MessageBox(QString(), QStringLiteral("清空数据错误，错误原因：") + e.message(),
+                      MsgIcon::Information, MsgButtons::Ok);
+  }
   return true;
 }
 

@@ -267,12 +267,27 @@ bool SwitchMode(AppContext& app) {
 }
 
 bool ShopIsRegistered(AppContext& app) {
-  const QString& ini = app.session.IniFile;
-  const QString shop_no = ReadIniString(ini, QStringLiteral("SysSet"), QStringLiteral("ShopNo"));
-  const QString store_no = ReadIniString(ini, QStringLiteral("SysSet"), QStringLiteral("StoreNo"));
+  const IniSnapshot ini = IniSnapshot::Read(app.session.IniFile);
+  const QString shop_no = ini.Value(QStringLiteral("SysSet"), QStringLiteral("ShopNo"));
+  const QString store_no = ini.Value(QStringLiteral("SysSet"), QStringLiteral("StoreNo"));
   if (shop_no.isEmpty() || store_no.isEmpty()) return false;
   if (!app.session.IsOnline) return true;
-  return app.dm.RowExists(QStringLiteral("QTShop"), QStringLiteral("ShopNo"), shop_no, true);
+  // Online the server has the last word: the shop is this till's when the server records it
+  // so, and a shop the settings name that the server still shows as free (registration broke
+  // off after the settings were written, or a back office released it) is taken now. A shop
+  // another till holds is not this till's, whatever the settings say. A shop taken before
+  // tills recorded themselves counts as this till's.
+  return TakeShop(app, shop_no, /*legacy_counts=*/true);
+}
+
+bool TakeShop(AppContext& app, const QString& shop_no, bool legacy_counts) {
+  const QString till = app.dm.TillId();
+  return app.dm.conServer.Exec(
+             QStringLiteral("UPDATE QTShop SET IsRegist = 1, RegistTill = :Till "
+                            "WHERE ShopNo = :ShopNo AND (COALESCE(IsRegist, 0) = 0 "
+                            "OR RegistTill = :Till%1)")
+                 .arg(legacy_counts ? QStringLiteral(" OR RegistTill IS NULL") : QString()),
+             {{QStringLiteral(":ShopNo"), shop_no}, {QStringLiteral(":Till"), till}}) == 1;
 }
 
 ConnectionSettings ReadConnectionSettings(const QString& ini_file) {
@@ -293,8 +308,18 @@ void ShowConnectFailed(AppContext& app, const QString& failure) {
 
 }  // namespace
 
+bool ConnectionEntriesAllowed(AppContext& app, const QString& server, const QString& login,
+                              const QString& password) {
+  // A line break in a pasted value would end its line in the settings file and let the rest
+  // stand as lines of their own.
+  if (IniValueAllowed(server) && IniValueAllowed(login) && IniValueAllowed(password)) return true;
+  app.ui.ShowErrorBox(QStringLiteral("服务器名、管理员名和管理员密码中不能有换行符！"));
+  return false;
+}
+
 void CheckConnectionSettings(AppContext& app, const QString& server, const QString& login,
                              const QString& password) {
+  if (!ConnectionEntriesAllowed(app, server, login, password)) return;
   QString failure;
   if (TestConnection(app, server.trimmed(), login.trimmed(), password.trimmed(), &failure)) {
     app.ui.ShowNoticeBox(QStringLiteral("连接成功，你可以进行下一步操作"));
@@ -305,6 +330,7 @@ void CheckConnectionSettings(AppContext& app, const QString& server, const QStri
 
 bool SaveConnectionSettings(AppContext& app, const QString& typed_server,
                             const QString& typed_login, const QString& typed_password) {
+  if (!ConnectionEntriesAllowed(app, typed_server, typed_login, typed_password)) return false;
   // Trimmed as the test button trims them: a space copied along with an address must not make
   // OK fail where the test succeeded, nor be stored.
   const QString server = typed_server.trimmed();
@@ -315,14 +341,13 @@ bool SaveConnectionSettings(AppContext& app, const QString& typed_server,
     ShowConnectFailed(app, failure);
     return false;
   }
-  const QString ini = app.IniPath();
   QString error;
-  const bool written =
-      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("ServerName"), server,
-                     &error) &&
-      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("DBAName"), login, &error) &&
-      WriteIniString(ini, QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW"),
-                     ScramblePassword(password), &error);
+  const bool written = WriteIniStrings(
+      app.IniPath(),
+      {{QStringLiteral("ConnectSet"), QStringLiteral("ServerName"), server},
+       {QStringLiteral("ConnectSet"), QStringLiteral("DBAName"), login},
+       {QStringLiteral("ConnectSet"), QStringLiteral("DBAPSW"), ScramblePassword(password)}},
+      &error);
   if (!written) {
     // Reporting success here would send the next start to a server it cannot find.
     ReportError(app.ui, error);
@@ -333,8 +358,11 @@ bool SaveConnectionSettings(AppContext& app, const QString& typed_server,
 
 QList<ShopChoice> UnregisteredShops(AppContext& app) {
   QList<ShopChoice> shops;
+  // This till's own shop is among them: a till whose settings lost it takes it back.
   QSqlQuery q = app.dm.conServer.Query(
-      QStringLiteral("SELECT * FROM QTShop WHERE COALESCE(IsRegist, 0) = 0 ORDER BY ShopNo"));
+      QStringLiteral("SELECT * FROM QTShop WHERE COALESCE(IsRegist, 0) = 0 OR RegistTill = :Till "
+                     "ORDER BY ShopNo"),
+      {{QStringLiteral(":Till"), app.dm.TillId()}});
   while (q.next()) shops.push_back({Text(q, "ShopNo"), Text(q, "ShopName")});
   if (shops.isEmpty()) {
     app.ui.ShowNoticeBox(QStringLiteral("没有找到零售店，请在后台的零售店资料中设置零售店！"));
@@ -377,12 +405,30 @@ bool ConfirmShop(AppContext& app, const QString& shop_no) {
                                                    QStringLiteral("】\r\n是否确认？"))) {
     return false;
   }
-  app.dm.conServer.Exec(QStringLiteral("UPDATE QTShop SET IsRegist = 1 WHERE ShopNo = :ShopNo"),
-                        {{QStringLiteral(":ShopNo"), shop_no}});
-  const QString ini = app.IniPath();
+  // The server first, and only while the shop is free (or already this till's): two tills
+  // choosing one shop at once cannot both get it.
+  if (!TakeShop(app, shop_no, /*legacy_counts=*/false)) {
+    app.ui.ShowNoticeBox(QStringLiteral("零售店【") + shop_name +
+                         QStringLiteral("】已被其他收银机选用，请选择其他零售店！"));
+    return false;
+  }
+  // Then both keys in one replacement of the settings file. Should this till stop between the
+  // two, the server records the shop as this till's, and the next start offers it again.
   QString error;
-  if (!WriteIniString(ini, QStringLiteral("SysSet"), QStringLiteral("ShopNo"), shop_no, &error) ||
-      !WriteIniString(ini, QStringLiteral("SysSet"), QStringLiteral("StoreNo"), store_no, &error)) {
+  if (!WriteIniStrings(app.IniPath(),
+                       {{QStringLiteral("SysSet"), QStringLiteral("ShopNo"), shop_no},
+                        {QStringLiteral("SysSet"), QStringLiteral("StoreNo"), store_no}},
+                       &error)) {
+    // The settings could not record the shop (a full disk, a read-only folder): the shop is
+    // given back, so the server and the settings agree again.
+    try {
+      app.dm.conServer.Exec(
+          QStringLiteral("UPDATE QTShop SET IsRegist = 0, RegistTill = NULL "
+                         "WHERE ShopNo = :ShopNo AND RegistTill = :Till"),
+          {{QStringLiteral(":ShopNo"), shop_no}, {QStringLiteral(":Till"), app.dm.TillId()}});
+    } catch (const DbError&) {
+      // The server stays marked for this till, which takes the shop back next time.
+    }
     ReportError(app.ui, error);
     return false;
   }

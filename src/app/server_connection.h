@@ -54,8 +54,14 @@ bool TestConnection(AppContext& app, const QString& server, const QString& login
 // reconnects with the stored settings and explains a failure.
 bool SwitchMode(AppContext& app);
 
-// The till serves a shop: both settings keys are set and, online, the shop exists.
+// The till serves a shop: both settings keys are set and, online, the server records the shop
+// as this till's (a shop the settings name that is still free is taken on the way).
 bool ShopIsRegistered(AppContext& app);
+
+// Marks the shop taken by this till on the server, only while it is free or already this
+// till's (with `legacy_counts`, also when it was taken before tills recorded themselves).
+// True when the shop is now this till's.
+bool TakeShop(AppContext& app, const QString& shop_no, bool legacy_counts);
 
 // ConnectSet as stored, the password unscrambled.
 struct ConnectionSettings {
@@ -75,10 +81,13 @@ bool SaveConnectionSettings(AppContext& app, const QString& server, const QStrin
                             const QString& password);
 
 // The shop selection screen.
-// Shops no till has taken yet, in the server's order; a notice when there are none.
+// Shops no till has taken yet and this till's own, in the server's order; a notice when there
+// are none.
 QList<ShopChoice> UnregisteredShops(AppContext& app);
-// Asks to confirm the shop and its store; on Yes marks the shop taken and stores it in the
-// settings file. False when nothing was chosen or the person said No.
+// Asks to confirm the shop and its store; on Yes marks the shop taken by this till on the
+// server, then stores it in the settings file (giving it back when the file cannot be
+// written). False when nothing was chosen, the person said No, another till has the shop, or
+// the settings could not be written.
 bool ConfirmShop(AppContext& app, const QString& shop_no);
 // The shop selection of an unregistered till: the list of free shops until the person
 // confirms one (true) or leaves the list (false). An error on the way is shown and the list

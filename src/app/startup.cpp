@@ -1,11 +1,14 @@
 #include "app/startup.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "app/discovery.h"
+#include "app/downloads.h"
 #include "app/load_settings.h"
 #include "app/login.h"
 #include "app/server_connection.h"
-#include "data/download.h"
-#include "data/foreground_download.h"
+#include "base/ini_file.h"
 
 namespace quilmo {
 
@@ -54,11 +57,31 @@ bool RunStartup(AppContext& app) {
   if (mode != 1 && mode != 2) return false;
   if (mode == 1 && !ConnectOnline(app)) return false;
 
-  if (!app.dm.OpenLocalDatabase(app.LocalDatabasePath())) return false;
+  try {
+    app.dm.OpenLocalDatabase(app.LocalDatabasePath());
+  } catch (const LocalDatabaseError& e) {
+    if (e.kind() == LocalDatabaseError::Kind::Missing) {
+      app.ui.ShowNoticeBox(e.message());
+    } else {
+      app.ui.MessageBox(QStringLiteral("错误"), e.message(), MsgIcon::Error, MsgButtons::Ok);
+    }
+    return false;
+  }
+  // The settings file holds the server password: owner-only, also when an older program or
+  // a person made it readable to others.
+  ProtectIniFile(s.IniFile);
 
   if (!ShopIsRegistered(app)) {
     if (s.IsOnline) {
       if (!ChooseShop(app)) return false;
+    } else if (!QFileInfo::exists(s.IniFile)) {
+      // Offline no server was tried: the shop is unknown because the file is not there.
+      app.ui.MessageBox(QStringLiteral("错误"),
+                        QStringLiteral("找不到设置文件") + QDir::toNativeSeparators(s.IniFile) +
+                            QStringLiteral("，无法确定本收银机的零售店! \r\n"
+                                           "请以连网模式登陆选择零售店."),
+                        MsgIcon::Error, MsgButtons::Ok);
+      return false;
     } else {
       app.ui.MessageBox(
           QStringLiteral("错误"),
@@ -98,10 +121,9 @@ bool RunStartup(AppContext& app) {
     s.DownloadRunning = false;
     if (app.ui.AskYesNo(QString(),
                         QStringLiteral("是否需要快速登陆？快速登陆将使用线程隐藏下载"))) {
-      QTThread::Start(app.dm);
+      app.download.Start(app);
     } else {
-      DownloadMasterDataInForeground(app.dm, kIncrementalDownload,
-                                     /*with_promotions=*/!s.ManuDownCX);
+      DownloadWithProgress(app, kIncrementalDownload, /*with_promotions=*/!s.ManuDownCX);
     }
   }
   return true;

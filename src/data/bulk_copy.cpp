@@ -67,6 +67,18 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
+// The server's reason for a failure, on one line. A result that broke off with the connection
+// carries no message of its own; the connection's then says what happened.
+QString PgMessage(PGconn* conn, const PGresult* result) {
+  QString text = result ? QString::fromUtf8(PQresultErrorMessage(result)).simplified() : QString();
+  if (text.isEmpty()) text = QString::fromUtf8(PQerrorMessage(conn)).simplified();
+  if (text.isEmpty() && PQstatus(conn) != CONNECTION_OK) {
+    text = QStringLiteral("connection to the server was lost");
+  }
+  if (text.isEmpty()) text = QStringLiteral("数据库没有给出错误原因");
+  return text;
+}
+
 // Drains what the server still has to say, so the connection stays usable after an error.
 void Drain(PGconn* conn) {
   while (PGresult* r = PQgetResult(conn)) PQclear(r);
@@ -197,7 +209,7 @@ int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
   if (!PQsendQueryParams(pg, sql.constData(), static_cast<int>(value_ptrs.size()), nullptr,
                          value_ptrs.data(), nullptr, nullptr, 0) ||
       !PQsetSingleRowMode(pg)) {
-    const QString message = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+    const QString message = PgMessage(pg, nullptr);
     Drain(pg);
     throw DbError(message);
   }
@@ -213,7 +225,7 @@ int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
         continue;
       }
       if (status != PGRES_SINGLE_TUPLE) {
-        const QString message = QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
+        const QString message = PgMessage(pg, r);
         PQclear(r);
         throw DbError(message);
       }

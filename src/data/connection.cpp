@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <algorithm>
 
 #include "base/money.h"
 
@@ -14,11 +15,55 @@ namespace {
 
 [[noreturn]] void Fail(const QSqlQuery& q) { throw DbError(DriverMessage(q.lastError())); }
 
+// lower(text) with Unicode letters, as the server's lower() and ILIKE fold them: SQLite's own
+// lower() and LIKE fold ASCII letters only, so an offline search for "ａｂｃ" or "café" would
+// miss what the same search finds online. ASCII text, nearly every barcode and code, is
+// folded without leaving UTF-8.
+void FoldFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+    sqlite3_result_null(context);
+    return;
+  }
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+  const int size = sqlite3_value_bytes(argv[0]);
+  bool ascii = true;
+  bool upper = false;
+  for (int i = 0; i < size && ascii; ++i) {
+    ascii = static_cast<unsigned char>(text[i]) < 0x80;
+    upper = upper || (text[i] >= 'A' && text[i] <= 'Z');
+  }
+  if (ascii && !upper) {
+    sqlite3_result_value(context, argv[0]);
+    return;
+  }
+  if (ascii) {
+    char* out = static_cast<char*>(sqlite3_malloc(size + 1));
+    if (!out) {
+      sqlite3_result_error_nomem(context);
+      return;
+    }
+    for (int i = 0; i < size; ++i) {
+      const char c = text[i];
+      out[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+    }
+    out[size] = 0;
+    sqlite3_result_text(context, out, size, sqlite3_free);
+    return;
+  }
+  const QByteArray folded = QString::fromUtf8(text, size).toLower().toUtf8();
+  sqlite3_result_text(context, folded.constData(), static_cast<int>(folded.size()),
+                      SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 QString DriverMessage(const QSqlError& error) {
-  const QString db_text = error.databaseText().trimmed();
-  return db_text.isEmpty() ? error.text().trimmed() : db_text;
+  // One line: the server's words run over several lines when a connection breaks, and the
+  // box shows the reason after "原因：".
+  QString text = error.databaseText().simplified();
+  if (text.isEmpty()) text = error.driverText().simplified();
+  if (text.isEmpty()) text = QStringLiteral("数据库没有给出错误原因");
+  return text;
 }
 
 QString Dialect::DayDiff(const QString& a, const QString& b) const {
@@ -106,6 +151,13 @@ bool Connection::OpenLocal(const QString& path, QString* error) {
     d.close();
     return false;
   }
+  const QVariant handle = d.driver()->handle();
+  if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+    sqlite3* h = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3_create_function_v2(h, "quilmo_lower", 1,
+                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               FoldFunction, nullptr, nullptr, nullptr);
+  }
   return true;
 }
 
@@ -119,9 +171,11 @@ bool Connection::OpenServer(const ServerAddress& address, const QString& databas
   d.setUserName(address.user);
   d.setPassword(address.password);
   d.setDatabaseName(database);
-  // Connection timeout as the till has always had it; statements may run 80 s at most.
-  d.setConnectOptions(QStringLiteral("connect_timeout=%1;options='-c statement_timeout=80000'")
-                          .arg(address.connect_timeout_s));
+  // Connection timeout as the till has always had it; statements may run 80 s at most
+  // (statement_timeout 0 is PostgreSQL's own "no limit").
+  d.setConnectOptions(QStringLiteral("connect_timeout=%1;options='-c statement_timeout=%2'")
+                          .arg(address.connect_timeout_s)
+                          .arg(std::max(address.statement_timeout_ms, 0)));
   if (!d.open()) {
     if (error) *error = DriverMessage(d.lastError());
     return false;

@@ -34,6 +34,9 @@ struct ServerAddress {
   QString user;
   QString password;
   int connect_timeout_s = 50;
+  // The till lets no statement run longer than 80 s; 0 = no limit (the admin tool's long
+  // set-up statements).
+  int statement_timeout_ms = 80000;
 };
 
 // What differs between the two engines' SQL. Everything else is written once.
@@ -79,6 +82,8 @@ class Connection {
   void Close();
 
   // Opens the local file (WAL, full synchronous commits, a busy wait for other processes).
+  // Its statements may call quilmo_lower(text), lower() for every Unicode letter as the
+  // server's lower() folds it.
   bool OpenLocal(const QString& path, QString* error);
   // Opens a PostgreSQL database.
   bool OpenServer(const ServerAddress& address, const QString& database, QString* error);

@@ -10,28 +10,37 @@
 
 namespace quilmo {
 
-void DownloadMasterDataInForeground(TDMFM& dm, int kind, bool with_promotions) {
+namespace {
+
+DownloadResult RunWithProgress(TDMFM& dm, Ui& ui, int kind, bool with_promotions) {
+  auto progress =
+      ui.ShowProgress(QStringLiteral("正在从服务器下载更新的基本资料,请稍候.........."));
+  return DownloadMasterData(dm, kind, with_promotions, progress.get());
+}
+
+}  // namespace
+
+DownloadResult DownloadMasterDataInForeground(TDMFM& dm, Ui& ui, int kind, bool with_promotions) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || QThread::currentThread() != app->thread()) {
-    DownloadMasterData(dm, kind, with_promotions);
-    return;
+    return RunWithProgress(dm, ui, kind, with_promotions);
   }
   // A Qt SQL connection belongs to the thread that opened it, so the worker opens its own.
   const ServerAddress server = dm.conServer.serverAddress();
   const QString server_database = dm.conServer.databaseName();
   const QString local_path = dm.conClient.databaseName();
   PosSession& session = dm.session();
-  Ui& ui = dm.ui();
   const Clock& clock = dm.clock();
 
+  DownloadResult result;
   std::exception_ptr failure;
   std::unique_ptr<QThread> worker(QThread::create([&] {
     try {
-      TDMFM aside(session, ui, clock);
+      TDMFM aside(session, clock);
       QString error;
       if (!aside.conServer.OpenServer(server, server_database, &error)) throw DbError(error);
       if (!aside.conClient.OpenLocal(local_path, &error)) throw DbError(error);
-      DownloadMasterData(aside, kind, with_promotions);
+      result = RunWithProgress(aside, ui, kind, with_promotions);
     } catch (...) {
       failure = std::current_exception();
     }
@@ -44,6 +53,7 @@ void DownloadMasterDataInForeground(TDMFM& dm, int kind, bool with_promotions) {
   if (!worker->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
   worker->wait();
   if (failure) std::rethrow_exception(failure);
+  return result;
 }
 
 }  // namespace quilmo

@@ -3,31 +3,51 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlField>
+#include <QUuid>
 #include <vector>
 
 namespace quilmo {
 
-TDMFM::TDMFM(PosSession& session, Ui& ui, const Clock& clock)
+LocalDatabaseError::LocalDatabaseError(Kind kind, const QString& reason)
+    : Error(kind == Kind::Missing ? QStringLiteral("找不到本地数据库文件！")
+                                  : QStringLiteral("不能与本地数据库连接！")),
+      kind_(kind),
+      reason_(reason) {}
+
+TDMFM::TDMFM(PosSession& session, const Clock& clock)
     : conServer(QStringLiteral("conServer_%1").arg(reinterpret_cast<quintptr>(this)),
                 Engine::Server),
       conClient(QStringLiteral("conClient_%1").arg(reinterpret_cast<quintptr>(this)),
                 Engine::Local),
       session_(session),
-      ui_(ui),
       clock_(clock) {}
 
-bool TDMFM::OpenLocalDatabase(const QString& path) {
+void TDMFM::OpenLocalDatabase(const QString& path) {
   if (!QFileInfo(path).isFile()) {
-    ui_.ShowNoticeBox(QStringLiteral("找不到本地数据库文件！"));
-    return false;
+    throw LocalDatabaseError(LocalDatabaseError::Kind::Missing, path);
   }
   QString error;
   if (!conClient.OpenLocal(path, &error)) {
-    ui_.MessageBox(QStringLiteral("错误"), QStringLiteral("不能与本地数据库连接！"), MsgIcon::Error,
-                   MsgButtons::Ok);
-    return false;
+    throw LocalDatabaseError(LocalDatabaseError::Kind::Unusable, error);
   }
-  return true;
+}
+
+QString TDMFM::TillId() {
+  if (!till_id_.isEmpty() && till_id_file_ == conClient.databaseName()) return till_id_;
+  // Files made before the till kept its name lack the table.
+  conClient.Exec(QStringLiteral(
+      "CREATE TABLE IF NOT EXISTS QTTill (TillId VARCHAR(40) NOT NULL PRIMARY KEY)"));
+  Transaction tx(conClient, /*immediate=*/true);
+  QVariant id = conClient.Scalar(QStringLiteral("SELECT TillId FROM QTTill LIMIT 1"));
+  if (!id.isValid() || id.toString().isEmpty()) {
+    id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    conClient.Exec(QStringLiteral("INSERT INTO QTTill (TillId) VALUES (:TillId)"),
+                   {{QStringLiteral(":TillId"), id}});
+  }
+  tx.Commit();
+  till_id_ = id.toString();
+  till_id_file_ = conClient.databaseName();
+  return till_id_;
 }
 
 QDateTime TDMFM::ServerNow() {
@@ -104,10 +124,7 @@ int TDMFM::MaxValue(const QString& column, const QString& table) {
 }
 
 QString TDMFM::NextNumberText(const QString& table, const QString& column, int width) {
-  if (width > 6) {
-    ui_.ShowErrorBox(QStringLiteral("表序号超过6位"));
-    return {};
-  }
+  if (width > 6) throw Error(QStringLiteral("表序号超过6位"));
   const QVariant v = Current().Scalar(
       QStringLiteral("SELECT MAX(CAST(%1 AS INTEGER)) AS MField FROM %2").arg(column, table));
   if (v.isNull() || v.toString().isEmpty()) return QStringLiteral("0001");

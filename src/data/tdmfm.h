@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/error.h"
 #include "base/pos_session.h"
 #include "base/ui.h"
 #include "data/connection.h"
@@ -26,13 +27,28 @@ class RowInserter {
   std::vector<int> fields_;
 };
 
+// The local file cannot be used. The message is the one the till shows; `reason` holds the
+// driver's words, where there are any.
+class LocalDatabaseError : public Error {
+ public:
+  enum class Kind { Missing, Unusable };
+  LocalDatabaseError(Kind kind, const QString& reason);
+  Kind kind() const { return kind_; }
+  const QString& reason() const { return reason_; }
+
+ private:
+  Kind kind_;
+  QString reason_;
+};
+
 // The data module: the two connections and the operations every part of the till uses.
 // A statement runs on conServer in online mode and on conClient offline, unless its rule
 // names one connection whatever the mode (bill numbers are always local, server time and
-// the option set always server).
+// the option set always server). It never talks to the cashier: its operations throw an
+// Error or return a result, and the caller shows what needs showing.
 class TDMFM {
  public:
-  TDMFM(PosSession& session, Ui& ui, const Clock& clock);
+  TDMFM(PosSession& session, const Clock& clock);
   TDMFM(const TDMFM&) = delete;
   TDMFM& operator=(const TDMFM&) = delete;
 
@@ -44,12 +60,24 @@ class TDMFM {
   Connection& On(bool on_server) { return on_server ? conServer : conClient; }
 
   PosSession& session() { return session_; }
-  Ui& ui() { return ui_; }
   const Clock& clock() const { return clock_; }
 
-  // Opens the local file. A missing file: notice "找不到本地数据库文件！" and conClient
-  // is left as it was. An open failure: error box "不能与本地数据库连接！".
-  bool OpenLocalDatabase(const QString& path);
+  // The person at the till, for the sale code that still reaches them through the data
+  // module. Nothing in the data layer uses it; whoever builds the till attaches it.
+  void AttachUi(Ui& ui) { ui_ = &ui; }
+  Ui& ui() {
+    Q_ASSERT(ui_);
+    return *ui_;
+  }
+
+  // Opens the local file. Throws LocalDatabaseError: Missing ("找不到本地数据库文件！") and
+  // conClient left as it was, or Unusable ("不能与本地数据库连接！").
+  void OpenLocalDatabase(const QString& path);
+
+  // This till's own name, made once and kept in the local file, where clearing the data does
+  // not reach it: the server records which till took a shop, so the same till can take it
+  // back after losing its settings.
+  QString TillId();
 
   // Online: the server's clock; offline: the till's.
   QDateTime ServerNow();
@@ -71,7 +99,7 @@ class TDMFM {
   // Max(column) on the mode's connection; 0 for an empty table.
   int MaxValue(const QString& column, const QString& table);
   // The next running number of a text column holding digits: "0001" for an empty table,
-  // else the maximum + 1 without leading zeros. A width over 6 is refused ("表序号超过6位").
+  // else the maximum + 1 without leading zeros. A width over 6 throws Error("表序号超过6位").
   QString NextNumberText(const QString& table, const QString& column, int width);
 
   // Whether a server connection still answers.
@@ -87,8 +115,10 @@ class TDMFM {
 
  private:
   PosSession& session_;
-  Ui& ui_;
+  Ui* ui_ = nullptr;
   const Clock& clock_;
+  QString till_id_;
+  QString till_id_file_;  // the local file till_id_ was read from
 };
 
 }  // namespace quilmo

@@ -78,7 +78,8 @@ std::vector<GoodsCandidate> SearchGoods(TDMFM& dm, const QString& code) {
 
 std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
   // As the server's search: an empty code would otherwise list every goods as a fragment hit.
-  if (code.isEmpty()) return {};
+  // A NUL cut the pattern short and listed every goods too; no goods holds one.
+  if (code.isEmpty() || code.contains(QChar())) return {};
   // Hits come in the server's order too, so the goods list reads the same in both modes.
   const Connection& local = dm.conClient;
   const PosSession& session = dm.session();
@@ -115,11 +116,13 @@ std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
     if (!rows.empty()) return rows;
   }
 
-  // A fragment: the typed text is matched literally, so a % or _ in it is no wildcard.
-  const QString pattern = QLatin1Char('%') + EscapeLike(code) + QLatin1Char('%');
+  // A fragment: the typed text is matched literally (a % or _ in it is no wildcard), with
+  // letter case folded for every letter as the server folds it, not for ASCII alone.
+  const QString pattern = code.toLower();
   const QString fragment_test = QStringLiteral(
-      "COALESCE(StopFlag, 0) = 0 AND (BarCode LIKE :Pattern ESCAPE '\\' OR "
-      "GoodsCode LIKE :Pattern ESCAPE '\\' OR GoodsName LIKE :Pattern ESCAPE '\\')");
+      "COALESCE(StopFlag, 0) = 0 AND (instr(quilmo_lower(BarCode), :Pattern) > 0 OR "
+      "instr(quilmo_lower(GoodsCode), :Pattern) > 0 OR instr(quilmo_lower(GoodsName), :Pattern) > "
+      "0)");
   if (code.toUcs4().size() >= 3 && HasGoodsFindIndex(local)) {
     // The trigram index names the candidates; each is still tested as above, so the index
     // narrows the search without changing its answer.
@@ -141,6 +144,8 @@ std::vector<GoodsCandidate> SearchGoodsLocal(TDMFM& dm, const QString& code) {
 }
 
 std::vector<GoodsCandidate> SearchGoodsOnline(TDMFM& dm, const QString& code) {
+  // The server takes no text with a NUL in it, and no goods holds one: nothing is found.
+  if (code.contains(QChar())) return {};
   return Run(dm.conServer, QStringLiteral("SELECT * FROM P_QTSelectGoods(:Goods, :SelectType)"),
              {{QStringLiteral(":Goods"), code}, {QStringLiteral(":SelectType"), 0}});
 }

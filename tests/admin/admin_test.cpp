@@ -294,5 +294,70 @@ TEST(AdminServer, WrongAddressFailsInOneLine) {
   EXPECT_EQ(run.err.trimmed().count(QLatin1Char('\n')), 0);
 }
 
+TEST(AdminServer, AnAccountWithANewlineOrAPortOutOfRangeIsRefusedInOneLine) {
+  const test::PgAddress pg = test::PgServer();
+  struct Case {
+    QStringList args;
+    QString error;
+  };
+  const QString account =
+      QStringLiteral("acct_%1").arg(QRandomGenerator::global()->generate() % 1000000);
+  for (const Case& c : {
+           Case{QStringList{QStringLiteral("--account"), account + QLatin1Char('\n')} + Address(pg),
+                QStringLiteral("is not a valid account name")},
+           Case{{QStringLiteral("--account"), account, QStringLiteral("--port"),
+                 QStringLiteral("-1")},
+                QStringLiteral("--port must be a number from 1 to 65535")},
+           Case{{QStringLiteral("--account"), account, QStringLiteral("--port"),
+                 QStringLiteral("70000")},
+                QStringLiteral("--port must be a number from 1 to 65535")},
+       }) {
+    const AdminRun run = Admin(QStringList{QStringLiteral("init-server")} + c.args);
+    EXPECT_EQ(run.code, 1) << c.args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(run.err.contains(c.error)) << run.err.toStdString();
+    EXPECT_EQ(run.err.trimmed().count(QLatin1Char('\n')), 0) << run.err.toStdString();
+  }
+  Connection postgres(QStringLiteral("admin_test_names"), Engine::Server);
+  QString error;
+  ASSERT_TRUE(postgres.OpenServer({pg.host, pg.port, pg.user, pg.password},
+                                  QStringLiteral("postgres"), &error));
+  EXPECT_FALSE(postgres
+                   .Query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname LIKE :n"),
+                          {{QStringLiteral(":n"), account + QLatin1Char('%')}})
+                   .next());
+}
+
+TEST(AdminServer, GenerateIsNotHeldToTheTillsStatementLimit) {
+  const test::PgAddress pg = test::PgServer();
+  const QString account =
+      QStringLiteral("Demo%1").arg(QRandomGenerator::global()->generate() % 1000000);
+  ASSERT_EQ(Admin(QStringList{QStringLiteral("init-server"), QStringLiteral("--account"), account,
+                              QStringLiteral("--demo")} +
+                  Address(pg))
+                .code,
+            0);
+  // A catalogue of millions of rows runs for minutes: the till's 80 s limit would cancel it.
+  // The generator's statements say which limit they run under.
+  test::PgExec(pg, account, QStringLiteral(R"(
+      CREATE FUNCTION refuse_limited() RETURNS trigger LANGUAGE plpgsql AS $$
+      BEGIN
+        IF current_setting('statement_timeout') <> '0' THEN
+          RAISE EXCEPTION 'statement_timeout is %', current_setting('statement_timeout');
+        END IF;
+        RETURN NULL;
+      END $$;
+      CREATE TRIGGER refuse_limited AFTER INSERT ON JBGoods
+        FOR EACH STATEMENT EXECUTE FUNCTION refuse_limited();)"));
+  const AdminRun run = Admin(QStringList{QStringLiteral("generate"), QStringLiteral("--account"),
+                                         account, QStringLiteral("--goods"), QStringLiteral("20"),
+                                         QStringLiteral("--barcodes"), QStringLiteral("40")} +
+                             Address(pg));
+  EXPECT_EQ(run.code, 0) << run.err.toStdString();
+  test::PgExec(pg, QStringLiteral("postgres"),
+               QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(account));
+  test::PgExec(pg, QStringLiteral("msdb"),
+               QStringLiteral("DELETE FROM AccountInfo WHERE DBName = '%1'").arg(account));
+}
+
 }  // namespace
 }  // namespace quilmo

@@ -113,6 +113,51 @@ TEST_P(LoadSettingsTest, ValueThatIsNotANumberOrDateStopsStartUp) {
   }
 }
 
+TEST_P(LoadSettingsTest, AShopOrStoreTheDatabaseLacksNamesTheWrongValue) {
+  const QString where = GetParam() ? QStringLiteral("服务器") : QStringLiteral("本地数据库");
+  // Offline, a local file without any shop or store says its master data is missing.
+  if (!GetParam()) {
+    Set("SysSet", "ShopNo", QStringLiteral("0001"));
+    try {
+      LoadSettings(session, dm);
+      ADD_FAILURE() << "started without master data";
+    } catch (const SettingsError& e) {
+      EXPECT_EQ(e.message(),
+                QStringLiteral("本地数据库中没有零售店资料（基本资料还没有下载完整）。\r\n"
+                               "请以连网模式登陆一次，下载基本资料后再使用断网模式。"));
+    }
+  }
+  dm.Current().Exec(QStringLiteral("INSERT INTO QTShop (ShopNo, ShopName) VALUES ('0001', '店')"));
+  dm.Current().Exec(
+      QStringLiteral("INSERT INTO JBStore (StoreNo, StoreName) VALUES ('0001', '仓')"));
+  struct Case {
+    const char* shop;
+    const char* store;
+    QString error;  // empty: starts
+  };
+  for (const Case& c :
+       {Case{"0001", "0001", {}},
+        Case{
+            "00", "0001",
+            QStringLiteral("设置文件中的零售店编号 SysSet/ShopNo=\"00\" 在%1中找不到对应的零售店。")
+                .arg(where)},
+        Case{"0001", "00",
+             QStringLiteral("设置文件中的仓库编号 SysSet/StoreNo=\"00\" 在%1中找不到对应的仓库。")
+                 .arg(where)}}) {
+    SCOPED_TRACE(c.shop + std::string("/") + c.store);
+    Set("SysSet", "ShopNo", QString::fromUtf8(c.shop));
+    Set("SysSet", "StoreNo", QString::fromUtf8(c.store));
+    try {
+      LoadSettings(session, dm);
+      EXPECT_TRUE(c.error.isEmpty());
+      EXPECT_EQ(session.ShopName, QStringLiteral("店"));
+      EXPECT_EQ(session.StoreName, QStringLiteral("仓"));
+    } catch (const SettingsError& e) {
+      EXPECT_TRUE(e.message().startsWith(c.error) && !c.error.isEmpty()) << e.what();
+    }
+  }
+}
+
 QUILMO_BOTH_MODES(LoadSettingsTest);
 
 class LoadServerOptionsTest : public test::DataTest {
@@ -157,6 +202,17 @@ TEST_F(LoadServerOptionsTest, BackOfficeOptionsOverrideAndAreCopiedForOfflineUse
   LoadSettings(session, dm);
   LoadServerOptions(session, dm);
   EXPECT_FALSE(session.SPNotDiscount);
+}
+
+TEST_F(LoadServerOptionsTest, ABackOfficeTextWithALineBreakIsCopiedOnOneLine) {
+  dm.conServer.Exec(
+      QStringLiteral("UPDATE QTSysSet SET Header = E'欢迎\\r\\n[SysSet]\\nShopNo=02'"));
+  ASSERT_TRUE(WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"),
+                             QStringLiteral("01")));
+  LoadServerOptions(session, dm);
+  EXPECT_EQ(Get("Header"), QStringLiteral("欢迎 [SysSet] ShopNo=02"));
+  EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo")),
+            QStringLiteral("01"));
 }
 
 TEST_F(LoadServerOptionsTest, HeaderEditedOnTheTillWins) {

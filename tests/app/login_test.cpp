@@ -41,6 +41,12 @@ TEST_P(LoginTest, CodeAndPasswordMustMatchACashierOfThisShopExactlyAsTyped) {
     EXPECT_EQ(CheckCashier(app, QString::fromUtf8(c.code), QString::fromUtf8(c.password)), c.ok)
         << c.code << " / " << c.password;
   }
+  // A NUL in the text is no cashier's (online the server would refuse the statement).
+  const QString nul = QString(QChar());
+  EXPECT_FALSE(CheckCashier(app, QStringLiteral("001") + nul, QStringLiteral("123")));
+  EXPECT_FALSE(CheckCashier(app, QStringLiteral("001"), QStringLiteral("123") + nul));
+  EXPECT_FALSE(LoginCashier(app, nul, nul));
+  EXPECT_EQ(ui.last(), QStringLiteral("提示！|您输入的密码或代码不正确，或您不是该店的操作员！"));
   session.ShopNo = QStringLiteral("03");
   EXPECT_FALSE(CheckCashier(app, QStringLiteral(""), QStringLiteral("")));
 }
@@ -68,6 +74,26 @@ TEST_P(LoginTest, HasRightAsksTheDatabaseEveryTime) {
   EXPECT_FALSE(HasRight(app, QStringLiteral("C1"), 3));
   dm.Current().Exec(QStringLiteral("INSERT INTO QTCashierRight VALUES ('C1', 17)"));
   EXPECT_TRUE(HasRight(app, QStringLiteral("C1"), 17));
+}
+
+TEST_P(LoginTest, ARefusalCausedByTheTillsOwnDataSaysSoAndHowToMendIt) {
+  // The shop number could not be read.
+  session.ShopNo.clear();
+  EXPECT_FALSE(LoginCashier(app, QStringLiteral("001"), QStringLiteral("123")));
+  EXPECT_EQ(ui.last(), QStringLiteral("提示！|无法读取本收银机的零售店编号，不能检查收银员！\r\n"
+                                      "请以连网模式登陆一次，重新选择零售店。"));
+  // The local file has no cashiers at all: an interrupted first download. Online the server
+  // answers, so only the offline login can meet this.
+  session.ShopNo = QStringLiteral("01");
+  ui.clear();
+  dm.conClient.Exec(QStringLiteral("DELETE FROM QTCashier"));
+  const bool ok = LoginCashier(app, QStringLiteral("001"), QStringLiteral("123"));
+  EXPECT_EQ(ok, GetParam());
+  if (!GetParam()) {
+    EXPECT_EQ(ui.last(),
+              QStringLiteral("提示！|本地数据库中没有收银员资料（基本资料还没有下载完整）！\r\n"
+                             "请以连网模式登陆一次，下载基本资料后再使用断网模式。"));
+  }
 }
 
 QUILMO_BOTH_MODES(LoginTest);

@@ -3,6 +3,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
+#include <QThread>
 
 #include "app/screens/frm_main.h"
 #include "frame/frm_message_box.h"
@@ -266,6 +268,78 @@ TEST_F(MainWindowTest, AFailedClearEndsTheProgramAsWell) {
   Press(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
   EXPECT_EQ(ui.last(), QStringLiteral("|清空数据错误，错误原因：no"));
   EXPECT_EQ(ends.count(), 1);
+}
+
+// The background download reads a table that takes a while, as a large one on a slow line does.
+void SlowServerTable(const Connection& server) {
+  server.RunScript(QStringLiteral(
+      "ALTER TABLE JBGoodsType RENAME TO JBGoodsTypeData;"
+      "CREATE VIEW JBGoodsType AS SELECT d.* FROM JBGoodsTypeData d, (SELECT pg_sleep(1.5)) s;"
+      "INSERT INTO JBGoods (GoodsNo, DownlogNo) VALUES ('G1', 1)"));
+}
+
+TEST_F(MainWindowTest, ClearingOrLeavingWhileTheBackgroundDownloadRunsIsRefused) {
+  QSignalSpy ends(window.get(), &TfrmMain::programEnds);
+  SlowServerTable(dm.conServer);
+  dm.conClient.Exec(QStringLiteral("INSERT INTO QTShop (ShopNo) VALUES ('01')"));
+  app.download.Start(app);
+  ASSERT_TRUE(session.DownloadRunning);
+
+  const auto all = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
+  Press(Qt::Key_C, all);
+  EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("有线程正在下载，请稍侯再清空数据！")});
+  Press(Qt::Key_F9);
+  EXPECT_EQ(ui.texts().last(), QStringLiteral("有线程正在下载，请稍侯再退出系统！"));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(ends.count(), 0);
+  EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM QTShop")).toInt(), 1);
+
+  // Its end comes through the window's event loop; then clearing goes ahead.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !session.DownloadRunning; }, 30000));
+  EXPECT_FALSE(app.download.running());
+  EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods")).toInt(), 1);
+  ui.clear();
+  ui.AnswerYes();
+  Press(Qt::Key_C, all);
+  EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("您确实要清空数据吗 ？")});
+  EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods")).toInt(), 0);
+  EXPECT_EQ(ends.count(), 1);
+}
+
+TEST_F(MainWindowTest, TheBackgroundDownloadNeverOutlivesTheTillAndReportsOnTheWindowThread) {
+  SlowServerTable(dm.conServer);
+  {
+    // The program ends while the thread is still inside a server statement: the context that
+    // owns the thread goes first and waits for it, so nothing it uses is gone under it.
+    AppContext ending{session, dm, ui, clock, HomePath()};
+    ending.download.Start(ending);
+    QThread::msleep(200);
+    EXPECT_TRUE(ending.download.running());
+  }
+  EXPECT_TRUE(ui.messages().empty());  // nobody is left to report to
+  EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM JBGoods")).toInt(), 1);
+
+  // A changed goods row the till's file refuses: its box is shown once the thread has ended.
+  dm.conClient.Exec(
+      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON JBGoods "
+                     "BEGIN SELECT RAISE(ABORT, 'goods refused'); END"));
+  dm.conServer.Exec(QStringLiteral("UPDATE JBGoods SET DownlogNo = 2"));
+  app.download.Start(app);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !session.DownloadRunning; }, 30000));
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].caption, QString());
+  EXPECT_EQ(ui.messages()[0].icon, MsgIcon::Error);
+  EXPECT_EQ(ui.messages()[0].text, QStringLiteral("下载表JBGoods出错！！原因：goods refused"));
+
+  // An error that ends the thread's download has its own box.
+  ui.clear();
+  dm.conServer.Exec(QStringLiteral("DROP VIEW JBGoodsType"));
+  app.download.Start(app);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !session.DownloadRunning; }, 30000));
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("线程下载表'出错！！原因：")));
+  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("jbgoodstype")))
+      << ui.messages()[0].text.toStdString();
 }
 
 }  // namespace

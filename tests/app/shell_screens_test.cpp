@@ -113,6 +113,34 @@ TEST_F(ShellScreensTest, SettingsPageOpensOnTheEntriesThatFailedAndBothButtonsTr
       ServerName());
 }
 
+TEST_F(ShellScreensTest, SettingsPageRefusesALineBreakPastedIntoAnEntry) {
+  WriteIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo"),
+                 QStringLiteral("0001"));
+  const QByteArray before = [&] {
+    QFile f(session.IniFile);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }();
+  TfrmConnectToServer screen(app, TfrmConnectToServer::kSettingsPage);
+  ShowActive(&screen);
+  screen.suiSerName->setText(ServerName());
+  screen.suiSaName->setText(server().user);
+  // A password pasted together with the lines that followed it.
+  screen.suiSAPasssword->setText(QStringLiteral("abc\n[SysSet]\nShopNo=02"));
+  for (QPushButton* button : {screen.suibtCheckSave, screen.suiButton5}) {
+    ui.clear();
+    button->click();
+    EXPECT_EQ(ui.texts(),
+              QStringList{QStringLiteral("服务器名、管理员名和管理员密码中不能有换行符！")});
+  }
+  EXPECT_TRUE(screen.isVisible());
+  EXPECT_FALSE(screen.settingsSaved());
+  QFile f(session.IniFile);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), before);
+  EXPECT_EQ(ReadIniString(session.IniFile, QStringLiteral("SysSet"), QStringLiteral("ShopNo")),
+            QStringLiteral("0001"));
+}
+
 TEST_F(ShellScreensTest, SettingsPageReportsAnAliasErrorAndStaysOpen) {
   TfrmConnectToServer screen(app, TfrmConnectToServer::kSettingsPage);
   ShowActive(&screen);
@@ -223,12 +251,13 @@ TEST_F(ShellScreensTest, DownloadOptionsRunTheChosenDownloadAndClose) {
     EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT COUNT(*) FROM QTCXOrder")).toInt(), 1);
   }
   {
+    // Incremental: only the goods changed since went through GoodsTemp.
+    dm.conServer.Exec(QStringLiteral("UPDATE JBGoods SET GoodsName = 'new' WHERE GoodsNo = 'G2'"));
     TfrmDownloadOptions screen(app);
     ShowActive(&screen);
     screen.suiRdbAddLoad->setFocus();
     Press(Qt::Key_Return);
     EXPECT_FALSE(screen.isVisible());
-    // Incremental: the goods at the highest counter went through GoodsTemp.
     EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT GoodsNo FROM GoodsTemp")).toString(),
               QStringLiteral("G2"));
   }

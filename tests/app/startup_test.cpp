@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTest>
 #include <QThread>
 
 #include "app/login.h"
@@ -105,8 +108,8 @@ TEST_F(StartupTest, ManuDownCXKeepsThePromotionTablesButTheQuickLoginThreadRepla
   LoginAs(QStringLiteral("001"), QStringLiteral("123"));
   ui.AnswerYes();
   ASSERT_TRUE(RunStartup(app));
-  for (int i = 0; i < 600 && session.DownloadRunning; ++i) QThread::msleep(50);
-  EXPECT_FALSE(session.DownloadRunning);
+  // The thread's end is reported through the window thread's event loop.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !session.DownloadRunning; }, 30000));
   EXPECT_EQ(dm.conClient.Scalar(QStringLiteral("SELECT ORderNo FROM QTCXOrder")).toString(),
             QStringLiteral("X1"));
   EXPECT_TRUE(ui.progressTexts().isEmpty());
@@ -118,6 +121,7 @@ TEST_F(StartupTest, AnUnreachableServerAnsweredYesGoesOnOffline) {
   RegisterShop("L1");
   dm.conClient.RunScript(
       QStringLiteral("INSERT INTO QTShop (ShopNo, ShopName) VALUES ('L1', '本地店');"
+                     "INSERT INTO JBStore (StoreNo, StoreName) VALUES ('S1', '一号仓');"
                      "INSERT INTO QTCashier (CashierNo, CashierCode, Password, ShopNo) VALUES "
                      "('C1', '001', '123', 'L1')"));
   ui.ChooseMode(1);
@@ -185,6 +189,32 @@ TEST_F(StartupTest, OfflineWithoutARegisteredShopShowsTheErrorBoxAndEnds) {
             QStringLiteral("错误|连接服务器失败,无法选择零售店! \r\n请以连网模式登陆选择零售店."));
   EXPECT_EQ(ui.messages().back().icon, MsgIcon::Error);
   EXPECT_EQ(ui.screens(), QStringList{QStringLiteral("TfrmLoginOptions")});
+}
+
+TEST_F(StartupTest, OfflineWithoutASettingsFileBlamesTheMissingFileNotTheServer) {
+  ASSERT_TRUE(QFile::remove(session.IniFile.isEmpty() ? app.IniPath() : session.IniFile));
+  ui.ChooseMode(2);
+  EXPECT_FALSE(RunStartup(app));
+  EXPECT_EQ(ui.last(), QStringLiteral("错误|找不到设置文件") +
+                           QDir::toNativeSeparators(app.IniPath()) +
+                           QStringLiteral("，无法确定本收银机的零售店! \r\n"
+                                          "请以连网模式登陆选择零售店."));
+}
+
+TEST_F(StartupTest, AStoreNumberCutShortStopsStartUpSayingWhichValue) {
+  BackOffice(dm.conClient);
+  RegisterShop("01", "S");
+  // A settings file an older program left readable by everyone is made the owner's.
+  ASSERT_TRUE(QFile::setPermissions(app.IniPath(),
+                                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+  ui.ChooseMode(2);
+  EXPECT_FALSE(RunStartupReporting(app));
+  ASSERT_FALSE(ui.messages().empty());
+  EXPECT_EQ(ui.messages().back().caption, ApplicationTitle());
+  EXPECT_TRUE(ui.messages().back().text.startsWith(
+      QStringLiteral("设置文件中的仓库编号 SysSet/StoreNo=\"S\" 在本地数据库中找不到对应的仓库。")))
+      << ui.messages().back().text.toStdString();
+  EXPECT_EQ(QFile::permissions(app.IniPath()) & (QFile::ReadOther | QFile::ReadGroup), 0);
 }
 
 TEST_F(StartupTest, OnlineWithoutARegisteredShopOffersTheShopSelection) {
@@ -266,6 +296,7 @@ TEST_F(StartupTest, AServerDateOneDayOffWarnsAndStartsAnyway) {
 
 TEST_F(StartupTest, ACancelledLoginEnds) {
   RegisterShop();
+  BackOffice(dm.conClient);
   ui.ChooseMode(2);
   ui.OnLogin([](AppContext&) { return false; });
   EXPECT_FALSE(RunStartup(app));

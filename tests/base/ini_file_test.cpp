@@ -1,6 +1,7 @@
 #include "base/ini_file.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <csignal>
@@ -11,6 +12,8 @@
 
 namespace quilmo {
 namespace {
+
+using namespace Qt::StringLiterals;
 
 class IniFileTest : public test::TempDirTest {
  protected:
@@ -137,6 +140,73 @@ TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileIntact) {
   EXPECT_EQ(Bytes(), before);
   EXPECT_EQ(QDir(Path(QStringLiteral("SysFile"))).entryList(QDir::Files),
             QStringList{QStringLiteral("QTSet.ini")});
+}
+
+TEST_F(IniFileTest, AValueWithALineBreakIsRefusedAndCannotAddASection) {
+  ASSERT_TRUE(WriteIniStrings(
+      ini(), {{u"ConnectSet"_s, u"DBAPSW"_s, u"old"_s}, {u"SysSet"_s, u"ShopNo"_s, u"0001"_s}}));
+  const QByteArray before = Bytes();
+  // A password pasted with what follows it: it must not become a section of its own.
+  for (const QString& value :
+       {u"pw\n[SysSet]\nShopNo=02"_s, u"pw\r\n"_s, u"pw\r"_s, QString::fromUtf16(u"p\0w", 3)}) {
+    QString error;
+    EXPECT_FALSE(WriteIniString(ini(), u"ConnectSet"_s, u"DBAPSW"_s, value, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(IniValueAllowed(value));
+  }
+  // Nor does a batch with one such value write any of the others.
+  EXPECT_FALSE(WriteIniStrings(
+      ini(), {{u"SysSet"_s, u"StoreNo"_s, u"S1"_s}, {u"ConnectSet"_s, u"DBAPSW"_s, u"a\nb"_s}}));
+  EXPECT_EQ(Bytes(), before);
+  EXPECT_EQ(ReadIniString(ini(), u"SysSet"_s, u"ShopNo"_s), u"0001"_s);
+  // A section or key name that would break the file is refused too.
+  EXPECT_FALSE(WriteIniString(ini(), u"Sys]Set"_s, u"ShopNo"_s, u"1"_s));
+  EXPECT_FALSE(WriteIniString(ini(), u"SysSet"_s, u"Shop=No"_s, u"1"_s));
+}
+
+TEST_F(IniFileTest, AValueReadsBackExactlyAsWritten) {
+  for (const QString& value :
+       {u" lead"_s, u"trail  "_s, u"\ttab\t"_s, u"in side"_s, u"\"quoted\""_s, u"\""_s, u"\"half"_s,
+        u"  "_s, u"a=b;c"_s, u"收 银 "_s}) {
+    ASSERT_TRUE(WriteIniString(ini(), u"Options"_s, u"Header"_s, value));
+    EXPECT_EQ(ReadIniString(ini(), u"Options"_s, u"Header"_s), value) << value.toStdString();
+  }
+  // A plain value is stored plainly, as a person reading the file expects.
+  ASSERT_TRUE(WriteIniString(ini(), u"Options"_s, u"Header"_s, u"欢迎"_s));
+  EXPECT_TRUE(Bytes().contains("Header=\xBB\xB6\xD3\xAD\n"));
+}
+
+TEST_F(IniFileTest, TheFileAndItsTemporaryCopyAreTheOwnersOnly) {
+  // An older file left readable by everyone, and a process that would create files so.
+  WriteBytes("[ConnectSet]\nDBAPSW=x\n");
+  ASSERT_TRUE(QFile::setPermissions(
+      ini(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+  const mode_t old_mask = ::umask(0);
+  const bool written = WriteIniString(ini(), u"ConnectSet"_s, u"DBAPSW"_s, u"secret"_s);
+  ::umask(old_mask);
+  ASSERT_TRUE(written);
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(ini()).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  ASSERT_TRUE(QFile::setPermissions(
+      ini(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+  ProtectIniFile(ini());
+  ASSERT_EQ(::stat(QFile::encodeName(ini()).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(IniFileTest, ASnapshotReadsTheFileOnceAndAReadSeesTheFileAsItIsNow) {
+  WriteBytes("[SysSet]\nShopNo=01\nStoreNo=S1\n[sysset]\nShopNo=99\n");
+  const IniSnapshot snapshot = IniSnapshot::Read(ini());
+  EXPECT_TRUE(snapshot.exists());
+  EXPECT_EQ(snapshot.Value(u"SYSSET"_s, u"shopno"_s), u"01"_s);  // the first section counts
+  EXPECT_EQ(snapshot.Value(u"SysSet"_s, u"StoreNo"_s), u"S1"_s);
+  // Another program rewrites the file in place, same size: the next read sees it.
+  WriteBytes("[SysSet]\nShopNo=02\nStoreNo=S2\n[sysset]\nShopNo=99\n");
+  EXPECT_EQ(ReadIniString(ini(), u"SysSet"_s, u"ShopNo"_s), u"02"_s);
+  EXPECT_EQ(snapshot.Value(u"SysSet"_s, u"ShopNo"_s), u"01"_s);
+  EXPECT_FALSE(IniSnapshot::Read(Path(u"none.ini"_s)).exists());
 }
 
 TEST(Gbk, InvalidBytesDecodeWithReplacementAndReportIt) {

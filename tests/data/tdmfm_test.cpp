@@ -83,9 +83,8 @@ TEST_F(NextBillNoTest, TwoProgramsOnOneFileNeverGetTheSameNumber) {
     // A second program: its own connection to the same file, on its own thread.
     PosSession s;
     s.ShopCode = QStringLiteral("S01");
-    test::ScriptedUi ui;
-    TDMFM other(s, ui, clock);
-    ASSERT_TRUE(other.OpenLocalDatabase(LocalPath()));
+    TDMFM other(s, clock);
+    ASSERT_NO_THROW(other.OpenLocalDatabase(LocalPath()));
     for (int i = 0; i < 150; ++i) out->insert(other.NextBillNo(QStringLiteral("SaleOrder")));
   };
   std::thread a(take, &numbers[0]);
@@ -177,8 +176,13 @@ TEST_P(KeyOpsTest, MaxValueAndNextNumberText) {
             QStringLiteral("42"));
   EXPECT_TRUE(ui.messages().empty());
 
-  EXPECT_EQ(dm.NextNumberText(QStringLiteral("JBStore"), QStringLiteral("StoreNo"), 7), QString());
-  EXPECT_EQ(ui.last(), QStringLiteral("错误！|表序号超过6位"));
+  try {
+    dm.NextNumberText(QStringLiteral("JBStore"), QStringLiteral("StoreNo"), 7);
+    ADD_FAILURE() << "a width of 7 was accepted";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message(), QStringLiteral("表序号超过6位"));
+  }
+  EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_P(KeyOpsTest, FailingStatementCarriesTheDriversMessage) {
@@ -238,8 +242,14 @@ TEST_F(DataTest, CopyRowsCarriesValuesNullsAndDatesBetweenEngines) {
 // ---- Connections ----------------------------------------------------------------------------
 
 TEST_F(DataTest, MissingLocalFileLeavesTheOpenConnectionAlone) {
-  EXPECT_FALSE(dm.OpenLocalDatabase(HomePath() + QStringLiteral("/SysFile/none.db")));
-  EXPECT_EQ(ui.last(), QStringLiteral("提示！|找不到本地数据库文件！"));
+  try {
+    dm.OpenLocalDatabase(HomePath() + QStringLiteral("/SysFile/none.db"));
+    ADD_FAILURE() << "opened";
+  } catch (const LocalDatabaseError& e) {
+    EXPECT_EQ(e.kind(), LocalDatabaseError::Kind::Missing);
+    EXPECT_EQ(e.message(), QStringLiteral("找不到本地数据库文件！"));
+  }
+  EXPECT_TRUE(ui.messages().empty());
   EXPECT_TRUE(dm.conClient.isOpen());
   EXPECT_EQ(dm.conClient.databaseName(), LocalPath());
 }
@@ -250,11 +260,15 @@ TEST_F(DataTest, FileThatIsNotADatabaseCannotBeOpened) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(QByteArray(4096, 'x'));
   f.close();
-  EXPECT_FALSE(dm.OpenLocalDatabase(junk));
-  ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.messages()[0].caption, QStringLiteral("错误"));
-  EXPECT_EQ(ui.messages()[0].text, QStringLiteral("不能与本地数据库连接！"));
-  EXPECT_EQ(ui.messages()[0].icon, MsgIcon::Error);
+  try {
+    dm.OpenLocalDatabase(junk);
+    ADD_FAILURE() << "opened";
+  } catch (const LocalDatabaseError& e) {
+    EXPECT_EQ(e.kind(), LocalDatabaseError::Kind::Unusable);
+    EXPECT_EQ(e.message(), QStringLiteral("不能与本地数据库连接！"));
+    EXPECT_FALSE(e.reason().isEmpty());
+  }
+  EXPECT_TRUE(ui.messages().empty());
 }
 
 TEST_F(DataTest, LocalFileRunsWalWithFullSynchronousCommits) {

@@ -274,5 +274,50 @@ TEST_F(LocalFragmentSearchTest, AFileWithoutTheIndexStillFindsFragments) {
   EXPECT_EQ(Found(u"dr-0"_s), (QStringList{u"DR-01"_s, u"dr-02"_s}));
 }
 
+// Both modes fold letter case the same way, letters beyond ASCII included, and a text with a
+// NUL in it finds nothing in either (it listed every goods offline and failed online).
+class BothModesSearchTest : public test::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    if (HasFatalFailure()) return;
+    ExecBoth(
+        u"INSERT INTO JBGoods (GoodsNo, GoodsCode, BarCode, GoodsName) VALUES "
+        "('G1', 'ＡＢＣ-1', '690001', '全角ＡＢＣ外套'), ('G2', 'CAFE-2', '690002', 'CAFÉ 衬衫'), "
+        "('G3', 'Straße', '690003', 'ΣΟΦΙΑ 围巾'), ('G4', 'plain', '690004', 'Plain Shirt')"_s);
+  }
+  QStringList Found(bool online, const QString& code) {
+    QStringList codes;
+    for (const GoodsCandidate& g :
+         online ? SearchGoodsOnline(dm, code) : SearchGoodsLocal(dm, code))
+      codes << g.GoodsCode;
+    return codes;
+  }
+};
+
+TEST_F(BothModesSearchTest, FragmentsFoldCaseAsTheServerDoesAndANulFindsNothing) {
+  struct Case {
+    QString typed;
+    QStringList codes;
+  };
+  const Case cases[] = {
+      {u"ａｂｃ"_s, {u"ＡＢＣ-1"_s}},  // full-width letters, through the index
+      {u"ａｂ"_s, {u"ＡＢＣ-1"_s}},    // shorter than the index's trigrams
+      {u"café"_s, {u"CAFE-2"_s}},
+      {u"fé"_s, {u"CAFE-2"_s}},
+      {u"σοφ"_s, {u"Straße"_s}},
+      {u"STRASSE"_s, {}},  // folding is letter by letter, as lower() is
+      {u"PLAIN s"_s, {u"plain"_s}},
+      {u"pl"_s, {u"plain"_s}},
+      {u"x"_s + QChar() + u"y"_s, {}},
+      {QString(QChar()), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    EXPECT_EQ(Found(false, c.typed), c.codes);
+    EXPECT_EQ(Found(true, c.typed), c.codes);
+  }
+}
+
 }  // namespace
 }  // namespace quilmo

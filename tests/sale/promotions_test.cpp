@@ -385,7 +385,8 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     session.VIPNotDiscount = c.vip_not_discount;
     test::ScriptedUi ui;
     test::FixedClock clock;
-    TDMFM dm(session, ui, clock);
+    TDMFM dm(session, clock);
+    dm.AttachUi(ui);
     test::RecordingDisplay display;
     SaleContext sale{dm, ui, display};
     Order order(2);

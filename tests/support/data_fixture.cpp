@@ -7,6 +7,7 @@
 namespace quilmo::test {
 
 void DataTest::SetUp() {
+  dm.AttachUi(ui);
   PgDatabaseTest::SetUp();
   if (HasFatalFailure()) return;
   ASSERT_TRUE(dir_.isValid());
@@ -24,7 +25,7 @@ void DataTest::SetUp() {
       FAIL() << e.what();
     }
   }
-  ASSERT_TRUE(dm.OpenLocalDatabase(LocalPath()));
+  ASSERT_NO_THROW(dm.OpenLocalDatabase(LocalPath()));
   session.IniFile = dir_.filePath(QStringLiteral("SysFile/QTSet.ini"));
 }
 

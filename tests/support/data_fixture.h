@@ -26,7 +26,7 @@ class DataTest : public PgDatabaseTest {
   PosSession session;
   ScriptedUi ui;
   FixedClock clock;
-  TDMFM dm{session, ui, clock};
+  TDMFM dm{session, clock};
 
  private:
   QTemporaryDir dir_;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QThread>
+
 namespace quilmo::test {
 
 class ScriptedProgress final : public Progress {
@@ -18,6 +21,8 @@ class ScriptedProgress final : public Progress {
 
 MsgResult ScriptedUi::MessageBox(const QString& caption, const QString& text, MsgIcon icon,
                                  MsgButtons buttons) {
+  // Boxes are shown on the window thread only; another thread reports through it.
+  EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread()) << text.toStdString();
   messages_.push_back({caption, text, icon, buttons});
   if (buttons == MsgButtons::Ok) return MsgResult::Ok;
   if (answers_.empty()) {

@@ -7,8 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "data/download.h"
-#include "data/foreground_download.h"
+#include "app/downloads.h"
 
 namespace quilmo {
 namespace {
@@ -82,11 +81,7 @@ void TfrmDownloadOptions::Download(int kind) {
   if (downloading_) return;
   downloading_ = true;
   (kind == kIncrementalDownload ? suiRdbAddLoad : suiRdbAllLoad)->setChecked(true);
-  try {
-    DownloadMasterDataInForeground(app_.dm, kind, /*with_promotions=*/true);
-  } catch (const DbError& e) {
-    ReportError(app_.ui, e.message());
-  }
+  RunReported(app_.ui, [&] { DownloadWithProgress(app_, kind, /*with_promotions=*/true); });
   downloading_ = false;
   accept();
 }

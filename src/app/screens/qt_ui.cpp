@@ -113,8 +113,9 @@ class SplashProgress final : public Progress {
 
 MsgResult QtUi::MessageBox(const QString& caption, const QString& text, MsgIcon icon,
                            MsgButtons buttons) {
-  // The background download reports its errors from its own thread; a window may only be
-  // shown from the window thread, so the box is shown there and this thread waits for it.
+  // A window may only be shown from the window thread: a box asked for by another thread is
+  // shown there while that thread waits. (The background download itself reports its end
+  // through the window thread and asks for no box from its own.)
   if (QThread::currentThread() != qApp->thread()) {
     MsgResult result = MsgResult::Ok;
     QMetaObject::invokeMethod(

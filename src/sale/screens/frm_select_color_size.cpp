@@ -70,6 +70,13 @@ bool TfrmSelectColorSize::eventFilter(QObject* watched, QEvent* event) {
       Choose();
       return true;
     }
+    if (key == Qt::Key_Escape) {
+      // A till often runs without a window manager, so the list has no close button: Esc is
+      // the cashier's way out, with nothing chosen.
+      choice_ = {};
+      reject();
+      return true;
+    }
   }
   return TfrmRootDialog::eventFilter(watched, event);
 }

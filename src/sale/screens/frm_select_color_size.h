@@ -7,8 +7,8 @@ class QTableView;
 
 namespace quilmo {
 
-// "选择颜色尺码": the colours or the sizes of the goods' group. Nothing but Enter in the list
-// (a choice) or closing the window (none) leaves it; Esc does not.
+// "选择颜色尺码": the colours or the sizes of the goods' group. Enter in the list chooses; Esc
+// or closing the window leaves it with nothing chosen.
 class TfrmSelectColorSize : public TfrmRootDialog {
   Q_OBJECT
  public:

@@ -125,12 +125,20 @@ TEST(SelectColorSizeScreen, ColourAndSizeModesNameTheGoods) {
   EXPECT_EQ(size.grdList->model()->headerData(0, Qt::Horizontal).toString(), u"尺码"_s);
 }
 
-TEST(SelectColorSizeScreen, OnlyEnterChoosesEscDoesNothing) {
+TEST(SelectColorSizeScreen, EnterChoosesEscLeavesWithNothingChosen) {
   const ColorSizeRequest request = Colours(ColorSizeMode::Color);
+  {
+    // Without a window manager there is no close button: Esc is the way out.
+    TfrmSelectColorSize screen(request);
+    ShowActive(&screen);
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(screen.isVisible());
+    EXPECT_TRUE(screen.choice().Name.isEmpty());
+    EXPECT_TRUE(screen.choice().No.isEmpty());
+  }
   TfrmSelectColorSize screen(request);
   ShowActive(&screen);
-  Press(Qt::Key_Escape);
-  EXPECT_TRUE(screen.isVisible());
   Press(Qt::Key_Down);
   Press(Qt::Key_Return);
   EXPECT_FALSE(screen.isVisible());
@@ -163,6 +171,8 @@ TEST(SelectColorSizeScreen, TheRealPortReturnsWhatWasChosen) {
   empty.items.clear();
   EXPECT_TRUE(ui.SelectColorSize(empty).Name.isEmpty());
 
+  PressInNextModal({Qt::Key_Escape});
+  EXPECT_TRUE(ui.SelectColorSize(Colours(ColorSizeMode::Size)).Name.isEmpty());
   PressInNextModal({Qt::Key_Return});
   const ColorSizeChoice choice = ui.SelectColorSize(Colours(ColorSizeMode::Size));
   EXPECT_EQ(choice.No, u"C01"_s);
