@@ -23,14 +23,6 @@ bool CheckCashier(AppContext& app, const QString& code, const QString& password)
       .next();
 }
 
-bool HasRight(AppContext& app, const QString& cashier_no, int right_id) {
-  return app.dm.Current()
-      .Query(QStringLiteral("SELECT RightID FROM QTCashierRight WHERE CashierNo = :CashierNo "
-                            "AND RightID = :RightID"),
-             {{QStringLiteral(":CashierNo"), cashier_no}, {QStringLiteral(":RightID"), right_id}})
-      .next();
-}
-
 bool LoginCashier(AppContext& app, const QString& code, const QString& password) {
   if (!CheckCashier(app, code, password)) {
     app.ui.ShowNoticeBox(QStringLiteral("您输入的密码或代码不正确，或您不是该店的操作员！"));
