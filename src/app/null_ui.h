@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shell_ui.h"
+#include "payment/card_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo {
@@ -8,7 +9,7 @@ namespace quilmo {
 // A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
 // are answered No, inputs and screens are cancelled, no windows open. Derive and override what
 // a caller needs to see.
-class NullUi : public SaleUi, public ShellUi {
+class NullUi : public SaleUi, public CardUi, public ShellUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
@@ -25,6 +26,15 @@ class NullUi : public SaleUi, public ShellUi {
 
   int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
   ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
+
+  bool SelectCards(CardContext&, Order&) override { return false; }
+  bool CardPasswordInput(const QString&, const std::function<bool(const QString&)>&) override {
+    return false;
+  }
+  void ChangeCardPassword(
+      const QString&, const std::function<CardPasswordStep(const CardPasswordChange&)>&) override {}
+  CardPayment CardPay(const CardPayRequest&) override { return {}; }
+  BankCardPayment BankCardPay(Money) override { return {}; }
 };
 
 }  // namespace quilmo
