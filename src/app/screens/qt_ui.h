@@ -4,12 +4,13 @@
 #include <QWidget>
 
 #include "app/shell_ui.h"
+#include "payment/card_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo {
 
 // Every Ui port, opening real windows.
-class QtUi final : public SaleUi, public ShellUi {
+class QtUi final : public SaleUi, public CardUi, public ShellUi {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
 
@@ -22,6 +23,17 @@ class QtUi final : public SaleUi, public ShellUi {
   int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
   // ---- end of sale ----
+
+  // ---- Cards: choosing a card, its password, stored-value and bank-card payment ----
+  bool SelectCards(CardContext& cards, Order& order) override;
+  bool CardPasswordInput(const QString& cards_code,
+                         const std::function<bool(const QString&)>& check) override;
+  void ChangeCardPassword(
+      const QString& cards_code,
+      const std::function<CardPasswordStep(const CardPasswordChange&)>& change) override;
+  CardPayment CardPay(const CardPayRequest& request) override;
+  BankCardPayment BankCardPay(Money amount_due) override;
+  // ---- end of cards ----
 
   // ---- Start-up, connection, login and download screens ----
   int ShowLoginOptions() override;
