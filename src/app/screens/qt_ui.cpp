@@ -210,6 +210,8 @@ QPushButton[kind="large"]:hover, QPushButton[kind="small"]:hover { background: r
 QPushButton[kind="large"]:disabled, QPushButton[kind="small"]:disabled { color: rgb(150, 150, 150); }
 QGroupBox#gbAffiche { font-size: 14px; font-weight: bold; }
 QMessageBox { border: 1px solid rgb(128, 128, 128); }
+/* Masked entries show "*", as the till always has, whatever the style. */
+QLineEdit { lineedit-password-character: 42; }
 )"));
 }
 
