@@ -8,6 +8,20 @@
 -- Stored-value top-ups (the table is in common.sql): the till looks them up by card.
 CREATE INDEX ix_qtaddcardamount_cardscode ON QTAddCardAmount(CardsCode);
 
+-- Stored-value payments of sales made offline that the card's balance on the server no longer
+-- covered when the sale was uploaded (another till had spent it meanwhile). The sale stands as
+-- it was made; the balance is taken down to zero, never below, and what it did not cover is
+-- kept here for the back office to settle with the customer.
+CREATE TABLE QTCardShortfall (
+  OrderNo VARCHAR(30) NOT NULL PRIMARY KEY,
+  CardsCode VARCHAR(30),
+  CardAmount NUMERIC(18,4) DEFAULT 0,
+  DebitAmount NUMERIC(18,4) DEFAULT 0,
+  ShortAmount NUMERIC(18,4) DEFAULT 0,
+  UploadDate TIMESTAMP
+);
+CREATE INDEX ix_qtcardshortfall_cardscode ON QTCardShortfall(CardsCode);
+
 -- Current stock per store, goods, colour and size. The day-sale posting books sales off it and
 -- the till's stock list and negative-stock warning read it.
 CREATE TABLE CKCurrStoreCS (
@@ -321,6 +335,9 @@ BEGIN
   EXECUTE format('GRANT INSERT ON QTSaleOrder, QTSaleOrderDetail, QTAddCardAmount TO %I', login);
   EXECUTE format('GRANT INSERT, UPDATE ON QTOnOverOrder TO %I', login);
   EXECUTE format('GRANT UPDATE ON QTCards TO %I', login);
+  -- Top-ups are numbered under a table lock, which PostgreSQL grants to writers only.
+  EXECUTE format('GRANT UPDATE ON QTAddCardAmount TO %I', login);
+  EXECUTE format('GRANT INSERT ON QTCardShortfall TO %I', login);
   EXECUTE format('GRANT UPDATE (IsRegist, RegistTill) ON QTShop TO %I', login);
   EXECUTE format('GRANT UPDATE (Password) ON QTCashier TO %I', login);
   EXECUTE format('GRANT UPDATE (SalesType, SBeginDate, SEndDate, SalesQty, FinishSaleQty) '

@@ -25,14 +25,6 @@ bool CheckCashier(AppContext& app, const QString& code, const QString& password)
       .next();
 }
 
-bool HasRight(AppContext& app, const QString& cashier_no, int right_id) {
-  return app.dm.Current()
-      .Query(QStringLiteral("SELECT RightID FROM QTCashierRight WHERE CashierNo = :CashierNo "
-                            "AND RightID = :RightID"),
-             {{QStringLiteral(":CashierNo"), cashier_no}, {QStringLiteral(":RightID"), right_id}})
-      .next();
-}
-
 bool LoginCashier(AppContext& app, const QString& code, const QString& password) {
   // A refusal blamed on the typed code when the real fault is the till's own data would send
   // the cashier guessing passwords: say what is wrong and how to mend it.

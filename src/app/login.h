@@ -3,15 +3,17 @@
 #include <QString>
 
 #include "app/app_context.h"
+#include "data/rights.h"
 
 namespace quilmo {
 
 // Whether a cashier of this till's shop has this code and password, exactly as typed.
 bool CheckCashier(AppContext& app, const QString& code, const QString& password);
 
-// Whether the back office granted the cashier the right (ids 1 to 17). Asks the database
-// every time, so a right granted or withdrawn counts at the next attempt.
-bool HasRight(AppContext& app, const QString& cashier_no, int right_id);
+// The rights check lives with the data (data/rights.h) so that every floor can ask it.
+inline bool HasRight(AppContext& app, const QString& cashier_no, int right_id) {
+  return HasRight(app.dm, cashier_no, right_id);
+}
 
 // The login page's OK: checks the cashier and loads them into the session. A refusal is
 // explained in a notice and returns false.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shell_ui.h"
+#include "payment/card_ui.h"
 #include "report/report_ui.h"
 #include "sale/sale_ui.h"
 
@@ -9,7 +10,7 @@ namespace quilmo {
 // A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
 // are answered No, inputs and screens are cancelled, no windows open. Derive and override what
 // a caller needs to see.
-class NullUi : public SaleUi, public ShellUi, public ReportUi {
+class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
@@ -31,6 +32,14 @@ class NullUi : public SaleUi, public ShellUi, public ReportUi {
   void ShowReportPreview(const Report&) override {}
   QString SelectSuspendedOrder(const std::vector<ParkedOrder>&) override { return {}; }
   std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest&) override { return {}; }
+  bool SelectCards(CardContext&, Order&) override { return false; }
+  bool CardPasswordInput(const QString&, const std::function<bool(const QString&)>&) override {
+    return false;
+  }
+  void ChangeCardPassword(
+      const QString&, const std::function<CardPasswordStep(const CardPasswordChange&)>&) override {}
+  CardPayment CardPay(const CardPayRequest&) override { return {}; }
+  BankCardPayment BankCardPay(Money) override { return {}; }
 };
 
 }  // namespace quilmo

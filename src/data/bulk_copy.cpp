@@ -11,20 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "data/pg_params.h"
+
 namespace quilmo {
 namespace {
-
-// The drivers hand out their native handles; the PostgreSQL driver names its type after
-// the struct behind PGconn ("pg_conn*").
-template <typename T>
-T* NativeHandle(const Connection& c, std::initializer_list<const char*> type_names) {
-  const QVariant h = c.db().driver()->handle();
-  bool known = false;
-  for (const char* name : type_names)
-    known = known || (h.isValid() && qstrcmp(h.typeName(), name) == 0);
-  if (!known) throw DbError(QStringLiteral("no native handle for ") + c.name());
-  return *static_cast<T* const*>(h.constData());
-}
 
 // PostgreSQL type oids we convert; every other type travels as text.
 enum Oid : unsigned {
@@ -82,19 +72,6 @@ QString PgMessage(PGconn* conn, const PGresult* result) {
 // Drains what the server still has to say, so the connection stays usable after an error.
 void Drain(PGconn* conn) {
   while (PGresult* r = PQgetResult(conn)) PQclear(r);
-}
-
-QString ParamText(const QVariant& v) {
-  switch (v.typeId()) {
-    case QMetaType::QDateTime:
-      return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-    case QMetaType::QDate:
-      return v.toDate().toString(Qt::ISODate);
-    case QMetaType::Bool:
-      return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    default:
-      return v.toString();
-  }
 }
 
 void Bind(sqlite3_stmt* stmt, int index, const PGresult* row, const Column& c) {
@@ -180,7 +157,7 @@ QString ToPositionalParameters(const QString& sql, QStringList* names) {
 int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
                           const QVariantMap& params, const Connection& local,
                           const QString& table) {
-  PGconn* pg = NativeHandle<PGconn>(server, {"PGconn*", "pg_conn*"});
+  PGconn* pg = PgHandle(server);
   sqlite3* lite = NativeHandle<sqlite3>(local, {"sqlite3*"});
 
   // The target's columns, in its order.
@@ -191,23 +168,9 @@ int CopyServerRowsToLocal(const Connection& server, const QString& select_sql,
   }
   if (target_columns.isEmpty()) throw DbError(QStringLiteral("no such table: ") + table);
 
-  QStringList names;
-  const QByteArray sql = ToPositionalParameters(select_sql, &names).toUtf8();
-  std::vector<QByteArray> values;
-  std::vector<const char*> value_ptrs;
-  for (const QString& name : names) {
-    const auto it = params.find(QLatin1Char(':') + name);
-    const QVariant v = it != params.end() ? *it : params.value(name);
-    values.push_back(v.isNull() ? QByteArray() : ParamText(v).toUtf8());
-    value_ptrs.push_back(v.isNull() ? nullptr : values.back().constData());
-  }
-  // value_ptrs must point into the final vector storage.
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (value_ptrs[i]) value_ptrs[i] = values[i].constData();
-  }
-
-  if (!PQsendQueryParams(pg, sql.constData(), static_cast<int>(value_ptrs.size()), nullptr,
-                         value_ptrs.data(), nullptr, nullptr, 0) ||
+  const PgParams statement(select_sql, params);
+  if (!PQsendQueryParams(pg, statement.sql(), statement.count(), nullptr, statement.values(),
+                         nullptr, nullptr, 0) ||
       !PQsetSingleRowMode(pg)) {
     const QString message = PgMessage(pg, nullptr);
     Drain(pg);

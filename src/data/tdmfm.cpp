@@ -125,7 +125,11 @@ int TDMFM::MaxValue(const QString& column, const QString& table) {
 
 QString TDMFM::NextNumberText(const QString& table, const QString& column, int width) {
   if (width > 6) throw Error(QStringLiteral("表序号超过6位"));
-  const QVariant v = Current().Scalar(
+  return quilmo::NextNumberText(Current(), table, column);
+}
+
+QString NextNumberText(const Connection& connection, const QString& table, const QString& column) {
+  const QVariant v = connection.Scalar(
       QStringLiteral("SELECT MAX(CAST(%1 AS INTEGER)) AS MField FROM %2").arg(column, table));
   if (v.isNull() || v.toString().isEmpty()) return QStringLiteral("0001");
   return QString::number(v.toLongLong() + 1);

@@ -41,6 +41,10 @@ class LocalDatabaseError : public Error {
   QString reason_;
 };
 
+// The next running number of a text column holding digits, on one connection: "0001" for an
+// empty table, else the maximum + 1 without leading zeros.
+QString NextNumberText(const Connection& connection, const QString& table, const QString& column);
+
 // The data module: the two connections and the operations every part of the till uses.
 // A statement runs on conServer in online mode and on conClient offline, unless its rule
 // names one connection whatever the mode (bill numbers are always local, server time and

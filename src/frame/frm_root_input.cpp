@@ -20,7 +20,11 @@ TfrmRootInput::TfrmRootInput(Ui& ui, const InputRequest& request, QWidget* paren
   suiEdtInput = new QLineEdit(body());
   suiEdtInput->setObjectName(QStringLiteral("suiEdtInput"));
   suiEdtInput->setMinimumWidth(240);
-  if (request.masked) suiEdtInput->setEchoMode(QLineEdit::Password);
+  if (request.masked) {
+    suiEdtInput->setEchoMode(QLineEdit::Password);
+    // "*" as the till has always shown it, not the platform's bullet.
+    suiEdtInput->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+  }
   suibtSave = new QPushButton(QStringLiteral("确 定"), body());
   suibtSave->setObjectName(QStringLiteral("suibtSave"));
   suibtCancel = new QPushButton(QStringLiteral("取消"), body());
@@ -67,9 +71,16 @@ void TfrmRootInput::Save() {
     suiEdtInput->selectAll();
     return;
   }
+  if (!AcceptValue(text)) {
+    suiEdtInput->setFocus();
+    suiEdtInput->selectAll();
+    return;
+  }
   value_ = text;
   confirmed_ = true;
   accept();
 }
+
+bool TfrmRootInput::AcceptValue(const QString&) { return true; }
 
 }  // namespace quilmo

@@ -27,6 +27,9 @@ class TfrmRootInput : public TfrmRootDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   bool EnterInControl(QWidget* control) override;
+  // A dialog built on this one may refuse a text that is of the right kind (a wrong
+  // password): it tells the cashier itself, and the dialog stays open on the text.
+  virtual bool AcceptValue(const QString& text);
 
  private:
   void Save();

@@ -20,8 +20,6 @@ class LoginTest : public test::ModeTest {
                        "       ('C9', '001', '王五', '999', '02', 50), "
                        "       ('C3', 'o''k', '赵六', 'a'' OR ''1''=''1', '01', 90), "
                        "       ('C4', '', '空', '', '01', 100)"));
-    ExecBoth(QStringLiteral(
-        "INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 3), ('C2', 8)"));
   }
   AppContext app{session, dm, ui, clock, HomePath()};
 };
@@ -64,16 +62,6 @@ TEST_P(LoginTest, LoginLoadsTheCheckedCashierWithPremiumRateZeroHeldAs100) {
   EXPECT_FALSE(LoginCashier(app, QStringLiteral("002"), QStringLiteral("123")));
   EXPECT_EQ(ui.last(), QStringLiteral("提示！|您输入的密码或代码不正确，或您不是该店的操作员！"));
   EXPECT_EQ(session.CashierNo, QStringLiteral("C2"));  // the last login stays
-}
-
-TEST_P(LoginTest, HasRightAsksTheDatabaseEveryTime) {
-  EXPECT_TRUE(HasRight(app, QStringLiteral("C1"), 3));
-  EXPECT_FALSE(HasRight(app, QStringLiteral("C1"), 8));
-  EXPECT_FALSE(HasRight(app, QStringLiteral("C2"), 3));
-  dm.Current().Exec(QStringLiteral("DELETE FROM QTCashierRight WHERE CashierNo = 'C1'"));
-  EXPECT_FALSE(HasRight(app, QStringLiteral("C1"), 3));
-  dm.Current().Exec(QStringLiteral("INSERT INTO QTCashierRight VALUES ('C1', 17)"));
-  EXPECT_TRUE(HasRight(app, QStringLiteral("C1"), 17));
 }
 
 TEST_P(LoginTest, ARefusalCausedByTheTillsOwnDataSaysSoAndHowToMendIt) {

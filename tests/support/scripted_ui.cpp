@@ -137,6 +137,68 @@ void ScriptedUi::ChooseReturnLine(const QString& order_no, int serial_no) {
 }
 // ---- end of sale ----
 
+// ---- Cards ----
+bool ScriptedUi::SelectCards(CardContext& cards, Order& order) {
+  screens_ << QStringLiteral("TfrmSelectCards");
+  if (select_cards_.empty()) {
+    ADD_FAILURE() << "unscripted screen: TfrmSelectCards";
+    return false;
+  }
+  CardScreenAction action = std::move(select_cards_.front());
+  select_cards_.pop_front();
+  return action(cards, order);
+}
+
+bool ScriptedUi::CardPasswordInput(const QString& cards_code,
+                                   const std::function<bool(const QString&)>& check) {
+  screens_ << QStringLiteral("TfrmCardPSWInput:") + cards_code;
+  while (!card_passwords_.empty()) {
+    const QString typed = card_passwords_.front();
+    card_passwords_.pop_front();
+    if (typed.isNull()) return false;
+    if (check(typed)) return true;
+  }
+  ADD_FAILURE() << "unscripted screen: TfrmCardPSWInput";
+  return false;
+}
+
+void ScriptedUi::ChangeCardPassword(
+    const QString& cards_code,
+    const std::function<CardPasswordStep(const CardPasswordChange&)>& change) {
+  screens_ << QStringLiteral("TfrmChangeCardPSW:") + cards_code;
+  while (!password_changes_.empty()) {
+    const std::optional<CardPasswordChange> typed = password_changes_.front();
+    password_changes_.pop_front();
+    if (!typed || change(*typed) == CardPasswordStep::Closed) return;
+  }
+  ADD_FAILURE() << "unscripted screen: TfrmChangeCardPSW";
+}
+
+CardPayment ScriptedUi::CardPay(const CardPayRequest& request) {
+  screens_ << QStringLiteral("TfrmCardPay");
+  card_pay_requests_.push_back(request);
+  if (card_pays_.empty()) {
+    ADD_FAILURE() << "unscripted screen: TfrmCardPay";
+    return {};
+  }
+  const CardPayment answer = card_pays_.front();
+  card_pays_.pop_front();
+  return answer;
+}
+
+BankCardPayment ScriptedUi::BankCardPay(Money amount_due) {
+  screens_ << QStringLiteral("TfrmBankCardPay");
+  bank_card_pay_dues_.push_back(amount_due);
+  if (bank_card_pays_.empty()) {
+    ADD_FAILURE() << "unscripted screen: TfrmBankCardPay";
+    return {};
+  }
+  const BankCardPayment answer = bank_card_pays_.front();
+  bank_card_pays_.pop_front();
+  return answer;
+}
+// ---- end of cards ----
+
 namespace {
 
 class ScriptedSplash final : public Progress {
@@ -247,6 +309,13 @@ void ScriptedUi::clear() {
   return_actions_.clear();
   return_lists_.clear();
   return_dates_.clear();
+  select_cards_.clear();
+  card_passwords_.clear();
+  password_changes_.clear();
+  card_pays_.clear();
+  bank_card_pays_.clear();
+  card_pay_requests_.clear();
+  bank_card_pay_dues_.clear();
   modes_.clear();
   settings_.clear();
   shops_.clear();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/shell_ui.h"
+#include "payment/card_ui.h"
 #include "report/report_ui.h"
 #include "sale/sale_ui.h"
 
@@ -17,7 +18,7 @@ namespace quilmo::test {
 // A Ui that records every box verbatim and answers from queues the test fills, so a test
 // reads like what the cashier saw. A question or input that nobody scripted fails the test
 // and is answered No / cancelled.
-class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
+class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi {
  public:
   struct Message {
     QString caption;
@@ -66,6 +67,34 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   const std::vector<std::vector<SoldLine>>& returnLists() const { return return_lists_; }
   const std::vector<std::pair<QDate, QDate>>& returnDates() const { return return_dates_; }
   // ---- end of sale ----
+
+  // ---- Cards ----
+  // Each screen answers from its own queue; one opened with nothing queued fails the test.
+  bool SelectCards(CardContext& cards, Order& order) override;
+  bool CardPasswordInput(const QString& cards_code,
+                         const std::function<bool(const QString&)>& check) override;
+  void ChangeCardPassword(
+      const QString& cards_code,
+      const std::function<CardPasswordStep(const CardPasswordChange&)>& change) override;
+  CardPayment CardPay(const CardPayRequest& request) override;
+  BankCardPayment BankCardPay(Money amount_due) override;
+  // The coming card dialogs: the action runs the screen's logic, its answer is CardChosen.
+  using CardScreenAction = std::function<bool(CardContext&, Order&)>;
+  void OnSelectCards(CardScreenAction action) { select_cards_.push_back(std::move(action)); }
+  // The coming password dialogs: each text is typed and OK pressed, in order, until one is
+  // accepted; CancelCardPassword() presses Cancel instead.
+  void TypeCardPassword(const QString& text) { card_passwords_.push_back(text); }
+  void CancelCardPassword() { card_passwords_.push_back(QString()); }
+  // The coming password change dialogs, the same way.
+  void TypeCardPasswordChange(const CardPasswordChange& change) {
+    password_changes_.push_back(change);
+  }
+  void CancelCardPasswordChange() { password_changes_.push_back(std::nullopt); }
+  void AnswerCardPay(const CardPayment& answer) { card_pays_.push_back(answer); }
+  void AnswerBankCardPay(const BankCardPayment& answer) { bank_card_pays_.push_back(answer); }
+  const std::vector<CardPayRequest>& cardPayRequests() const { return card_pay_requests_; }
+  const std::vector<Money>& bankCardPayDues() const { return bank_card_pay_dues_; }
+  // ---- end of cards ----
 
   // ---- Start-up, connection, login and download screens ----
   // Each screen takes its answer from its own queue, in order; a queued action may run the
@@ -130,7 +159,8 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
     return !answers_.empty() || !inputs_.empty() || !modes_.empty() || !settings_.empty() ||
            !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
            !color_size_answers_.empty() || !designer_actions_.empty() || !parked_answers_.empty() ||
-           !return_actions_.empty();
+           !return_actions_.empty() || !select_cards_.empty() || !card_passwords_.empty() ||
+           !password_changes_.empty() || !card_pays_.empty() || !bank_card_pays_.empty();
   }
   void clear();
 
@@ -154,6 +184,14 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi {
   std::deque<ReturnPickerAction> return_actions_;
   std::vector<std::vector<SoldLine>> return_lists_;
   std::vector<std::pair<QDate, QDate>> return_dates_;
+  // ---- Cards ----
+  std::deque<CardScreenAction> select_cards_;
+  std::deque<QString> card_passwords_;
+  std::deque<std::optional<CardPasswordChange>> password_changes_;
+  std::deque<CardPayment> card_pays_;
+  std::deque<BankCardPayment> bank_card_pays_;
+  std::vector<CardPayRequest> card_pay_requests_;
+  std::vector<Money> bank_card_pay_dues_;
   std::deque<int> modes_;
   std::deque<ScreenAction> settings_, logins_, downloads_;
   std::deque<QString> shops_;

@@ -14,6 +14,11 @@
 #include "frame/frm_message_box.h"
 #include "frame/frm_root_input.h"
 #include "frame/frm_show_message.h"
+#include "payment/screens/frm_bank_card_pay.h"
+#include "payment/screens/frm_card_pay.h"
+#include "payment/screens/frm_card_psw_input.h"
+#include "payment/screens/frm_change_card_psw.h"
+#include "payment/screens/frm_select_cards.h"
 #include "report/screens/frm_report_designer.h"
 #include "report/screens/report_rendering.h"
 #include "sale/screens/frm_halt_sale_order.h"
@@ -170,6 +175,40 @@ std::optional<SoldLine> QtUi::SelectReturnLine(const ReturnPickerRequest& reques
 }
 // ---- end of sale ----
 
+// ---- Cards: choosing a card, its password, stored-value and bank-card payment ----
+bool QtUi::SelectCards(CardContext& cards, Order& order) {
+  TfrmSelectCards dialog(cards, order, parent_);
+  dialog.exec();
+  return dialog.cardChosen();
+}
+
+bool QtUi::CardPasswordInput(const QString& cards_code,
+                             const std::function<bool(const QString&)>& check) {
+  TfrmCardPSWInput dialog(*this, cards_code, check, parent_);
+  dialog.exec();
+  return dialog.confirmed();
+}
+
+void QtUi::ChangeCardPassword(
+    const QString& cards_code,
+    const std::function<CardPasswordStep(const CardPasswordChange&)>& change) {
+  TfrmChangeCardPSW dialog(cards_code, change, parent_);
+  dialog.exec();
+}
+
+CardPayment QtUi::CardPay(const CardPayRequest& request) {
+  TfrmCardPay dialog(*this, request, parent_);
+  dialog.exec();
+  return dialog.result();
+}
+
+BankCardPayment QtUi::BankCardPay(Money amount_due) {
+  TfrmBankCardPay dialog(*this, amount_due, parent_);
+  dialog.exec();
+  return dialog.result();
+}
+// ---- end of cards ----
+
 int QtUi::ShowLoginOptions() {
   TfrmLoginOptions dialog(parent_);
   dialog.exec();
@@ -251,6 +290,8 @@ QLabel#lblMode[online="false"] { color: rgb(170, 90, 0); }
 QLabel#lblDownload { color: rgb(30, 70, 160); }
 QLabel[kind="hint"] { color: rgb(90, 90, 90); font-size: 11px; }
 QMessageBox { border: 1px solid rgb(128, 128, 128); }
+/* Masked entries show "*", as the till always has, whatever the style. */
+QLineEdit { lineedit-password-character: 42; }
 )"));
 }
 

@@ -4,13 +4,14 @@
 #include <QWidget>
 
 #include "app/shell_ui.h"
+#include "payment/card_ui.h"
 #include "report/report_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo {
 
 // Every Ui port, opening real windows.
-class QtUi final : public SaleUi, public ShellUi, public ReportUi {
+class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
 
@@ -25,6 +26,17 @@ class QtUi final : public SaleUi, public ShellUi, public ReportUi {
   QString SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) override;
   std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest& request) override;
   // ---- end of sale ----
+
+  // ---- Cards: choosing a card, its password, stored-value and bank-card payment ----
+  bool SelectCards(CardContext& cards, Order& order) override;
+  bool CardPasswordInput(const QString& cards_code,
+                         const std::function<bool(const QString&)>& check) override;
+  void ChangeCardPassword(
+      const QString& cards_code,
+      const std::function<CardPasswordStep(const CardPasswordChange&)>& change) override;
+  CardPayment CardPay(const CardPayRequest& request) override;
+  BankCardPayment BankCardPay(Money amount_due) override;
+  // ---- end of cards ----
 
   // ---- Start-up, connection, login and download screens ----
   int ShowLoginOptions() override;

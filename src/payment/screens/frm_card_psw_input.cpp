@@ -1,0 +1,18 @@
+#include "payment/screens/frm_card_psw_input.h"
+
+namespace quilmo {
+
+TfrmCardPSWInput::TfrmCardPSWInput(Ui& ui, const QString& cards_code,
+                                   std::function<bool(const QString&)> check, QWidget* parent)
+    : TfrmRootInput(ui,
+                    {QStringLiteral("会员/储值卡密码输入"), QStringLiteral("密码："),
+                     InputKind::Text, /*masked=*/true},
+                    parent),
+      cards_code_(cards_code),
+      check_(std::move(check)) {
+  setObjectName(QStringLiteral("TfrmCardPSWInput"));
+}
+
+bool TfrmCardPSWInput::AcceptValue(const QString& text) { return check_(text); }
+
+}  // namespace quilmo
