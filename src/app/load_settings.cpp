@@ -8,8 +8,6 @@
 namespace quilmo {
 namespace {
 
-constexpr char kIniDateFormat[] = "yyyy-MM-dd HH:mm:ss";
-
 QString Ini(const PosSession& s, const char* section, const char* key) {
   return ReadIniString(s.IniFile, QLatin1String(section), QLatin1String(key));
 }
@@ -62,14 +60,6 @@ double Double(const QSqlRecord& r, const char* name) {
 }
 
 }  // namespace
-
-QString FormatIniDateTime(const QDateTime& value) {
-  return value.toString(QLatin1String(kIniDateFormat));
-}
-
-QDateTime ParseIniDateTime(const QString& text) {
-  return QDateTime::fromString(text.trimmed(), QLatin1String(kIniDateFormat));
-}
 
 void LoadSettings(PosSession& s, TDMFM& dm) {
   const QString shop_no = Ini(s, "SysSet", "ShopNo");

@@ -1,10 +1,31 @@
 #include "app/main_menu.h"
+#include "app/till_devices.h"
+#include "sale/upload_sales.h"
+#include "shift/shift.h"
 
 namespace quilmo {
 
 // Each part of the till that puts a screen behind a main-window key registers it here, for
 // example: menu.Register(MainCommand::QrySale, [](AppContext& app) { app.ui.Show…(app); });
 // A key without a handler does nothing and its button is shown disabled.
-void RegisterMainScreens(MainMenu& menu) { (void)menu; }
+void RegisterMainScreens(MainMenu& menu) {
+  menu.Register(MainCommand::OnClass, [](AppContext& app) {
+    TillDevices devices(app);
+    NoParkedOrders parked;
+    ShiftContext shift{app.dm, app.ui, devices, parked};
+    RunReported(app.ui, [&] { RunOpenShift(shift); });
+  });
+  menu.RegisterWithOutcome(MainCommand::OverClass, [](AppContext& app) {
+    TillDevices devices(app);
+    NoParkedOrders parked;
+    ShiftContext shift{app.dm, app.ui, devices, parked};
+    bool closed = false;
+    RunReported(app.ui, [&] { closed = RunCloseShift(shift); });
+    if (!closed) return MainOutcome::Done;
+    // The sales of the shift and the record just closed go up at once.
+    if (app.session.IsOnline) RunReported(app.ui, [&] { UploadSales(app.dm, app.ui); });
+    return MainOutcome::LoginAgain;
+  });
+}
 
 }  // namespace quilmo

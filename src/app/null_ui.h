@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shell_ui.h"
+#include "payment/payment_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo {
@@ -8,7 +9,7 @@ namespace quilmo {
 // A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
 // are answered No, inputs and screens are cancelled, no windows open. Derive and override what
 // a caller needs to see.
-class NullUi : public SaleUi, public ShellUi {
+class NullUi : public SaleUi, public ShellUi, public PaymentUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
@@ -25,6 +26,9 @@ class NullUi : public SaleUi, public ShellUi {
 
   int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
   ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
+
+  void ShowCheckout(CheckoutFlow&) override {}
+  bool ShowOverMsg(const ShiftReport&) override { return false; }
 };
 
 }  // namespace quilmo

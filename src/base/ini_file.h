@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 namespace quilmo {
@@ -17,5 +18,10 @@ QString ReadIniString(const QString& file, const QString& section, const QString
 // the error text goes to *error when given.
 bool WriteIniString(const QString& file, const QString& section, const QString& key,
                     const QString& value, QString* error = nullptr);
+
+// The text form of a date-time in the settings file (SysSet/OnDate), and back. One fixed
+// format, so that the value always converts back to the same date-time.
+QString FormatIniDateTime(const QDateTime& value);
+QDateTime ParseIniDateTime(const QString& text);  // invalid when the text is not a date-time
 
 }  // namespace quilmo

@@ -266,7 +266,8 @@ bool ClearLocalData(TDMFM& dm) {
                                          "QTCXOrder",         "QTCXOrderDetail",
                                          "QTOnOverOrder",     "QTSaleORder",
                                          "QTSaleORderDetail", "QTShop",
-                                         "QTShopTem",         "QTSysSet"};
+                                         "QTShopTem",         "QTSysSet",
+                                         "QTShiftPending"};
   struct Reset {
     const char* section;
     const char* key;

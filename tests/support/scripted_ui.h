@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "app/shell_ui.h"
+#include "payment/payment_ui.h"
 #include "sale/sale_ui.h"
+#include "shift/shift_ui.h"
 
 namespace quilmo::test {
 
 // A Ui that records every box verbatim and answers from queues the test fills, so a test
 // reads like what the cashier saw. A question or input that nobody scripted fails the test
 // and is answered No / cancelled.
-class ScriptedUi : public SaleUi, public ShellUi {
+class ScriptedUi : public SaleUi, public ShellUi, public PaymentUi {
  public:
   struct Message {
     QString caption;
@@ -68,6 +70,19 @@ class ScriptedUi : public SaleUi, public ShellUi {
   bool splashOpen() const { return splash_open_; }
   // ---- end of start-up screens ----
 
+  // ---- Payment and shift ----
+  // The coming checkout dialogs: each action works the flow as the cashier would (keys are
+  // the flow's methods) and the dialog closes when it returns.
+  void ShowCheckout(CheckoutFlow& flow) override;
+  void OnCheckout(std::function<void(CheckoutFlow&)> action) {
+    checkouts_.push_back(std::move(action));
+  }
+  // The coming shift reports: print or leave.
+  bool ShowOverMsg(const ShiftReport& report) override;
+  void AnswerOverMsg(bool print) { over_answers_.push_back(print); }
+  const std::vector<ShiftReport>& overReports() const { return over_reports_; }
+  // ---- end of payment and shift ----
+
   // Answers for the coming Yes/No questions, in order.
   void AnswerYes() { answers_.push_back(MsgResult::Yes); }
   void AnswerNo() { answers_.push_back(MsgResult::No); }
@@ -90,7 +105,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   bool unansweredLeft() const {
     return !answers_.empty() || !inputs_.empty() || !modes_.empty() || !settings_.empty() ||
            !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
-           !color_size_answers_.empty();
+           !color_size_answers_.empty() || !checkouts_.empty() || !over_answers_.empty();
   }
   void clear();
 
@@ -109,6 +124,9 @@ class ScriptedUi : public SaleUi, public ShellUi {
   std::deque<QString> color_size_answers_;
   std::vector<QStringList> goods_lists_;
   std::vector<ColorSizeRequest> color_size_requests_;
+  std::deque<std::function<void(CheckoutFlow&)>> checkouts_;
+  std::deque<bool> over_answers_;
+  std::vector<ShiftReport> over_reports_;
   std::deque<int> modes_;
   std::deque<ScreenAction> settings_, logins_, downloads_;
   std::deque<QString> shops_;

@@ -14,8 +14,10 @@
 #include "frame/frm_message_box.h"
 #include "frame/frm_root_input.h"
 #include "frame/frm_show_message.h"
+#include "payment/screens/frm_qtxs_pay.h"
 #include "sale/screens/frm_select_color_size.h"
 #include "sale/screens/frm_select_goods.h"
+#include "shift/screens/frm_show_over_msg.h"
 
 namespace quilmo {
 namespace {
@@ -139,6 +141,17 @@ std::unique_ptr<Progress> QtUi::ShowSplash(const QString& text) {
   auto splash = std::make_unique<SplashProgress>(parent_);
   splash->SetText(text);
   return splash;
+}
+
+void QtUi::ShowCheckout(CheckoutFlow& flow) {
+  TfrmQTXSPay dialog(flow, parent_);
+  dialog.exec();
+}
+
+bool QtUi::ShowOverMsg(const ShiftReport& report) {
+  TfrmShowOverMsg dialog(report, parent_);
+  dialog.exec();
+  return dialog.printChosen();
 }
 
 void ApplySkin() {

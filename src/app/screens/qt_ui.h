@@ -4,12 +4,13 @@
 #include <QWidget>
 
 #include "app/shell_ui.h"
+#include "payment/payment_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo {
 
 // Every Ui port, opening real windows.
-class QtUi final : public SaleUi, public ShellUi {
+class QtUi final : public SaleUi, public ShellUi, public PaymentUi {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
 
@@ -31,6 +32,11 @@ class QtUi final : public SaleUi, public ShellUi {
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
   // ---- end of start-up screens ----
+
+  // ---- Payment ----
+  void ShowCheckout(CheckoutFlow& flow) override;
+  // ---- Shift ----
+  bool ShowOverMsg(const ShiftReport& report) override;
 
   // Dialogs opened from here are centred over this window.
   void SetParent(QWidget* parent) { parent_ = parent; }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "payment/checkout_devices.h"
+#include "shift/shift.h"
+
+namespace quilmo {
+
+// The till's devices as checkout and the shift see them. The pole display, the drawer and the
+// receipt printer are not driven by this program yet: a shop that has none configured
+// (HardWareSet "N", the logic does not call then) sees nothing, and a shop that has one
+// configured is told plainly that the device did not act, never shown a success. The shift
+// report's text lines go to the printer port as they are.
+class TillDevices final : public CheckoutDevices, public ShiftDevices {
+ public:
+  explicit TillDevices(AppContext& app) : app_(app) {}
+
+  void ShowOnDisplay(int state, Money amount) override;
+  void OpenCashDrawer() override;
+  void PrintReceipt(const Order& order) override;
+  void PrintShiftTemplate(const ShiftReport& report, const ShiftRecord& shift) override;
+  void PrintShiftText(const QString& port, const QByteArray& bytes) override;
+
+ private:
+  AppContext& app_;
+};
+
+// Parked orders as the shift close sees them until parking is part of the till: none.
+class NoParkedOrders final : public ParkedOrders {
+ public:
+  bool Any() override { return false; }
+  void ClearAll() override {}
+};
+
+}  // namespace quilmo
