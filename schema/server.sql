@@ -321,6 +321,8 @@ BEGIN
   h := json_populate_record(NULL::QTSaleOrder, p_header);
   Result := 0;
   GoodsName := '';
+  -- Held to the commit: quilmo_order_stored waits for a save of the same order in flight.
+  PERFORM pg_advisory_xact_lock(hashtext('QTSaleOrder:' || h.OrderNo));
   IF p_only_new AND EXISTS (SELECT 1 FROM QTSaleOrder o WHERE o.OrderNo = h.OrderNo) THEN
     Result := 2;
     RETURN;
@@ -357,5 +359,17 @@ BEGIN
     -- Everything this block wrote is rolled back; the goods name stays in GoodsName.
     Result := 1;
   END;
+END;
+$$;
+
+-- Whether the server holds an order, once no save of it is still in flight: a till that died
+-- while its save was on the way asks this before it decides what its shift record is owed.
+CREATE OR REPLACE FUNCTION quilmo_order_stored(p_order_no VARCHAR)
+RETURNS BOOLEAN
+LANGUAGE plpgsql VOLATILE
+AS $$
+BEGIN
+  PERFORM pg_advisory_xact_lock(hashtext('QTSaleOrder:' || p_order_no));
+  RETURN EXISTS (SELECT 1 FROM QTSaleOrder o WHERE o.OrderNo = p_order_no);
 END;
 $$;

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "app/server_connection.h"
+
 namespace quilmo {
 
 void TillDevices::ShowOnDisplay(int, Money) {
@@ -28,6 +30,13 @@ void TillDevices::PrintShiftText(const QString& port, const QByteArray& bytes) {
                 QStringLiteral("”不能写入，交班信息没有打印！"));
   }
   device.close();
+}
+
+bool SwitchOfflineAfterServerLoss(AppContext& app) {
+  app.ui.MessageBox(QStringLiteral("提示"),
+                    QStringLiteral("网络故障！系统自动切换到『断网销售』模式。"),
+                    MsgIcon::Information, MsgButtons::Ok);
+  return SwitchMode(app) && !app.session.IsOnline;
 }
 
 }  // namespace quilmo

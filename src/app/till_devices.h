@@ -25,6 +25,10 @@ class TillDevices final : public CheckoutDevices, public ShiftDevices {
   AppContext& app_;
 };
 
+// What checkout's server_lost does at the till: "网络故障！系统自动切换到『断网销售』模式。" and
+// the switch to offline mode. True when the till now works offline.
+bool SwitchOfflineAfterServerLoss(AppContext& app);
+
 // Parked orders as the shift close sees them until parking is part of the till: none.
 class NoParkedOrders final : public ParkedOrders {
  public:

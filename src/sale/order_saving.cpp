@@ -287,7 +287,7 @@ bool SaveOrder(TDMFM& dm, Ui& ui, const OrderHeader& header, const std::vector<O
   }
 }
 
-int SettlePendingShiftAmounts(TDMFM& dm) {
+int SettlePendingShiftAmounts(TDMFM& dm, bool final) {
   if (!dm.session().IsOnline || !dm.conServer.isOpen()) return 0;
   int settled = 0;
   try {
@@ -295,13 +295,19 @@ int SettlePendingShiftAmounts(TDMFM& dm) {
         QStringLiteral("SELECT OrderNo, ShiftNo, Amount FROM QTShiftPending ORDER BY OrderNo"));
     for (const QSqlRecord& row : pending) {
       const QString order_no = row.value(0).toString();
-      if (dm.RowExists(QStringLiteral("QTSaleOrder"), QStringLiteral("OrderNo"), order_no, true)) {
+      const bool stored = dm.conServer
+                              .FirstRow(QStringLiteral("SELECT quilmo_order_stored(:OrderNo)"),
+                                        {{QStringLiteral(":OrderNo"), order_no}})
+                              .value(0)
+                              .toBool();
+      if (stored) {
         ApplyShiftAmount(dm, order_no, row.value(1).toString(), Money::FromVariant(row.value(2)));
-      } else {
+        ++settled;
+      } else if (final) {
         dm.conClient.Exec(QStringLiteral("DELETE FROM QTShiftPending WHERE OrderNo = :OrderNo"),
                           {{QStringLiteral(":OrderNo"), order_no}});
+        ++settled;
       }
-      ++settled;
     }
   } catch (const DbError&) {
     // The server cannot be asked now; the rows wait for the next time.

@@ -87,9 +87,11 @@ void AddToShiftAmount(const Connection& local, const QString& shift_no, const QS
                       bool adds_to_balance, Money amount);
 
 // Completes the shift amounts of server saves that a program left unfinished: the cash is
-// added where the server holds the order and dropped where it does not. Needs the server;
-// offline, or when it cannot be asked, the rows wait. Returns how many were settled.
-int SettlePendingShiftAmounts(TDMFM& dm);
+// added where the server holds the order (once no save of it is in flight). A row whose order
+// the server does not hold stays, since a save of it may still be on its way or be tried again,
+// until the final settling at the shift close drops it. Needs the server; offline, or when it
+// cannot be asked, the rows wait. Returns how many rows were settled.
+int SettlePendingShiftAmounts(TDMFM& dm, bool final = false);
 
 // The header and lines of an order stored in the local file.
 bool ReadStoredOrder(const Connection& local, const QString& order_no, OrderHeader& header,

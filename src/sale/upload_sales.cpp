@@ -124,4 +124,12 @@ UploadCounts UploadSales(TDMFM& dm, Ui& ui, const SaveStepHook& hook) {
   return counts;
 }
 
+void UploadSalesKey(TDMFM& dm, Ui& ui) {
+  if (!dm.session().IsOnline) {
+    ui.ShowNoticeBox(QStringLiteral("上传只能在连网模式下操作！"));
+    return;
+  }
+  UploadSales(dm, ui);
+}
+
 }  // namespace quilmo

@@ -27,4 +27,8 @@ struct UploadCounts {
 // progress window with the counts. Online only: the caller checks the mode.
 UploadCounts UploadSales(TDMFM& dm, Ui& ui, const SaveStepHook& hook = {});
 
+// The sale screen's Ctrl+S: the upload online, and offline the refusal
+// "上传只能在连网模式下操作！".
+void UploadSalesKey(TDMFM& dm, Ui& ui);
+
 }  // namespace quilmo

@@ -172,8 +172,9 @@ void RunOpenShift(ShiftContext& shift) {
 ShiftReport CloseShift(ShiftContext& shift, ShiftRecord* record_out) {
   TDMFM& dm = shift.dm;
   PosSession& session = shift.session();
-  // Cash of an online sale that a stopped program never added goes in before the figures.
-  SettlePendingShiftAmounts(dm);
+  // Cash of an online sale that a stopped program never added goes in before the figures;
+  // what the server never received is dropped now.
+  SettlePendingShiftAmounts(dm, /*final=*/true);
   const QDateTime now = dm.clock().Now();
   dm.conClient.Exec(
       QStringLiteral("UPDATE QTOnOverOrder SET OverFlag = 1, OverTime = :OverTime "

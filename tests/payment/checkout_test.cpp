@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/till_devices.h"
 #include "base/ini_file.h"
 #include "payment/screens/frm_qtxs_pay.h"
 #include "sale/saving_fixture.h"
@@ -191,18 +192,17 @@ TEST_P(OnlineCheckoutTest, TheServerLostAtCheckoutLeavesNothingAndTheSameOrderIs
   ASSERT_TRUE(admin.OpenServer({server().host, server().port, server().user, server().password},
                                databaseName(), &error));
   admin.Exec(u"SELECT pg_terminate_backend(:Pid)"_s, {{u":Pid"_s, pid.toInt()}});
-  int switched = 0;
-  pay.server_lost = [&] {
-    ++switched;
-    session.IsOnline = false;  // what the till's switch to offline mode does to the session
-    return true;
-  };
+  AppContext app{session, dm, ui, clock, HomePath()};
+  pay.server_lost = [&] { return SwitchOfflineAfterServerLoss(app); };
   ui.OnCheckout([&](CheckoutFlow& flow) {
     flow.ReceivedEdited(u"100"_s);
     EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Failed);
-    EXPECT_EQ(ui.texts().back(), u"保存单据失败！"_s);
-    EXPECT_TRUE(ui.texts().at(ui.texts().size() - 2).startsWith(u"保存单据错误！原因："_s));
-    EXPECT_EQ(switched, 1);
+    const QStringList texts = ui.texts();
+    ASSERT_GE(texts.size(), 3);
+    EXPECT_TRUE(texts[texts.size() - 3].startsWith(u"保存单据错误！原因："_s));
+    EXPECT_EQ(texts[texts.size() - 2], u"保存单据失败！"_s);
+    EXPECT_EQ(ui.last(), u"提示|网络故障！系统自动切换到『断网销售』模式。"_s);
+    EXPECT_FALSE(session.IsOnline);
     EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Saved);
   });
   ASSERT_TRUE(Checkout(pay, order).saved);

@@ -176,7 +176,8 @@ TEST_P(OnlineSavingTest, TheStockPostingVetoStoresNothingAndSaysWhichGoods) {
   // With stock the same order is stored and posted.
   dm.conServer.Exec(
       u"INSERT INTO CKCurrStoreCS (StoreNo, GoodsNo, ColorNo, SizeNo, Quantity) "
-      "VALUES ('S01', 'G1', '', '', 5)"_s);
+      "VALUES ('S01', 'G1', :Color, :Size, 5)"_s,
+      {{u":Color"_s, lines[0].ColorNo}, {u":Size"_s, lines[0].SizeNo}});
   EXPECT_TRUE(Save()) << ui.last().toStdString();
   EXPECT_EQ(dm.conServer.Scalar(u"SELECT TotalFlag FROM QTSaleOrder"_s).toInt(), 1);
   EXPECT_DOUBLE_EQ(D(ShiftRow(), "SaleAmount"), 100);
@@ -194,8 +195,12 @@ TEST_P(OnlineSavingTest, ASaveLeftUnfinishedIsSettledOnceFromWhatTheServerHolds)
                     {{u":A"_s, header.OrderNo},
                      {u":B"_s, u"XS0120261210000009"_s},
                      {u":S"_s, session.OnOverOrderNo}});
-  EXPECT_EQ(SettlePendingShiftAmounts(dm), 2);
+  // The order the server holds is settled at once; the other waits for the shift close.
+  EXPECT_EQ(SettlePendingShiftAmounts(dm), 1);
   EXPECT_EQ(SettlePendingShiftAmounts(dm), 0);
+  EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 1);
+  EXPECT_EQ(SettlePendingShiftAmounts(dm, /*final=*/true), 1);
+  EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 0);
   EXPECT_DOUBLE_EQ(D(ShiftRow(), "SaleAmount"), 100);
   EXPECT_DOUBLE_EQ(D(ShiftRow(), "OverAmount"), 600);
 }
