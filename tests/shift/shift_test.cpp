@@ -1,12 +1,17 @@
 #include "shift/shift.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/main_menu.h"
 #include "app/screens/frm_main.h"
+#include "app/screens/qt_ui.h"
 #include "base/gbk.h"
 #include "base/ini_file.h"
 #include "sale/saving_fixture.h"
+#include "shift/screens/frm_show_over_msg.h"
 #include "support/screen_helpers.h"
 
 namespace quilmo {
@@ -187,6 +192,36 @@ TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(ui.screens().filter(u"TfrmShowOverMsg"_s).size(), 1);
   EXPECT_FALSE(ui.unansweredLeft());
+}
+
+}  // namespace
+}  // namespace quilmo
+
+namespace quilmo {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The report dialog through the real port: the figures are readable and the buttons answer.
+TEST(ShowOverMsgScreen, ShowsTheFiguresAndAnswersPrintOrLeave) {
+  const ShiftReport report{
+      u"张三"_s, u"500"_s, u"200"_s, u"300"_s, u"400"_s, u"8小时 59分"_s, u"2026-12-10 17:59:59"_s};
+  ApplySkin();  // the till's own font, given in pixels
+  QtUi ui;
+  for (bool print : {true, false}) {
+    QTimer::singleShot(0, [print] {
+      auto* screen = qobject_cast<TfrmShowOverMsg*>(QApplication::activeModalWidget());
+      ASSERT_NE(screen, nullptr);
+      EXPECT_EQ(screen->windowTitle(), u"交班信息框"_s);
+      EXPECT_EQ(screen->lblOverAmount->text(), u"400"_s);
+      EXPECT_EQ(screen->lblTimeTotal->text(), u"8小时 59分"_s);
+      // Wide enough to read: the figures are not squeezed below their text.
+      EXPECT_GE(screen->lblTimeTotal->width(), screen->lblTimeTotal->sizeHint().width());
+      EXPECT_GE(screen->lblTimeTotal->fontInfo().pixelSize(), 12);
+      QTest::mouseClick(print ? screen->suiButton1 : screen->suiButton2, Qt::LeftButton);
+    });
+    EXPECT_EQ(ui.ShowOverMsg(report), print);
+  }
 }
 
 }  // namespace

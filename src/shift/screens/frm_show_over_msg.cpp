@@ -13,6 +13,7 @@ TfrmShowOverMsg::TfrmShowOverMsg(const ShiftReport& report, QWidget* parent)
     : TfrmRootDialog(parent) {
   setObjectName(QStringLiteral("TfrmShowOverMsg"));
   setWindowTitle(QStringLiteral("交班信息框"));
+  body()->setMinimumWidth(340);
 
   auto* grid = new QGridLayout;
   grid->setVerticalSpacing(10);
@@ -25,7 +26,7 @@ TfrmShowOverMsg::TfrmShowOverMsg(const ShiftReport& report, QWidget* parent)
     field->setObjectName(QLatin1String(name));
     QFont font = field->font();
     font.setBold(true);
-    font.setPointSize(font.pointSize() + 2);
+    font.setPixelSize(16);
     field->setFont(font);
     grid->addWidget(label, row, 0);
     grid->addWidget(field, row, 1);
