@@ -166,7 +166,7 @@ TEST_P(ShiftTest, ParkedOrdersAreClearedOnlyWithConsentAndTheReportPrintsAsConfi
 // The main window's F2 and F7 reach the shift through the real window and the handlers the
 // till registers.
 class MainWindowShiftTest : public ShiftTest {};
-INSTANTIATE_TEST_SUITE_P(Offline, MainWindowShiftTest, ::testing::Values(false));
+QUILMO_BOTH_MODES(MainWindowShiftTest);
 
 TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
   AppContext app{session, dm, ui, clock, HomePath()};
@@ -192,6 +192,18 @@ TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(ui.screens().filter(u"TfrmShowOverMsg"_s).size(), 1);
   EXPECT_FALSE(ui.unansweredLeft());
+  // Online the closed shift goes up at once; offline it waits in the file.
+  const QString closed = session.OnOverOrderNo;
+  EXPECT_EQ(
+      dm.conServer
+          .Scalar(u"SELECT COUNT(*) FROM QTOnOverOrder WHERE OrderNo = :No"_s, {{u":No"_s, closed}})
+          .toInt(),
+      GetParam() ? 1 : 0);
+  EXPECT_EQ(
+      dm.conClient
+          .Scalar(u"SELECT COUNT(*) FROM QTOnOverOrder WHERE OrderNo = :No"_s, {{u":No"_s, closed}})
+          .toInt(),
+      GetParam() ? 0 : 1);
 }
 
 }  // namespace
