@@ -6,11 +6,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include "app/null_ui.h"
 #include "base/clock.h"
 #include "base/pos_session.h"
 #include "bench_world.h"
+#include "data/schema.h"
 #include "data/tdmfm.h"
 #include "latency.h"
 #include "sale/order_saving.h"
@@ -121,6 +123,9 @@ void BM_UploadOrders(benchmark::State& state) {
     offline.add_to_shift = false;
     {
       Transaction tx(till.dm.conClient);
+      // Only this run's orders: the save benchmark's offline orders are not part of it.
+      till.dm.conClient.Exec(QStringLiteral("DELETE FROM QTSaleOrderDetail"));
+      till.dm.conClient.Exec(QStringLiteral("DELETE FROM QTSaleOrder"));
       for (int i = 1; i <= 1000; ++i) {
         OrderHeader h;
         std::vector<OrderLine> lines;
@@ -145,6 +150,68 @@ void BM_UploadOrders(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_UploadOrders)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A shop's year in the local file (110 000 orders of 5 lines over 730 shifts, never uploaded):
+// the lookups of the shift close and the upload, each timed on its own.
+void BM_YearOfSalesLookups(benchmark::State& state) {
+  QTemporaryDir dir;
+  Connection local(QStringLiteral("year"), Engine::Local);
+  QString error;
+  if (!local.OpenLocal(dir.filePath(QStringLiteral("year.db")), &error))
+    qFatal("%s", qPrintable(error));
+  CreateLocalSchema(local);
+  {
+    Transaction tx(local);
+    local.Exec(QStringLiteral(
+        "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 110000) "
+        "INSERT INTO QTSaleOrder (OrderNo, OnOverOrderNo, CashAmount, RealAmount) "
+        "SELECT 'XS' || substr('000000' || n, -7), 'BC' || substr('0000' || (n % 730), -5), "
+        "100, 100 FROM s"));
+    local.Exec(QStringLiteral(
+        "WITH RECURSIVE s(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM s WHERE n < 549999) "
+        "INSERT INTO QTSaleOrderDetail (OrderNo, SerialNo, GoodsNo, Quantity, Amount) "
+        "SELECT 'XS' || substr('000000' || (n / 5 + 1), -7), n % 5 + 1, 'G1', 1, 20 FROM s"));
+    local.Exec(QStringLiteral(
+        "WITH RECURSIVE s(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM s WHERE n < 729) "
+        "INSERT INTO QTOnOverOrder (OrderNo, OverFlag) "
+        "SELECT 'BC' || substr('0000' || n, -5), CASE WHEN n = 729 THEN 0 ELSE 1 END FROM s"));
+    tx.Commit();
+  }
+  Latencies shift_total, order_lines, closed_shifts;
+  int i = 0;
+  for (auto _ : state) {
+    ++i;
+    const QString shift = QStringLiteral("BC%1").arg(i % 730, 5, 10, QLatin1Char('0'));
+    const QString order = QStringLiteral("XS%1").arg(i % 110000 + 1, 7, 10, QLatin1Char('0'));
+    shift_total.Time([&] {
+      local.FirstRow(QStringLiteral("SELECT SUM(CashAmount) FROM QTSaleOrder "
+                                    "WHERE OnOverOrderNo = :No"),
+                     {{QStringLiteral(":No"), shift}});
+    });
+    order_lines.Time([&] {
+      OrderHeader h;
+      std::vector<OrderLine> lines;
+      ReadStoredOrder(local, order, h, lines);
+    });
+    closed_shifts.Time([&] {
+      local.Rows(
+          QStringLiteral("SELECT OrderNo FROM QTOnOverOrder WHERE OverFlag = 1 "
+                         "ORDER BY OrderNo"));
+    });
+  }
+  Latencies* all[] = {&shift_total, &order_lines, &closed_shifts};
+  const char* names[] = {"shift_total", "order_and_lines", "closed_shifts"};
+  for (int k = 0; k < 3; ++k) {
+    benchmark::State& s = state;
+    all[k]->Report(s);
+    s.counters[std::string(names[k]) + "_p50_us"] = s.counters["p50_us"];
+    s.counters[std::string(names[k]) + "_p99_us"] = s.counters["p99_us"];
+  }
+  state.counters.erase("p50_us");
+  state.counters.erase("p99_us");
+  state.counters.erase("max_us");
+}
+BENCHMARK(BM_YearOfSalesLookups)->Iterations(500)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace quilmo::bench
