@@ -1,5 +1,9 @@
 #include "sale/order_saving.h"
 
+#include <QThread>
+#include <atomic>
+#include <thread>
+
 #include "sale/pricing.h"
 #include "sale/saving_fixture.h"
 
@@ -250,6 +254,63 @@ TEST_F(LocalIndexTest, TheLookupsOfTheShiftAndTheUploadUseIndexesInTheLocalFile)
     const QString text = plan.join(u" | "_s);
     EXPECT_TRUE(text.contains(u"USING"_s)) << sql.toStdString() << ": " << text.toStdString();
   }
+}
+
+}  // namespace
+}  // namespace quilmo
+
+namespace quilmo {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class CardDownLogTest : public test::SavingTest {};
+INSTANTIATE_TEST_SUITE_P(Online, CardDownLogTest, ::testing::Values(true));
+
+// Two tills change cards at the same time. The one that commits later must carry the larger
+// DownLogNo, or a till that downloaded in between (up to the larger number) never sees it.
+TEST_P(CardDownLogTest, ACardChangedWhileAnotherTillsSaleIsInFlightGetsALargerDownLogNo) {
+  Card(u"VIP002"_s, u"会员卡"_s, 0);
+  // The other till's sale, in flight: it holds the card lock and has numbered its card.
+  Connection other(u"other_till"_s, Engine::Server);
+  QString error;
+  ASSERT_TRUE(other.OpenServer({server().host, server().port, server().user, server().password},
+                               databaseName(), &error));
+  other.Exec(u"BEGIN"_s);
+  other.Exec(u"SELECT pg_advisory_xact_lock(hashtext('QTCards.DownLogNo'))"_s);
+  other.Exec(
+      u"UPDATE QTCards SET DownLogNo = (SELECT MAX(DownLogNo) + 1 FROM QTCards) "
+      "WHERE CardsCode = 'VIP002'"_s);
+  // This till's sale waits for it, on a thread of its own with its own connection.
+  NewOrder(u"XS0120261210000001"_s, {u"A001"_s}, u"VIP001"_s);
+  const OrderHeader h = header;
+  const std::vector<OrderLine> l = LinesOf(lines);
+  std::atomic<bool> done{false};
+  std::thread till([&] {
+    PosSession s;
+    s.IsOnline = true;
+    s.PerJFAmount = 10;
+    test::ScriptedUi u;
+    test::FixedClock c;
+    TDMFM d(s, u, c);
+    QString e;
+    d.conServer.OpenServer({server().host, server().port, server().user, server().password},
+                           databaseName(), &e);
+    SaveRequest request;
+    request.on_server = true;
+    request.add_to_shift = false;
+    StoreOrder(d, h, l, request);
+    d.conServer.Close();
+    done = true;
+  });
+  QThread::msleep(300);
+  EXPECT_FALSE(done) << "the sale did not wait for the card numbering in flight";
+  other.Exec(u"COMMIT"_s);
+  till.join();
+  const int other_no = CardRow(u"VIP002"_s, true).value(u"DownLogNo"_s).toInt();
+  const int ours = CardRow(u"VIP001"_s, true).value(u"DownLogNo"_s).toInt();
+  EXPECT_EQ(other_no, 8);
+  EXPECT_EQ(ours, 9);
 }
 
 }  // namespace

@@ -107,3 +107,36 @@ TEST_P(UploadSalesTest, AFailingSaleIsReportedAndStaysWhileTheOthersGoUp) {
 
 }  // namespace
 }  // namespace quilmo
+
+namespace quilmo {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class UploadServerLostTest : public test::SavingTest {};
+INSTANTIATE_TEST_SUITE_P(Online, UploadServerLostTest, ::testing::Values(true));
+
+TEST_P(UploadServerLostTest, AnUploadStopsAtTheFirstSaleWhenTheServerIsGone) {
+  session.IsOnline = false;
+  for (int i = 1; i <= 3; ++i) {
+    NewOrder(u"XS012026121000000%1"_s.arg(i), {u"A001"_s});
+    ASSERT_TRUE(Save());
+  }
+  session.IsOnline = true;
+  const QString pid = dm.conServer.Scalar(u"SELECT pg_backend_pid()"_s).toString();
+  Connection admin(u"admin"_s, Engine::Server);
+  QString error;
+  ASSERT_TRUE(admin.OpenServer({server().host, server().port, server().user, server().password},
+                               databaseName(), &error));
+  admin.Exec(u"SELECT pg_terminate_backend(:Pid)"_s, {{u":Pid"_s, pid.toInt()}});
+  const UploadCounts counts = UploadSales(dm, ui);
+  EXPECT_TRUE(counts.server_lost);
+  EXPECT_EQ(counts.sales_failed, 1);
+  // One reason and one notice, not a pair of boxes for every sale.
+  EXPECT_EQ(ui.texts().size(), 2);
+  EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTSaleOrder"_s).toInt(), 3);
+  EXPECT_FALSE(ui.progressOpen());
+}
+
+}  // namespace
+}  // namespace quilmo
