@@ -314,6 +314,8 @@ CREATE TABLE QTSaleOrder (
 );
 -- The sales list and the return picker select by day.
 CREATE INDEX ix_qtsaleorder_orderdate ON QTSaleOrder(OrderDate);
+-- A shift's sales are found by the shift's number.
+CREATE INDEX ix_qtsaleorder_onoverorderno ON QTSaleOrder(OnOverOrderNo);
 
 -- Sale order lines. Quantity is negative for a returned item. PriceFlag 11 = gift.
 CREATE TABLE QTSaleOrderDetail (
@@ -352,6 +354,8 @@ CREATE TABLE QTOnOverOrder (
   OverFlag INTEGER DEFAULT 0,
   OverTime TIMESTAMP
 );
+-- The upload reads the closed shifts.
+CREATE INDEX ix_qtonoverorder_overflag ON QTOnOverOrder(OverFlag);
 
 -- Stored-value top-ups, numbered by the till with the largest AddCardNo plus one. They are
 -- written on the server only, but clearing the till's data empties this table together with

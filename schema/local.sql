@@ -152,3 +152,14 @@ INSERT INTO FuncKeySet (FunName, FuncMemo, KeyString, NewKeyString, Memo) VALUES
 INSERT INTO FuncKeySet (FunName, FuncMemo, KeyString, NewKeyString, Memo) VALUES ('GridMemo', '表格中修改备注', 'Ctrl+N', '', '需要到表格修改备注编辑按下[Ctrl+N]');
 INSERT INTO FuncKeySet (FunName, FuncMemo, KeyString, NewKeyString, Memo) VALUES ('PointsGift', '积分兑换礼品', 'Ctrl+L', '', '会员卡积分兑换礼品');
 INSERT INTO FuncKeySet (FunName, FuncMemo, KeyString, NewKeyString, Memo) VALUES ('ExitSale', '退出前台销售', 'Esc', '', '');
+
+-- Cash of a sale being saved on the server that the shift record has not taken yet. The shift
+-- record lives in this file, outside the server's transaction: the row is written before the
+-- server commits and removed when the cash is added to the shift. A row left behind by a
+-- program that died in between is settled later: its cash is added when the server holds the
+-- order, and dropped when it does not.
+CREATE TABLE QTShiftPending (
+  OrderNo VARCHAR(30) NOT NULL PRIMARY KEY,
+  ShiftNo VARCHAR(30),
+  Amount DOUBLE PRECISION DEFAULT 0
+);

@@ -347,3 +347,83 @@ BEGIN
 END;
 $$;
 REVOKE ALL ON FUNCTION quilmo_grant_till(TEXT) FROM PUBLIC;
+
+
+-- Stores one sale order in one statement, so that saving or uploading it costs the till one
+-- round trip: the header and its lines (given as JSON objects with the tables' column names),
+-- the card's sales total, sale count, points (worked out by the till from the order) and
+-- stored-value balance, the quantities sold at the goods' own promotion prices, and, when
+-- p_post_stock is set, the stock posting P_QTDaySale_Total. A call is one transaction.
+--   Result 0: stored.
+--   Result 1: P_QTDaySale_Total refused the sale (stock would turn negative); GoodsName names
+--             the goods and nothing at all was written.
+--   Result 2: p_only_new was set and the server already holds an order of that number (an
+--             upload interrupted after its commit); nothing was written.
+-- A changed card gets the next DownLogNo under a lock held to the commit, so card changes
+-- commit in DownLogNo order and a till that has downloaded up to some number never misses a
+-- change committed later with a smaller one.
+CREATE OR REPLACE FUNCTION quilmo_save_order(p_header JSON, p_lines JSON,
+                                             p_points DOUBLE PRECISION, p_check_man VARCHAR,
+                                             p_post_stock BOOLEAN, p_only_new BOOLEAN,
+                                             OUT Result INTEGER, OUT GoodsName VARCHAR)
+LANGUAGE plpgsql VOLATILE
+AS $$
+DECLARE
+  h QTSaleOrder;
+  v_post RECORD;
+BEGIN
+  h := json_populate_record(NULL::QTSaleOrder, p_header);
+  Result := 0;
+  GoodsName := '';
+  -- Held to the commit: quilmo_order_stored waits for a save of the same order in flight.
+  PERFORM pg_advisory_xact_lock(hashtext('QTSaleOrder:' || h.OrderNo));
+  IF p_only_new AND EXISTS (SELECT 1 FROM QTSaleOrder o WHERE o.OrderNo = h.OrderNo) THEN
+    Result := 2;
+    RETURN;
+  END IF;
+  BEGIN
+    INSERT INTO QTSaleOrder SELECT h.*;
+    INSERT INTO QTSaleOrderDetail
+      SELECT * FROM json_populate_recordset(NULL::QTSaleOrderDetail, p_lines);
+    IF coalesce(h.CardCode, '') <> '' THEN
+      PERFORM pg_advisory_xact_lock(hashtext('QTCards.DownLogNo'));
+      UPDATE QTCards c
+         SET TotalSaleAmount = coalesce(c.TotalSaleAmount, 0) + coalesce(h.RealAmount, 0),
+             TotalSaleCount = coalesce(c.TotalSaleCount, 0) + 1,
+             PointTotal = coalesce(c.PointTotal, 0) + coalesce(p_points, 0),
+             Amount = coalesce(c.Amount, 0) - coalesce(h.CardAmount, 0),
+             DownLogNo = (SELECT coalesce(max(x.DownLogNo), 0) + 1 FROM QTCards x)
+       WHERE c.CardsCode = h.CardCode;
+    END IF;
+    UPDATE JBGoods g
+       SET FinishSaleQty = coalesce(g.FinishSaleQty, 0) + s.Qty
+      FROM (SELECT l.GoodsNo, sum(coalesce(l.Quantity, 0)) AS Qty
+              FROM json_populate_recordset(NULL::QTSaleOrderDetail, p_lines) l
+             WHERE l.PriceFlag = 1
+             GROUP BY l.GoodsNo) s
+     WHERE g.GoodsNo = s.GoodsNo AND g.SalesType IN (2, 3);
+    IF p_post_stock THEN
+      SELECT * INTO v_post FROM P_QTDaySale_Total(p_check_man, h.OrderNo);
+      IF v_post.ReturnMsg = 1 AND coalesce(v_post.GoodsName, '') <> '' THEN
+        GoodsName := v_post.GoodsName;
+        RAISE EXCEPTION USING ERRCODE = 'QT001';
+      END IF;
+    END IF;
+  EXCEPTION WHEN SQLSTATE 'QT001' THEN
+    -- Everything this block wrote is rolled back; the goods name stays in GoodsName.
+    Result := 1;
+  END;
+END;
+$$;
+
+-- Whether the server holds an order, once no save of it is still in flight: a till that died
+-- while its save was on the way asks this before it decides what its shift record is owed.
+CREATE OR REPLACE FUNCTION quilmo_order_stored(p_order_no VARCHAR)
+RETURNS BOOLEAN
+LANGUAGE plpgsql VOLATILE
+AS $$
+BEGIN
+  PERFORM pg_advisory_xact_lock(hashtext('QTSaleOrder:' || p_order_no));
+  RETURN EXISTS (SELECT 1 FROM QTSaleOrder o WHERE o.OrderNo = p_order_no);
+END;
+$$;

@@ -85,14 +85,6 @@ double Double(const QSqlRecord& r, const char* name) {
 
 }  // namespace
 
-QString FormatIniDateTime(const QDateTime& value) {
-  return value.toString(QLatin1String(kIniDateFormat));
-}
-
-QDateTime ParseIniDateTime(const QString& text) {
-  return QDateTime::fromString(text.trimmed(), QLatin1String(kIniDateFormat));
-}
-
 void LoadSettings(PosSession& s, TDMFM& dm) {
   // One reading of the file for the whole step: a large file read again for every key made
   // start-up take many seconds.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/error.h"
+#include "base/ini_file.h"
 #include "base/pos_session.h"
 #include "data/tdmfm.h"
 
@@ -15,11 +16,6 @@ class SettingsError : public Error {
  public:
   using Error::Error;
 };
-
-// The text form of SysSet/OnDate in the settings file, and back. One fixed format, so that
-// the value always converts back to the same date-time.
-QString FormatIniDateTime(const QDateTime& value);
-QDateTime ParseIniDateTime(const QString& text);  // invalid when the text is not a date-time
 
 // Fills the shop, store, shift and option fields from the settings file and the shop, store
 // and organisation tables (on the connection the mode selects). Throws SettingsError for a

@@ -3,6 +3,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "data/rights.h"
+
 namespace quilmo {
 namespace {
 

@@ -63,6 +63,13 @@ std::optional<MainCommand> MainKeyCommand(int key, Qt::KeyboardModifiers modifie
 }
 
 void MainMenu::Register(MainCommand command, Handler handler) {
+  handlers_[command] = [handler = std::move(handler)](AppContext& app) {
+    handler(app);
+    return MainOutcome::Done;
+  };
+}
+
+void MainMenu::RegisterWithOutcome(MainCommand command, OutcomeHandler handler) {
   handlers_[command] = std::move(handler);
 }
 
@@ -103,7 +110,7 @@ MainOutcome MainMenu::Run(AppContext& app, MainCommand command) const {
       break;
   }
   const auto it = handlers_.find(command);
-  if (it != handlers_.end()) it->second(app);
+  if (it != handlers_.end()) return it->second(app);
   return MainOutcome::Done;
 }
 

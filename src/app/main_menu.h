@@ -47,6 +47,7 @@ enum class MainOutcome {
   Done,         // stay
   CloseWindow,  // close the window (the exit rules still apply)
   EndProgram,   // end at once, no questions
+  LoginAgain,   // hide the window for the login page; back after a login, else end
 };
 
 // The main window's dispatch. The screens behind most keys belong to other parts of the
@@ -54,8 +55,11 @@ enum class MainOutcome {
 class MainMenu {
  public:
   using Handler = std::function<void(AppContext&)>;
+  // A handler that tells the window what to do next (the shift close returns to the login).
+  using OutcomeHandler = std::function<MainOutcome(AppContext&)>;
 
   void Register(MainCommand command, Handler handler);
+  void RegisterWithOutcome(MainCommand command, OutcomeHandler handler);
   bool Has(MainCommand command) const;
 
   // Runs a command: the main window's own guards (F4 and Ctrl+K online only, F6 only with an
@@ -69,7 +73,7 @@ class MainMenu {
   }
 
  private:
-  std::map<MainCommand, Handler> handlers_;
+  std::map<MainCommand, OutcomeHandler> handlers_;
   std::vector<Handler> show_handlers_;
 };
 

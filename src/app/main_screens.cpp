@@ -1,4 +1,7 @@
 #include "app/main_menu.h"
+#include "app/till_devices.h"
+#include "sale/upload_sales.h"
+#include "shift/shift.h"
 
 namespace quilmo {
 
@@ -10,6 +13,23 @@ void RegisterMainScreens(MainMenu& menu) {
   // when the window comes back after a screen or a new login.
   menu.AddShowHandler([](AppContext& app) {
     if (app.devices) app.devices->InitDisplay();
+  });
+  menu.Register(MainCommand::OnClass, [](AppContext& app) {
+    CheckoutShiftDevices devices(app);
+    NoParkedOrders parked;
+    ShiftContext shift{app.dm, app.ui, devices, parked};
+    RunReported(app.ui, [&] { RunOpenShift(shift); });
+  });
+  menu.RegisterWithOutcome(MainCommand::OverClass, [](AppContext& app) {
+    CheckoutShiftDevices devices(app);
+    NoParkedOrders parked;
+    ShiftContext shift{app.dm, app.ui, devices, parked};
+    bool closed = false;
+    RunReported(app.ui, [&] { closed = RunCloseShift(shift); });
+    if (!closed) return MainOutcome::Done;
+    // The sales of the shift and the record just closed go up at once.
+    if (app.session.IsOnline) RunReported(app.ui, [&] { UploadSales(app.dm, app.ui); });
+    return MainOutcome::LoginAgain;
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/shell_ui.h"
 #include "payment/card_ui.h"
+#include "payment/payment_ui.h"
 #include "report/report_ui.h"
 #include "sale/sale_ui.h"
 
@@ -10,7 +11,7 @@ namespace quilmo {
 // A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
 // are answered No, inputs and screens are cancelled, no windows open. Derive and override what
 // a caller needs to see.
-class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi {
+class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi, public PaymentUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;
@@ -40,6 +41,8 @@ class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi {
       const QString&, const std::function<CardPasswordStep(const CardPasswordChange&)>&) override {}
   CardPayment CardPay(const CardPayRequest&) override { return {}; }
   BankCardPayment BankCardPay(Money) override { return {}; }
+  void ShowCheckout(CheckoutFlow&) override {}
+  bool ShowOverMsg(const ShiftReport&) override { return false; }
 };
 
 }  // namespace quilmo

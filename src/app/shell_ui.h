@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/ui.h"
+#include "shift/shift_ui.h"
 
 namespace quilmo {
 
@@ -25,8 +26,9 @@ struct ConnectionEntries {
   QString password;
 };
 
-// The screens of start-up, connection, login and download.
-class ShellUi : public virtual Ui {
+// The screens of start-up, connection, login and download, and those the main window opens
+// for the shift.
+class ShellUi : public virtual ShiftUi {
  public:
   // The mode choice: 0 = closed without a choice, 1 = online, 2 = offline.
   virtual int ShowLoginOptions() = 0;

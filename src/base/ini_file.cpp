@@ -335,4 +335,16 @@ bool WriteIniString(const QString& file, const QString& section, const QString& 
   return WriteIniStrings(file, {{section, key, value}}, error);
 }
 
+namespace {
+constexpr char kIniDateFormat[] = "yyyy-MM-dd HH:mm:ss";
+}  // namespace
+
+QString FormatIniDateTime(const QDateTime& value) {
+  return value.toString(QLatin1String(kIniDateFormat));
+}
+
+QDateTime ParseIniDateTime(const QString& text) {
+  return QDateTime::fromString(text.trimmed(), QLatin1String(kIniDateFormat));
+}
+
 }  // namespace quilmo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <vector>
@@ -58,5 +59,9 @@ bool WriteIniString(const QString& file, const QString& section, const QString& 
 // Makes an existing settings file readable by its owner only (a file an older program or a
 // person left readable to others). Nothing happens when there is no file.
 void ProtectIniFile(const QString& file);
+// The text form of a date-time in the settings file (SysSet/OnDate), and back. One fixed
+// format, so that the value always converts back to the same date-time.
+QString FormatIniDateTime(const QDateTime& value);
+QDateTime ParseIniDateTime(const QString& text);  // invalid when the text is not a date-time
 
 }  // namespace quilmo

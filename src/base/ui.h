@@ -17,6 +17,9 @@ struct InputRequest {
   QString prompt;
   InputKind kind = InputKind::NonEmpty;
   bool masked = false;  // password entry
+  // The text the edit starts with, selected; a null text starts with the kind's own ("0" or
+  // empty).
+  QString initial;
 };
 
 struct InputResult {

@@ -425,7 +425,8 @@ void ClearLocalData(TDMFM& dm) {
                                          "QTCXOrder",         "QTCXOrderDetail",
                                          "QTOnOverOrder",     "QTSaleORder",
                                          "QTSaleORderDetail", "QTShop",
-                                         "QTShopTem",         "QTSysSet"};
+                                         "QTShopTem",         "QTSysSet",
+                                         "QTShiftPending"};
   // ConnectSet/DBAName and the Options section stay: the next configuration starts from them.
   const std::vector<IniEntry> resets = {
       {QStringLiteral("ConnectSet"), QStringLiteral("ServerName"), {}},

@@ -11,7 +11,7 @@
 namespace quilmo {
 
 TfrmRootInput::TfrmRootInput(Ui& ui, const InputRequest& request, QWidget* parent)
-    : TfrmRootDialog(parent), ui_(ui), kind_(request.kind) {
+    : TfrmRootDialog(parent), ui_(ui), kind_(request.kind), initial_(request.initial) {
   setObjectName(QStringLiteral("TfrmRootInput"));
   setWindowTitle(request.caption);
 
@@ -49,7 +49,7 @@ TfrmRootInput::TfrmRootInput(Ui& ui, const InputRequest& request, QWidget* paren
 
 void TfrmRootInput::showEvent(QShowEvent* event) {
   confirmed_ = false;
-  value_ = InitialInputValue(kind_);
+  value_ = initial_.isNull() ? InitialInputValue(kind_) : initial_;
   suiEdtInput->setText(value_);
   suiEdtInput->selectAll();
   suiEdtInput->setFocus();

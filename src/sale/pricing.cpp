@@ -89,13 +89,21 @@ ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const
   const Money bu_ref_price = money("BUSRefPrice");
 
   const QDateTime now = dm.ServerNow();
-  const double remaining = sales_qty - finished;
+  // FinishSaleQty counts pieces sold (raised when an order is saved); the pieces this order
+  // already holds at the promotion price are not sold yet but are spoken for.
+  double on_order = 0;
+  for (const OrderLine& line : order.lines) {
+    if (line.GoodsNo == goodsNo && line.PriceFlag == kGoodsPromotion) on_order += line.Quantity;
+  }
+  const double stored_remaining = sales_qty - finished;
+  const double remaining = stored_remaining - on_order;
   const bool has_window = begin.isValid() && end.isValid();
-  auto too_many = [&sale, remaining]() {
+  auto too_many = [&sale, remaining, stored_remaining]() {
     sale.ui.ShowNoticeBox(QStringLiteral("该货品当前销售量超出了促销限量!\r\n 该商品可促销量为:") +
                           NumberText(remaining));
-    // Some left but fewer than asked: the rest stays on offer for smaller quantities.
-    return remaining > 0 ? Outcome::kKeep : Outcome::kEnd;
+    // Some left but fewer than asked: the rest stays on offer for smaller quantities. Pieces
+    // held by this order do not end the promotion: the order may yet be dropped.
+    return stored_remaining > 0 ? Outcome::kKeep : Outcome::kEnd;
   };
   // Outside its window: over once the window has passed, kept while it is still to come.
   auto outside_window = [&]() { return end < now ? Outcome::kEnd : Outcome::kKeep; };
@@ -122,10 +130,8 @@ ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const
       if (!has_window || sales_qty <= 0) {
         outcome = Outcome::kEnd;
       } else if (begin <= now && end >= now) {
-        // The lines already on the order were counted into FinishSaleQty when they were
-        // priced, so only the new quantity is measured against what remains.
         outcome = quantity > remaining ? too_many() : Outcome::kPrice;
-      } else if (remaining <= 0) {
+      } else if (stored_remaining <= 0) {
         outcome = Outcome::kEnd;
       } else {
         outcome = outside_window();
@@ -137,17 +143,9 @@ ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const
 
   ResolvedPrice result;
   if (outcome == Outcome::kPrice) {
-    result = {sales_price, kGoodsPromotion};
-    if (sales_type == 2 || sales_type == 3) {
-      // Counted when the line is priced, so two tills selling the last pieces see each
-      // other's sales; one statement, so neither overwrites the other's count.
-      connection.Exec(
-          QStringLiteral("UPDATE JBGoods SET FinishSaleQty = "
-                         "COALESCE(FinishSaleQty, 0) + :Quantity "
-                         "WHERE GoodsNo = :GoodsNo"),
-          {{QStringLiteral(":Quantity"), quantity}, {QStringLiteral(":GoodsNo"), goodsNo}});
-    }
-    return result;
+    // Counted into FinishSaleQty when the order is saved, in the save's transaction, so
+    // lines deleted and orders dropped or parked use up nothing.
+    return {sales_price, kGoodsPromotion};
   }
   if (outcome == Outcome::kEnd) EndGoodsPromotion(connection, goodsNo, sales_type);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sale/goods_lookup.h"
+#include "sale/order_saving.h"
 #include "sale/pricing.h"
 #include "sale/returns.h"
 
@@ -97,11 +98,7 @@ OrderTotals RecalcOrder(SaleContext& sale, Order& order) {
   for (const OrderLine& line : order.lines) {
     totals.Quantity += line.Quantity;
     totals.Amount += line.Amount;
-    if ((line.PriceFlag == kGoodsPromotion && session.SPNotDiscount) ||
-        (line.PriceFlag == kMemberPrice && session.VIPNotDiscount) ||
-        (line.CXFlag > 0 && session.SPNotDiscount)) {
-      order.NoPointAmount += line.Amount;
-    }
+    if (EarnsNoPoints(line, session)) order.NoPointAmount += line.Amount;
   }
   order.header.Amount = totals.Amount;
   order.header.RealAmount = totals.Amount;

@@ -52,6 +52,30 @@ std::unique_ptr<Progress> ScriptedUi::ShowProgress(const QString& text) {
   return std::make_unique<ScriptedProgress>(*this);
 }
 
+// ---- Payment and shift ----
+void ScriptedUi::ShowCheckout(CheckoutFlow& flow) {
+  screens_ << QStringLiteral("TfrmQTXSPay");
+  if (checkouts_.empty()) {
+    ADD_FAILURE() << "unscripted checkout";
+    return;
+  }
+  auto action = std::move(checkouts_.front());
+  checkouts_.pop_front();
+  action(flow);
+}
+
+bool ScriptedUi::ShowOverMsg(const ShiftReport& report) {
+  screens_ << QStringLiteral("TfrmShowOverMsg");
+  over_reports_.push_back(report);
+  if (over_answers_.empty()) {
+    ADD_FAILURE() << "unscripted shift report";
+    return false;
+  }
+  const bool print = over_answers_.front();
+  over_answers_.pop_front();
+  return print;
+}
+
 // ---- Sale: choosing goods, colour and size ----
 int ScriptedUi::SelectGoods(const std::vector<GoodsCandidate>& rows) {
   QStringList codes;

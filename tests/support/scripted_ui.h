@@ -10,15 +10,17 @@
 
 #include "app/shell_ui.h"
 #include "payment/card_ui.h"
+#include "payment/payment_ui.h"
 #include "report/report_ui.h"
 #include "sale/sale_ui.h"
+#include "shift/shift_ui.h"
 
 namespace quilmo::test {
 
 // A Ui that records every box verbatim and answers from queues the test fills, so a test
 // reads like what the cashier saw. A question or input that nobody scripted fails the test
 // and is answered No / cancelled.
-class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi {
+class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi, public PaymentUi {
  public:
   struct Message {
     QString caption;
@@ -135,6 +137,18 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   const std::vector<Report>& designedReports() const { return designed_; }
   const std::vector<Report>& previewedReports() const { return previewed_; }
   // ---- end of reports ----
+  // ---- Payment and shift ----
+  // The coming checkout dialogs: each action works the flow as the cashier would (keys are
+  // the flow's methods) and the dialog closes when it returns.
+  void ShowCheckout(CheckoutFlow& flow) override;
+  void OnCheckout(std::function<void(CheckoutFlow&)> action) {
+    checkouts_.push_back(std::move(action));
+  }
+  // The coming shift reports: print or leave.
+  bool ShowOverMsg(const ShiftReport& report) override;
+  void AnswerOverMsg(bool print) { over_answers_.push_back(print); }
+  const std::vector<ShiftReport>& overReports() const { return over_reports_; }
+  // ---- end of payment and shift ----
 
   // Answers for the coming Yes/No questions, in order.
   void AnswerYes() { answers_.push_back(MsgResult::Yes); }
@@ -160,7 +174,8 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
            !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
            !color_size_answers_.empty() || !designer_actions_.empty() || !parked_answers_.empty() ||
            !return_actions_.empty() || !select_cards_.empty() || !card_passwords_.empty() ||
-           !password_changes_.empty() || !card_pays_.empty() || !bank_card_pays_.empty();
+           !password_changes_.empty() || !card_pays_.empty() || !bank_card_pays_.empty() ||
+           !checkouts_.empty() || !over_answers_.empty();
   }
   void clear();
 
@@ -192,6 +207,9 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   std::deque<BankCardPayment> bank_card_pays_;
   std::vector<CardPayRequest> card_pay_requests_;
   std::vector<Money> bank_card_pay_dues_;
+  std::deque<std::function<void(CheckoutFlow&)>> checkouts_;
+  std::deque<bool> over_answers_;
+  std::vector<ShiftReport> over_reports_;
   std::deque<int> modes_;
   std::deque<ScreenAction> settings_, logins_, downloads_;
   std::deque<QString> shops_;

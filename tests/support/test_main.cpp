@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include "support/child_process.h"
+
 namespace {
 
 // The offscreen platform warns about window features it lacks; that is noise in a test log.
@@ -20,6 +22,9 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(QuietOffscreen);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // A test that kills its work at chosen moments runs that work here, in a child process.
+  const QByteArray child = qgetenv("QUILMO_CHILD");
+  if (!child.isEmpty()) return quilmo::test::RunChildMain(child.constData());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

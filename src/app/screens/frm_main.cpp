@@ -161,6 +161,15 @@ void TfrmMain::Dispatch(MainCommand command) {
     case MainOutcome::EndProgram:
       End();
       break;
+    case MainOutcome::LoginAgain:
+      // A shift change: the next cashier logs in; without a login the program ends.
+      hide();
+      if (app_.ui.ShowLogin(app_)) {
+        show();
+      } else {
+        End();
+      }
+      break;
   }
 }
 

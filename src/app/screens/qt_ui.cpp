@@ -18,6 +18,7 @@
 #include "payment/screens/frm_card_pay.h"
 #include "payment/screens/frm_card_psw_input.h"
 #include "payment/screens/frm_change_card_psw.h"
+#include "payment/screens/frm_qtxs_pay.h"
 #include "payment/screens/frm_select_cards.h"
 #include "report/screens/frm_report_designer.h"
 #include "report/screens/report_rendering.h"
@@ -25,6 +26,7 @@
 #include "sale/screens/frm_qt_back.h"
 #include "sale/screens/frm_select_color_size.h"
 #include "sale/screens/frm_select_goods.h"
+#include "shift/screens/frm_show_over_msg.h"
 
 namespace quilmo {
 namespace {
@@ -252,6 +254,16 @@ void QtUi::ShowReportDesigner(Report& report) {
 
 void QtUi::ShowReportPreview(const Report& report) { ShowPrintPreview(report, parent_); }
 // ---- end of reports ----
+void QtUi::ShowCheckout(CheckoutFlow& flow) {
+  TfrmQTXSPay dialog(flow, parent_);
+  dialog.exec();
+}
+
+bool QtUi::ShowOverMsg(const ShiftReport& report) {
+  TfrmShowOverMsg dialog(report, parent_);
+  dialog.exec();
+  return dialog.printChosen();
+}
 
 void ApplySkin() {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -5,13 +5,14 @@
 
 #include "app/shell_ui.h"
 #include "payment/card_ui.h"
+#include "payment/payment_ui.h"
 #include "report/report_ui.h"
 #include "sale/sale_ui.h"
 
 namespace quilmo {
 
 // Every Ui port, opening real windows.
-class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi {
+class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi, public PaymentUi {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
 
@@ -51,6 +52,10 @@ class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi
   void ShowReportDesigner(Report& report) override;
   void ShowReportPreview(const Report& report) override;
   // ---- end of reports ----
+  // ---- Payment ----
+  void ShowCheckout(CheckoutFlow& flow) override;
+  // ---- Shift ----
+  bool ShowOverMsg(const ShiftReport& report) override;
 
   // Dialogs opened from here are centred over this window.
   void SetParent(QWidget* parent) { parent_ = parent; }

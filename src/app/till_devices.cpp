@@ -1,0 +1,53 @@
+#include "app/till_devices.h"
+
+#include <QFile>
+
+#include "app/server_connection.h"
+#include "devices/devices.h"
+#include "devices/receipt_from_order.h"
+
+namespace quilmo {
+
+void CheckoutShiftDevices::ShowOnDisplay(int state, Money amount) {
+  if (app_.devices) app_.devices->ShowOnDisplay(state, amount);
+}
+
+void CheckoutShiftDevices::OpenCashDrawer() {
+  if (app_.devices) {
+    app_.devices->OpenCashDrawer();
+    return;
+  }
+  app_.ui.ShowNoticeBox(QStringLiteral("本机还不能打开钱箱，请用钥匙打开钱箱！"));
+}
+
+void CheckoutShiftDevices::PrintReceipt(const Order& order) {
+  if (app_.devices) {
+    app_.devices->PrintReceipt(ReceiptFromOrder(order, app_.session),
+                               app_.session.PrintTwo ? 2 : 1);
+    return;
+  }
+  app_.ui.ShowNoticeBox(QStringLiteral("小票打印功能尚不可用，本单没有打印小票！"));
+}
+
+void CheckoutShiftDevices::PrintShiftTemplate(const ShiftReport&, const ShiftRecord&) {
+  app_.ui.ShowNoticeBox(QStringLiteral("报表打印功能尚不可用，交班信息没有打印！"));
+}
+
+void CheckoutShiftDevices::PrintShiftText(const QString& port, const QByteArray& bytes) {
+  QFile device(port);
+  if (port.isEmpty() || !device.open(QIODevice::WriteOnly) || device.write(bytes) != bytes.size() ||
+      !device.flush()) {
+    throw Error(QStringLiteral("打印端口“") + port +
+                QStringLiteral("”不能写入，交班信息没有打印！"));
+  }
+  device.close();
+}
+
+bool SwitchOfflineAfterServerLoss(AppContext& app) {
+  app.ui.MessageBox(QStringLiteral("提示"),
+                    QStringLiteral("网络故障！系统自动切换到『断网销售』模式。"),
+                    MsgIcon::Information, MsgButtons::Ok);
+  return SwitchMode(app) && !app.session.IsOnline;
+}
+
+}  // namespace quilmo

@@ -1,0 +1,224 @@
+#include "payment/checkout.h"
+
+#include "base/ini_file.h"
+#include "data/rights.h"
+
+namespace quilmo {
+namespace {
+
+constexpr int kRoundOffRight = 15;
+const Money kMostChange = 100;
+
+Money ParsedOrZero(const QString& text) { return Money::Parse(text.trimmed()).value_or(Money()); }
+
+}  // namespace
+
+QString CheckoutAmountText(Money amount) {
+  return amount.ToString(2).leftJustified(7, QLatin1Char(' '));
+}
+
+CheckoutFlow::CheckoutFlow(PaymentContext& pay, Order& order, StoredValuePart part)
+    : pay_(pay), order_(order), card_pay_amount_(part.card), cash_part_(part.cash) {
+  amount_text_ = CheckoutAmountText(order_.header.RealAmount);
+  if (order_.CardType == 2) {
+    const Money received = card_pay_amount_ + cash_part_;
+    received_text_ = CheckoutAmountText(received);
+    change_text_ = CheckoutAmountText(received - order_.header.RealAmount);
+    received_read_only_ = true;
+    card_pay_visible_ = true;
+  }
+}
+
+QString CheckoutFlow::printLabel() const {
+  return print_on_ ? QStringLiteral("不打印小票[F9]") : QStringLiteral("打印小票[F9]");
+}
+
+void CheckoutFlow::SetReceived(const QString& text) {
+  received_text_ = text;
+  CalculateChange();
+}
+
+void CheckoutFlow::ReceivedEdited(const QString& text) {
+  focus_received_ = false;
+  select_received_ = false;
+  SetReceived(text);
+}
+
+void CheckoutFlow::CalculateChange() {
+  const QString text = received_text_.trimmed();
+  if (text.isEmpty()) {
+    change_text_.clear();
+    return;
+  }
+  const std::optional<Money> received = Money::Parse(text);
+  if (!received) {
+    pay_.ui.ShowNoticeBox(QStringLiteral("您输入的非数字类型！"));
+    received_text_.clear();
+    focus_received_ = true;
+    return;
+  }
+  const Money change = *received - ParsedOrZero(amount_text_);
+  if (change > kMostChange) {
+    pay_.ui.ShowNoticeBox(QStringLiteral("找零金额不能大于100"));
+    received_text_.clear();
+    change_text_.clear();
+    focus_received_ = true;
+    return;
+  }
+  change_text_ = CheckoutAmountText(change);
+}
+
+void CheckoutFlow::SetDue(Money due) {
+  amount_text_ = CheckoutAmountText(due);
+  CalculateChange();
+}
+
+bool CheckoutFlow::MayRoundOff() {
+  if (HasRight(pay_.dm, pay_.session().CashierNo, kRoundOffRight)) return true;
+  pay_.ui.ShowNoticeBox(QStringLiteral("对不起，您没有抹零的权限！"));
+  return false;
+}
+
+void CheckoutFlow::RoundOff() {
+  if (!MayRoundOff()) return;
+  InputRequest request;
+  request.caption = QStringLiteral("抹零金额输入");
+  request.prompt = QStringLiteral("抹零金额");
+  request.kind = InputKind::Number;
+  const InputResult answer = pay_.ui.Input(request);
+  const Money off = answer.confirmed ? ParsedOrZero(answer.value) : Money();
+  if (off.IsZero()) return;
+  // Always from the order's own amount, so a second F5 replaces the first; the amount moves
+  // towards zero.
+  const Money amount = order_.header.Amount;
+  SetDue(amount > 0 ? amount - off : amount + off);
+}
+
+void CheckoutFlow::RoundWhole() {
+  if (!MayRoundOff()) return;
+  const Money amount = order_.header.Amount;
+  const Money whole = amount.Rounded(0);
+  if (whole == amount) return;
+  SetDue(whole);
+}
+
+void CheckoutFlow::TogglePrint() { print_on_ = !print_on_; }
+
+void CheckoutFlow::ApplyStoredValue(Money card, Money cash, Money due) {
+  card_pay_amount_ = card;
+  cash_part_ = cash;
+  received_text_ = CheckoutAmountText(card + cash);
+  change_text_ = CheckoutAmountText(card + cash - due);
+  CalculateChange();
+}
+
+void CheckoutFlow::ApplyBankCard(const QString& bank_card_no, Money bank_card, Money cash,
+                                 Money voucher, Money due) {
+  bank_card_no_ = bank_card_no;
+  bank_card_part_ = bank_card;
+  cash_part_ = cash;
+  voucher_part_ = voucher;
+  received_text_ = CheckoutAmountText(bank_card + cash + voucher);
+  change_text_ = CheckoutAmountText(voucher + bank_card + cash - due);
+  CalculateChange();
+}
+
+bool CheckoutFlow::HasDevice(const char* key) const {
+  return ReadIniString(pay_.session().IniFile, QStringLiteral("HardWareSet"),
+                       QString::fromLatin1(key)) == QStringLiteral("Y");
+}
+
+CheckoutFlow::OkResult CheckoutFlow::Confirm() {
+  if (saved_) {
+    closed_ = true;
+    return OkResult::Closed;
+  }
+  if (received_text_.trimmed().isEmpty()) {
+    // The first OK takes the exact amount; the second saves.
+    SetReceived(amount_text_);
+    focus_received_ = true;
+    select_received_ = true;
+    return OkResult::FilledExact;
+  }
+  const Money due = ParsedOrZero(amount_text_);
+  const Money change = ParsedOrZero(change_text_);
+  if (change < 0) {
+    pay_.ui.ShowNoticeBox(QStringLiteral("实收款不能小于应收款"));
+    focus_received_ = true;
+    select_received_ = true;
+    return OkResult::Refused;
+  }
+
+  OrderHeader& h = order_.header;
+  h.RealAmount = due;
+  // Bank card and vouchers are recorded with a stored-value card too: the customer may pay
+  // part of such an order with them, and that money is not cash in the drawer.
+  h.BankCardNo = bank_card_no_;
+  h.BankCardAmount = bank_card_part_;
+  h.Card1Amount = voucher_part_;
+  if (order_.CardType == 2) {
+    h.CardAmount = card_pay_amount_;
+    h.CashAmount = due - card_pay_amount_ - bank_card_part_ - voucher_part_;
+    cash_part_ = h.CashAmount;
+  } else {
+    h.CashAmount = due - bank_card_part_ - voucher_part_;
+    h.AdjustAmount = h.Amount - due;
+    h.BackAmount = change;
+  }
+
+  bool stored = false;
+  try {
+    h.OrderDate = pay_.dm.ServerNow();
+    stored = SaveOrder(pay_.dm, pay_.ui, h, LinesOf(order_.lines), true, pay_.save_hook);
+  } catch (const Error& e) {
+    pay_.ui.MessageBox(QString(), QStringLiteral("保存单据错误！原因：") + e.message(),
+                       MsgIcon::Error, MsgButtons::Ok);
+  }
+  if (!stored) {
+    pay_.ui.ShowErrorBox(QStringLiteral("保存单据失败！"));
+    const PosSession& session = pay_.session();
+    if (session.IsOnline && pay_.server_lost && !pay_.dm.ServerAlive(pay_.dm.conServer)) {
+      pay_.server_lost();
+    }
+    return OkResult::Failed;
+  }
+  saved_ = true;
+  DriveDevices();
+  closed_ = true;
+  return OkResult::Saved;
+}
+
+void CheckoutFlow::DriveDevices() {
+  // The order is saved whatever a device does now; a failing device is only reported.
+  const Money received = ParsedOrZero(received_text_);
+  const Money change = ParsedOrZero(change_text_);
+  RunReported(pay_.ui, [&] {
+    if (HasDevice("HaveScreen")) pay_.devices.ShowOnDisplay(2, received);
+  });
+  RunReported(pay_.ui, [&] {
+    if (HasDevice("HaveCashBox")) pay_.devices.OpenCashDrawer();
+  });
+  RunReported(pay_.ui, [&] {
+    if (!print_on_ || !HasDevice("HavePrinter")) return;
+    pay_.devices.PrintReceipt(order_);
+    if (pay_.session().PrintTwo) pay_.devices.PrintReceipt(order_);
+  });
+  RunReported(pay_.ui, [&] {
+    if (HasDevice("HaveScreen")) pay_.devices.ShowOnDisplay(3, change);
+  });
+}
+
+CheckoutResult Checkout(PaymentContext& pay, Order& order, StoredValuePart part) {
+  // Cash of an online sale that a stopped program never added to its shift is added first.
+  SettlePendingShiftAmounts(pay.dm);
+  CheckoutFlow flow(pay, order, part);
+  pay.ui.ShowCheckout(flow);
+  CheckoutResult result;
+  result.saved = flow.saved();
+  result.due = flow.amountText().trimmed();
+  result.received = flow.receivedText().trimmed();
+  result.change = flow.changeText().trimmed();
+  return result;
+}
+
+}  // namespace quilmo

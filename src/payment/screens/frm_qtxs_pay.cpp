@@ -1,0 +1,199 @@
+#include "payment/screens/frm_qtxs_pay.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quilmo {
+namespace {
+
+QLineEdit* AmountEdit(const char* name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QLatin1String(name));
+  QFont font = edit->font();
+  font.setPointSize(22);
+  font.setBold(true);
+  edit->setFont(font);
+  edit->setMinimumHeight(48);
+  return edit;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  QFont font = label->font();
+  font.setPointSize(20);
+  font.setBold(true);
+  label->setFont(font);
+  return label;
+}
+
+QLabel* KeyLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QLatin1String(name));
+  return label;
+}
+
+}  // namespace
+
+TfrmQTXSPay::TfrmQTXSPay(CheckoutFlow& flow, QWidget* parent)
+    : TfrmRootDialog(parent, KeyHandling::OwnOnly), flow_(flow) {
+  setObjectName(QStringLiteral("TfrmQTXSPay"));
+  setWindowTitle(QStringLiteral("前台收款"));
+  body()->setFixedSize(441, 327);
+
+  suiEdtAmount = AmountEdit("suiEdtAmount", body());
+  suiEdtAmount->setReadOnly(true);
+  suiEdtAmount->setFocusPolicy(Qt::NoFocus);
+  suiEdtReciveAmount = AmountEdit("suiEdtReciveAmount", body());
+  suiEdtBackAmount = AmountEdit("suiEdtBackAmount", body());
+  suiEdtBackAmount->setReadOnly(true);
+  suiEdtBackAmount->setFocusPolicy(Qt::NoFocus);
+
+  auto* amounts = new QGridLayout;
+  amounts->setVerticalSpacing(14);
+  amounts->addWidget(Caption(QStringLiteral("应收款："), body()), 0, 0);
+  amounts->addWidget(suiEdtAmount, 0, 1);
+  amounts->addWidget(Caption(QStringLiteral("实收款："), body()), 1, 0);
+  amounts->addWidget(suiEdtReciveAmount, 1, 1);
+  amounts->addWidget(Caption(QStringLiteral("找  零："), body()), 2, 0);
+  amounts->addWidget(suiEdtBackAmount, 2, 1);
+
+  Label6 = KeyLabel("Label6", QStringLiteral("银行卡/现金卷[F4]"), body());
+  lblCardPay = KeyLabel("lblCardPay", QStringLiteral("储值卡支付[F2]"), body());
+  Label4 = KeyLabel("Label4", QStringLiteral("抹零[F5]"), body());
+  Label7 = KeyLabel("Label7", QStringLiteral("四舍五入[F6]"), body());
+  Label5 = KeyLabel("Label5", QStringLiteral("不打印小票[F9]"), body());
+  // The bank-card and stored-value dialogs are not part of the till yet: their keys are shown
+  // disabled and do nothing.
+  Label6->setEnabled(false);
+  lblCardPay->setEnabled(false);
+  for (QLabel* clickable : {Label4, Label7}) {
+    clickable->setCursor(Qt::PointingHandCursor);
+    clickable->installEventFilter(this);
+  }
+  suiBtSave = new QPushButton(QStringLiteral("确定[F12]"), body());
+  suiBtSave->setObjectName(QStringLiteral("suiBtSave"));
+  suiBtCancel = new QPushButton(QStringLiteral("取消[Esc]"), body());
+  suiBtCancel->setObjectName(QStringLiteral("suiBtCancel"));
+
+  auto* keys = new QHBoxLayout;
+  keys->setSpacing(10);
+  for (QLabel* l : {Label6, lblCardPay, Label4, Label7, Label5}) keys->addWidget(l);
+  keys->addStretch();
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(suiBtSave);
+  buttons->addWidget(suiBtCancel);
+
+  auto* layout = new QVBoxLayout(body());
+  layout->setContentsMargins(18, 16, 18, 14);
+  layout->addLayout(amounts);
+  layout->addStretch();
+  layout->addLayout(keys);
+  layout->addLayout(buttons);
+
+  connect(suiBtSave, &QPushButton::clicked, this, [this] { Ok(); });
+  connect(suiBtCancel, &QPushButton::clicked, this, [this] { Cancel(); });
+  // Only what the cashier types: the texts the flow writes back do not start it again.
+  connect(suiEdtReciveAmount, &QLineEdit::textEdited, this, [this](const QString& text) {
+    flow_.ReceivedEdited(text);
+    After();
+  });
+
+  Refresh();
+  suiEdtReciveAmount->setFocus();
+}
+
+void TfrmQTXSPay::Refresh() {
+  suiEdtAmount->setText(flow_.amountText());
+  if (suiEdtReciveAmount->text() != flow_.receivedText()) {
+    suiEdtReciveAmount->setText(flow_.receivedText());
+  }
+  suiEdtBackAmount->setText(flow_.changeText());
+  suiEdtReciveAmount->setReadOnly(flow_.receivedReadOnly());
+  lblCardPay->setVisible(flow_.cardPayVisible());
+  Label5->setText(flow_.printLabel());
+}
+
+void TfrmQTXSPay::After() {
+  Refresh();
+  if (flow_.focusReceived()) suiEdtReciveAmount->setFocus();
+  if (flow_.selectReceived()) suiEdtReciveAmount->selectAll();
+  if (flow_.closed()) accept();
+}
+
+void TfrmQTXSPay::Ok() {
+  flow_.Confirm();
+  After();
+}
+
+void TfrmQTXSPay::Cancel() {
+  flow_.Close();
+  reject();
+}
+
+bool TfrmQTXSPay::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease) {
+    if (watched == Label4) {
+      flow_.RoundOff();
+      After();
+      return true;
+    }
+    if (watched == Label7) {
+      flow_.RoundWhole();
+      After();
+      return true;
+    }
+  }
+  return TfrmRootDialog::eventFilter(watched, event);
+}
+
+bool TfrmQTXSPay::FormKeyDown(QKeyEvent* event) {
+  if (flow_.saved()) {
+    // Once the order is saved any key closes.
+    flow_.Close();
+    accept();
+    return true;
+  }
+  switch (event->key()) {
+    case Qt::Key_F5:
+      flow_.RoundOff();
+      After();
+      return true;
+    case Qt::Key_F6:
+      flow_.RoundWhole();
+      After();
+      return true;
+    case Qt::Key_F9:
+      flow_.TogglePrint();
+      After();
+      return true;
+    case Qt::Key_F12:
+      Ok();
+      return true;
+    case Qt::Key_Escape:
+      Cancel();
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (focusWidget() == suiEdtReciveAmount) {
+        suiBtSave->setFocus();
+        return true;
+      }
+      if (focusWidget() == suiBtSave) {
+        Ok();
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace quilmo

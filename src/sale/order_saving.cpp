@@ -1,0 +1,336 @@
+#include "sale/order_saving.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlRecord>
+#include <map>
+
+#include "sale/pricing.h"
+
+namespace quilmo {
+namespace {
+
+const QString kGiftMemo = QStringLiteral("【礼品】");
+
+void Step(const SaveStepHook& hook, std::string_view step) {
+  if (hook) hook(step);
+}
+
+// A stored column as a JSON value the server's json_populate_record reads back exactly:
+// money as its decimal text, dates without a zone, null as null.
+template <class T>
+QJsonObject RowJson(const T& row) {
+  QJsonObject object;
+  for (const FieldDef<T>& f : T::Fields()) {
+    if (!f.stored) continue;
+    const QString name = QString::fromLatin1(f.name).toLower();
+    std::visit(
+        [&](auto member) {
+          const auto& value = row.*member;
+          using V = std::decay_t<decltype(value)>;
+          if constexpr (std::is_same_v<V, QString>) {
+            object.insert(name, value.isNull() ? QJsonValue() : QJsonValue(value));
+          } else if constexpr (std::is_same_v<V, QDateTime>) {
+            object.insert(
+                name, value.isValid()
+                          ? QJsonValue(value.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")))
+                          : QJsonValue());
+          } else if constexpr (std::is_same_v<V, Money>) {
+            object.insert(name, value.ToString(Money::kDecimals));
+          } else {
+            object.insert(name, value);
+          }
+        },
+        f.member);
+  }
+  return object;
+}
+
+QString Json(const QJsonObject& object) {
+  return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QString Json(const QJsonArray& array) {
+  return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+// Pieces sold at the goods' own promotion price, per goods: they count against the
+// promotion's limit once the sale is stored.
+std::map<QString, double> PromotionQuantities(const std::vector<OrderLine>& lines) {
+  std::map<QString, double> sold;
+  for (const OrderLine& line : lines) {
+    if (line.PriceFlag == kGoodsPromotion && !line.GoodsNo.isEmpty()) {
+      sold[line.GoodsNo] += line.Quantity;
+    }
+  }
+  return sold;
+}
+
+void StoreLocally(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
+                  const SaveRequest& request, double points, const SaveStepHook& hook) {
+  const Connection& local = dm.conClient;
+  static const QString kHeaderInsert = InsertStatement<OrderHeader>(QStringLiteral("QTSaleOrder"));
+  static const QString kLineInsert =
+      InsertStatement<OrderLine>(QStringLiteral("QTSaleOrderDetail"));
+  Transaction tx(local, /*immediate=*/true);
+  local.ExecKept(kHeaderInsert, ToParams(header));
+  Step(hook, "local-header");
+  for (const OrderLine& line : lines) local.ExecKept(kLineInsert, ToParams(line));
+  Step(hook, "local-lines");
+  if (!header.CardCode.isEmpty()) UpdateCardAfterSale(local, header, points);
+  for (const auto& [goods_no, quantity] : PromotionQuantities(lines)) {
+    local.ExecKept(
+        QStringLiteral("UPDATE JBGoods SET FinishSaleQty = COALESCE(FinishSaleQty, 0) "
+                       "+ :Quantity WHERE GoodsNo = :GoodsNo AND SalesType IN (2, 3)"),
+        {{QStringLiteral(":Quantity"), quantity}, {QStringLiteral(":GoodsNo"), goods_no}});
+  }
+  if (request.add_to_shift) {
+    AddToShiftAmount(local, header.OnOverOrderNo, QStringLiteral("SaleAmount"), true,
+                     header.CashAmount);
+    // An earlier attempt at this order on the server that ended in doubt (the server was lost
+    // on the way) must not add its cash too: this save has.
+    local.ExecKept(QStringLiteral("DELETE FROM QTShiftPending WHERE OrderNo = :OrderNo"),
+                   {{QStringLiteral(":OrderNo"), header.OrderNo}});
+  }
+  Step(hook, "local-before-commit");
+  tx.Commit();
+  Step(hook, "local-committed");
+}
+
+void ApplyShiftAmount(TDMFM& dm, const QString& order_no, const QString& shift_no, Money amount) {
+  const Connection& local = dm.conClient;
+  Transaction tx(local, /*immediate=*/true);
+  // Only while the pending row is there: whoever removes it has added the cash.
+  const int pending =
+      local.Exec(QStringLiteral("DELETE FROM QTShiftPending WHERE OrderNo = :OrderNo"),
+                 {{QStringLiteral(":OrderNo"), order_no}});
+  if (pending > 0) AddToShiftAmount(local, shift_no, QStringLiteral("SaleAmount"), true, amount);
+  tx.Commit();
+}
+
+SaveOutcome StoreOnServer(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
+                          const SaveRequest& request, double points, const SaveStepHook& hook) {
+  const PosSession& session = dm.session();
+  const Connection& local = dm.conClient;
+  // A pending row of an earlier attempt at this order, which ended in doubt (the server was
+  // lost on the way), is the same cash: this attempt settles it.
+  bool retrying = false;
+  if (request.add_to_shift) {
+    retrying = !local
+                    .FirstRow(QStringLiteral("SELECT OrderNo FROM QTShiftPending WHERE OrderNo = "
+                                             ":OrderNo"),
+                              {{QStringLiteral(":OrderNo"), header.OrderNo}})
+                    .isEmpty();
+    local.ExecKept(QStringLiteral("INSERT OR REPLACE INTO QTShiftPending (OrderNo, ShiftNo, "
+                                  "Amount) VALUES (:OrderNo, :ShiftNo, :Amount)"),
+                   {{QStringLiteral(":OrderNo"), header.OrderNo},
+                    {QStringLiteral(":ShiftNo"), header.OnOverOrderNo},
+                    {QStringLiteral(":Amount"), QVariant::fromValue(header.CashAmount)}});
+    Step(hook, "pending-written");
+  }
+  auto drop_pending = [&] {
+    if (!request.add_to_shift) return;
+    local.ExecKept(QStringLiteral("DELETE FROM QTShiftPending WHERE OrderNo = :OrderNo"),
+                   {{QStringLiteral(":OrderNo"), header.OrderNo}});
+  };
+
+  QJsonArray line_rows;
+  for (const OrderLine& line : lines) line_rows.append(RowJson(line));
+  QSqlRecord answer;
+  try {
+    Step(hook, "server-sending");
+    answer = dm.conServer.FirstRow(
+        QStringLiteral("SELECT Result, GoodsName FROM quilmo_save_order(:Header, :Lines, :Points, "
+                       ":CheckMan, :PostStock, :OnlyNew)"),
+        {{QStringLiteral(":Header"), Json(RowJson(header))},
+         {QStringLiteral(":Lines"), Json(line_rows)},
+         {QStringLiteral(":Points"), points},
+         {QStringLiteral(":CheckMan"), session.CashierName},
+         {QStringLiteral(":PostStock"), session.XSTotal},
+         {QStringLiteral(":OnlyNew"), request.only_new}});
+  } catch (const DbError& e) {
+    // A statement the server refused has rolled back. When the server is gone instead, the
+    // commit may or may not have happened: the pending row stays for the settling.
+    if (dm.ServerAlive(dm.conServer)) drop_pending();
+    throw SaveError(e.message());
+  }
+  Step(hook, "server-committed");
+  const int result = answer.value(0).toInt();
+  if (result == 1) {
+    drop_pending();
+    CheckDaySaleTotal(answer.value(1).toString());
+  }
+  if (result == 2 && request.add_to_shift && !retrying) {
+    // Not an earlier attempt of ours: another order has this number.
+    drop_pending();
+    throw SaveError(QStringLiteral("单据号[") + header.OrderNo + QStringLiteral("]已存在！"));
+  }
+  // An order the server already holds was stored by an earlier attempt whose answer was lost
+  // with the server; its cash is still pending, and is added now, once.
+  if (request.add_to_shift) {
+    ApplyShiftAmount(dm, header.OrderNo, header.OnOverOrderNo, header.CashAmount);
+    Step(hook, "shift-applied");
+  }
+  return result == 2 ? SaveOutcome::AlreadyStored : SaveOutcome::Saved;
+}
+
+}  // namespace
+
+bool EarnsNoPoints(const OrderLine& line, const PosSession& options) {
+  return (line.PriceFlag == kGoodsPromotion && options.SPNotDiscount) ||
+         (line.PriceFlag == kMemberPrice && options.VIPNotDiscount) ||
+         (line.CXFlag > 0 && options.SPNotDiscount);
+}
+
+double GiftAmount(const OrderHeader& header, const std::vector<OrderLine>& lines) {
+  if (header.CardCode.isEmpty()) return 0;
+  double points = 0;
+  for (const OrderLine& line : lines) {
+    if (line.Memo == kGiftMemo && line.PriceFlag == kGiftPrice) {
+      points += line.Quantity * line.OrigPrice.ToDouble();
+    }
+  }
+  return points;
+}
+
+double GiftAmount(const Connection& local, const QString& order_table, const QString& detail_table,
+                  const QString& order_no) {
+  const QVariantMap key{{QStringLiteral(":OrderNo"), order_no}};
+  const QSqlRecord order = local.FirstRow(
+      QStringLiteral("SELECT CardCode FROM %1 WHERE OrderNo = :OrderNo").arg(order_table), key);
+  if (order.isEmpty() || order.value(0).toString().isEmpty()) return 0;
+  QVariantMap params = key;
+  params.insert(QStringLiteral(":Memo"), kGiftMemo);
+  const QSqlRecord sum = local.FirstRow(
+      QStringLiteral("SELECT SUM(Quantity * OrigPrice) AS Amount FROM %1 WHERE Memo = :Memo "
+                     "AND PriceFlag = 11 AND OrderNo = :OrderNo")
+          .arg(detail_table),
+      params);
+  return sum.isEmpty() || sum.isNull(0) ? 0 : sum.value(0).toDouble();
+}
+
+double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& lines,
+                   const PosSession& options) {
+  Money no_points;
+  for (const OrderLine& line : lines) {
+    if (EarnsNoPoints(line, options)) no_points += line.Amount;
+  }
+  const double per = options.PerJFAmount == 0 ? 1 : options.PerJFAmount;
+  const Money earning = header.RealAmount - no_points;
+  const double points = earning.IsZero() ? 0 : earning.ToDouble() / per;
+  return points - GiftAmount(header, lines);
+}
+
+void UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points) {
+  local.ExecKept(
+      QStringLiteral("UPDATE QTCards SET "
+                     "TotalSaleAmount = COALESCE(TotalSaleAmount, 0) + :TotalSaleAmount, "
+                     "TotalSaleCount = COALESCE(TotalSaleCount, 0) + 1, "
+                     "PointTotal = COALESCE(PointTotal, 0) + :PointTotal, "
+                     "Amount = COALESCE(Amount, 0) - :Amount WHERE CardsCode = :CardsCode"),
+      {{QStringLiteral(":TotalSaleAmount"), QVariant::fromValue(header.RealAmount)},
+       {QStringLiteral(":PointTotal"), points},
+       // Only a stored-value card pays a part of the order; any other card's CardAmount is 0.
+       {QStringLiteral(":Amount"), QVariant::fromValue(header.CardAmount)},
+       {QStringLiteral(":CardsCode"), header.CardCode}});
+}
+
+void CheckDaySaleTotal(const QString& vetoed_goods_name) {
+  if (vetoed_goods_name.isEmpty()) return;
+  throw SaveError(QStringLiteral("商品\"") + vetoed_goods_name +
+                  QStringLiteral("\" 的出库数量可能使库存变为负数！\r\n\r\n"
+                                 "如果允许负库存，请在帐套参数中设置。"));
+}
+
+void AddToShiftAmount(const Connection& local, const QString& shift_no, const QString& column,
+                      bool adds_to_balance, Money amount) {
+  // The column is one of the program's own names, never typed by anybody.
+  const Money signed_amount = adds_to_balance ? amount : -amount;
+  local.ExecKept(QStringLiteral("UPDATE QTOnOverOrder SET %1 = COALESCE(%1, 0) + :Amount, "
+                                "OverAmount = COALESCE(OverAmount, 0) + :Signed "
+                                "WHERE OrderNo = :OrderNo")
+                     .arg(column),
+                 {{QStringLiteral(":Amount"), QVariant::fromValue(amount)},
+                  {QStringLiteral(":Signed"), QVariant::fromValue(signed_amount)},
+                  {QStringLiteral(":OrderNo"), shift_no}});
+}
+
+SaveOutcome StoreOrder(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
+                       const SaveRequest& request, const SaveStepHook& hook) {
+  const double points = header.CardCode.isEmpty() ? 0 : OrderPoints(header, lines, dm.session());
+  try {
+    if (request.on_server) return StoreOnServer(dm, header, lines, request, points, hook);
+    StoreLocally(dm, header, lines, request, points, hook);
+    return SaveOutcome::Saved;
+  } catch (const SaveError&) {
+    throw;
+  } catch (const DbError& e) {
+    throw SaveError(e.message());
+  }
+}
+
+bool SaveOrder(TDMFM& dm, Ui& ui, const OrderHeader& header, const std::vector<OrderLine>& lines,
+               bool add_to_shift, const SaveStepHook& hook) {
+  SaveRequest request;
+  request.on_server = dm.session().IsOnline;
+  request.add_to_shift = add_to_shift;
+  // A second try of an order whose first try reached the server is not stored twice.
+  request.only_new = request.on_server;
+  try {
+    StoreOrder(dm, header, lines, request, hook);
+    return true;
+  } catch (const Error& e) {
+    ui.MessageBox(QString(), QStringLiteral("保存单据错误！原因：") + e.message(), MsgIcon::Error,
+                  MsgButtons::Ok);
+    return false;
+  }
+}
+
+int SettlePendingShiftAmounts(TDMFM& dm, bool final) {
+  if (!dm.session().IsOnline || !dm.conServer.isOpen()) return 0;
+  int settled = 0;
+  try {
+    const QList<QSqlRecord> pending = dm.conClient.Rows(
+        QStringLiteral("SELECT OrderNo, ShiftNo, Amount FROM QTShiftPending ORDER BY OrderNo"));
+    for (const QSqlRecord& row : pending) {
+      const QString order_no = row.value(0).toString();
+      const bool stored = dm.conServer
+                              .FirstRow(QStringLiteral("SELECT quilmo_order_stored(:OrderNo)"),
+                                        {{QStringLiteral(":OrderNo"), order_no}})
+                              .value(0)
+                              .toBool();
+      if (stored) {
+        ApplyShiftAmount(dm, order_no, row.value(1).toString(), Money::FromVariant(row.value(2)));
+        ++settled;
+      } else if (final) {
+        dm.conClient.Exec(QStringLiteral("DELETE FROM QTShiftPending WHERE OrderNo = :OrderNo"),
+                          {{QStringLiteral(":OrderNo"), order_no}});
+        ++settled;
+      }
+    }
+  } catch (const DbError&) {
+    // The server cannot be asked now; the rows wait for the next time.
+  }
+  return settled;
+}
+
+bool ReadStoredOrder(const Connection& local, const QString& order_no, OrderHeader& header,
+                     std::vector<OrderLine>& lines) {
+  const QVariantMap key{{QStringLiteral(":OrderNo"), order_no}};
+  const QSqlRecord row =
+      local.FirstRow(QStringLiteral("SELECT * FROM QTSaleOrder WHERE OrderNo = :OrderNo"), key);
+  if (row.isEmpty()) return false;
+  header = OrderHeader();
+  RowReader<OrderHeader>(row).Read(row, header);
+  lines = ReadRows<OrderLine>(local.Rows(
+      QStringLiteral("SELECT * FROM QTSaleOrderDetail WHERE OrderNo = :OrderNo ORDER BY SerialNo"),
+      key));
+  return true;
+}
+
+std::vector<OrderLine> LinesOf(const OrderLines& lines) {
+  return std::vector<OrderLine>(lines.begin(), lines.end());
+}
+
+}  // namespace quilmo

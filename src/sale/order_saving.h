@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "base/error.h"
+#include "base/money.h"
+#include "base/pos_session.h"
+#include "base/ui.h"
+#include "data/tdmfm.h"
+#include "sale/order.h"
+
+namespace quilmo {
+
+// Saving an order failed; nothing of it was stored. The message is the reason, as the
+// cashier reads it after "保存单据错误！原因：".
+class SaveError : public Error {
+ public:
+  using Error::Error;
+};
+
+// Whether a line's amount earns no points on the card: the goods' own promotion price or a
+// promotion's line while SPNotDiscount is set, a member price while VIPNotDiscount is set.
+bool EarnsNoPoints(const OrderLine& line, const PosSession& options);
+
+// The points value of an order's gift lines (Memo "【礼品】", PriceFlag 11): Quantity ×
+// OrigPrice, 0 for an order without a card.
+double GiftAmount(const OrderHeader& header, const std::vector<OrderLine>& lines);
+// The same for an order stored in the local file (QTSaleORder and its lines, or a parked order
+// in QTHalSaleOrder): 0 when the order has no card.
+double GiftAmount(const Connection& local, const QString& order_table, const QString& detail_table,
+                  const QString& order_no);
+
+// The points an order earns on its card, from the order itself: (RealAmount − the amount of
+// lines that earn none) / PerJFAmount (0 counts as 1) − its gift lines' points. The same order
+// earns the same points whether it is saved at checkout or uploaded later; nothing of the
+// till's state at that moment (the card held then) enters.
+double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& lines,
+                   const PosSession& options);
+
+// Where and how an order is stored.
+struct SaveRequest {
+  bool on_server = false;    // the account database; else the local file
+  bool add_to_shift = true;  // checkout adds the cash to the open shift; the upload does not
+  bool only_new = false;     // the upload: an order the server holds already is left alone
+};
+
+enum class SaveOutcome {
+  Saved,
+  AlreadyStored,  // only_new, and the server had it: nothing written
+};
+
+// Named moments of a save, for a caller that wants to watch it (the reliability tests stop the
+// process at each). Steps: "pending-written", "server-sending", "server-committed",
+// "shift-applied",
+// "local-header", "local-lines", "local-before-commit", "local-committed".
+using SaveStepHook = std::function<void(std::string_view step)>;
+
+// Stores the order: header and lines, the card update, the promotion quantities sold and, on
+// the server with XSTotal, the stock posting, all in one transaction; then the cash into the
+// shift record. On the server the shift record (in the local file) is updated after the
+// server's commit, through QTShiftPending, so a program that dies between the two leaves a
+// row that SettlePendingShiftAmounts completes. Throws SaveError (nothing stored) on failure.
+SaveOutcome StoreOrder(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
+                       const SaveRequest& request, const SaveStepHook& hook = {});
+
+// Checkout's save in the mode's database: a failure is shown in the box "保存单据错误！原因："
+// with the reason (no caption, error icon) and answers false.
+bool SaveOrder(TDMFM& dm, Ui& ui, const OrderHeader& header, const std::vector<OrderLine>& lines,
+               bool add_to_shift, const SaveStepHook& hook = {});
+
+// The card's totals, points and balance after a sale, in the caller's transaction on the local
+// file: one statement that treats a missing value as 0 and touches that card only. (On the
+// server the save's own statement does the same and also moves the card's DownLogNo.)
+void UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points);
+
+// The stock posting's answer: a goods name means the sale is refused, with the negative-stock
+// message; nothing else stops it.
+void CheckDaySaleTotal(const QString& vetoed_goods_name);
+
+// Adds an amount to a column of a shift record (SaleAmount for a sale, GetAmount for a cash
+// withdrawal) and to, or for a withdrawal from, its OverAmount, in one statement on the local
+// file. A missing value counts as 0.
+void AddToShiftAmount(const Connection& local, const QString& shift_no, const QString& column,
+                      bool adds_to_balance, Money amount);
+
+// Completes the shift amounts of server saves that a program left unfinished: the cash is
+// added where the server holds the order (once no save of it is in flight). A row whose order
+// the server does not hold stays, since a save of it may still be on its way or be tried again,
+// until the final settling at the shift close drops it. Needs the server; offline, or when it
+// cannot be asked, the rows wait. Returns how many rows were settled.
+int SettlePendingShiftAmounts(TDMFM& dm, bool final = false);
+
+// The header and lines of an order stored in the local file.
+bool ReadStoredOrder(const Connection& local, const QString& order_no, OrderHeader& header,
+                     std::vector<OrderLine>& lines);
+
+// The lines of an order being rung up, as a save takes them.
+std::vector<OrderLine> LinesOf(const OrderLines& lines);
+
+}  // namespace quilmo

@@ -1,0 +1,240 @@
+#include "shift/shift.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/main_menu.h"
+#include "app/screens/frm_main.h"
+#include "app/screens/qt_ui.h"
+#include "base/gbk.h"
+#include "base/ini_file.h"
+#include "sale/saving_fixture.h"
+#include "shift/screens/frm_show_over_msg.h"
+#include "support/screen_helpers.h"
+
+namespace quilmo {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class RecordingShiftDevices : public ShiftDevices {
+ public:
+  void OpenCashDrawer() override { calls << u"drawer"_s; }
+  void PrintShiftTemplate(const ShiftReport&, const ShiftRecord& shift) override {
+    calls << u"template "_s + shift.OrderNo;
+  }
+  void PrintShiftText(const QString& port, const QByteArray& bytes) override {
+    calls << u"text "_s + port;
+    text = bytes;
+  }
+  QStringList calls;
+  QByteArray text;
+};
+
+class Parked : public ParkedOrders {
+ public:
+  bool Any() override { return count > 0; }
+  void ClearAll() override { count = 0; }
+  int count = 0;
+};
+
+class ShiftTest : public test::SavingTest {
+ protected:
+  void SetUp() override {
+    SavingTest::SetUp();
+    if (HasFatalFailure()) return;
+    // No shift is open at the start; the fixture's record is an old one.
+    session.OverFlag = 1;
+    WriteIniString(session.IniFile, u"SysSet"_s, u"OverFlag"_s, u"1"_s);
+    Insert(u"QTCashier"_s, {{u"CashierNo"_s, u"C01"_s},
+                            {u"CashierCode"_s, u"001"_s},
+                            {u"CashierName"_s, u"张三"_s},
+                            {u"ShopNo"_s, u"P01"_s}});
+    for (int right : {1, 2, 13}) {
+      Insert(u"QTCashierRight"_s, {{u"CashierNo"_s, u"C01"_s}, {u"RightID"_s, right}});
+    }
+    Goods(u"G120"_s, u"S120"_s, 120);
+    Goods(u"G80"_s, u"S080"_s, 80);
+  }
+  QString Ini(const char* key) {
+    return ReadIniString(session.IniFile, u"SysSet"_s, QString::fromLatin1(key));
+  }
+
+  RecordingShiftDevices devices;
+  Parked parked;
+  ShiftContext shift{dm, ui, devices, parked};
+};
+QUILMO_BOTH_MODES(ShiftTest);
+
+TEST_P(ShiftTest, TheShiftAddsUpFromOpeningToClose) {
+  clock.Set(QDateTime(QDate(2026, 12, 10), QTime(9, 0, 0)));
+  ui.Type(u"500"_s);
+  RunOpenShift(shift);
+  EXPECT_EQ(ui.last(), u"提示！|当班操作完成，您可以开始销售了！"_s);
+  EXPECT_EQ(ui.inputRequests().back().caption, u"钱箱金额输入"_s);
+  EXPECT_EQ(session.OverFlag, 0);
+  EXPECT_EQ(Ini("OverFlag"), u"0"_s);
+  EXPECT_EQ(Ini("OnOverOrderNo"), session.OnOverOrderNo);
+  EXPECT_EQ(Ini("OnOperatorNo"), u"C01"_s);
+  EXPECT_EQ(ParseIniDateTime(Ini("OnDate")), clock.Now());
+
+  NewOrder(u"XS0120261210000001"_s, {u"S120"_s});
+  ASSERT_TRUE(Save());
+  NewOrder(u"XS0120261210000002"_s, {u"S080"_s});
+  ASSERT_TRUE(Save());
+  ui.Type(u"300"_s);
+  CashWithdrawal(shift);
+  EXPECT_EQ(ui.inputRequests().back().caption, u"取款金额输入"_s);
+
+  clock.Set(QDateTime(QDate(2026, 12, 10), QTime(17, 59, 59)));
+  ui.AnswerYes();
+  ui.AnswerOverMsg(false);
+  EXPECT_TRUE(RunCloseShift(shift));
+  ASSERT_EQ(ui.overReports().size(), 1u);
+  const ShiftReport& r = ui.overReports()[0];
+  EXPECT_EQ((QStringList{r.CashierName, r.OnAmount, r.SaleAmount, r.GetAmount, r.OverAmount,
+                         r.TimeTotal}),
+            (QStringList{u"张三"_s, u"500"_s, u"200"_s, u"300"_s, u"400"_s, u"8小时 59分"_s}));
+  EXPECT_EQ(Ini("OverFlag"), u"1"_s);
+  EXPECT_EQ(Ini("OnverBoxAmount"), u"400"_s);
+  EXPECT_TRUE(devices.calls.isEmpty());  // no drawer configured, nothing printed
+
+  // Closed once: a second close is refused; the next opening proposes 400.
+  RunCloseShift(shift);
+  EXPECT_EQ(ui.last(), u"提示！|还没有当班，不能交班！"_s);
+  ui.Cancel();
+  RunOpenShift(shift);
+  EXPECT_EQ(ui.inputRequests().back().initial, u"400"_s);
+  EXPECT_EQ(session.OverFlag, 1);
+}
+
+TEST_P(ShiftTest, RefusalsNameWhoIsOnDutyAndChangeNothing) {
+  ui.Type(u"100"_s);
+  RunOpenShift(shift);
+  const QString open_no = session.OnOverOrderNo;
+  RunOpenShift(shift);
+  EXPECT_EQ(ui.last(), u"提示！|还没有交班，不能当班,\r\n当班收银员是: 张三 ！"_s);
+  // A download running refuses the close after the question; a No keeps the shift open.
+  session.DownloadRunning = true;
+  ui.AnswerYes();
+  EXPECT_FALSE(RunCloseShift(shift));
+  EXPECT_EQ(ui.last(), u"提示！|有线程正在下载，请稍侯再交班！"_s);
+  session.DownloadRunning = false;
+  ui.AnswerNo();
+  EXPECT_FALSE(RunCloseShift(shift));
+  EXPECT_EQ(session.OverFlag, 0);
+  // Without the rights.
+  dm.Current().Exec(u"DELETE FROM QTCashierRight"_s);
+  const QString no_right = u"提示！|对不起，您没有权限使用该功能，请与后台管理员联系！"_s;
+  RunCloseShift(shift);
+  EXPECT_EQ(ui.last(), no_right);
+  CashWithdrawal(shift);
+  EXPECT_EQ(ui.last(), u"提示！|对不起！，你没有开钱箱的权限！"_s);
+  EXPECT_EQ(session.OnOverOrderNo, open_no);
+  EXPECT_EQ(D(ShiftRow(), "GetAmount"), 0);
+}
+
+TEST_P(ShiftTest, ParkedOrdersAreClearedOnlyWithConsentAndTheReportPrintsAsConfigured) {
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"HavePrinter"_s, u"Y"_s);
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"HaveCashBox"_s, u"Y"_s);
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"PrintPort"_s, u"/dev/usb/lp0"_s);
+  for (const char* model : {"0", "1"}) {
+    WriteIniString(session.IniFile, u"HardWareSet"_s, u"PrintModel"_s, QString::fromLatin1(model));
+    ui.Type(u"50"_s);
+    RunOpenShift(shift);
+    parked.count = 2;
+    ui.AnswerYes();  // close
+    ui.AnswerNo();   // keep the parked orders
+    ui.AnswerOverMsg(true);
+    EXPECT_TRUE(RunCloseShift(shift));
+    EXPECT_EQ(parked.count, 2);
+    EXPECT_EQ(ui.messages().back().text, u"有挂单存在，是否要清除?"_s);
+  }
+  EXPECT_EQ(devices.calls.size(), 6);
+  EXPECT_EQ(devices.calls[2], u"text /dev/usb/lp0"_s);
+  EXPECT_TRUE(devices.calls[5].startsWith(u"template "_s));
+  const QList<QByteArray> lines = devices.text.split('\n');
+  ASSERT_EQ(lines.size(), 21);  // 20 lines, each ended by CR LF
+  EXPECT_EQ(lines[2], EncodeGbk(u"      收银员：张三\r"_s));
+  EXPECT_EQ(lines[4], EncodeGbk(u"当班钱箱金额：50\r"_s));
+  EXPECT_EQ(lines[12], EncodeGbk(u"总计收银时间：0小时 0分\r"_s));
+  for (int i : {2, 4, 6, 8, 10, 12}) EXPECT_EQ(lines[i].indexOf(EncodeGbk(u"："_s)), 12) << i;
+}
+
+// The main window's F2 and F7 reach the shift through the real window and the handlers the
+// till registers.
+class MainWindowShiftTest : public ShiftTest {};
+QUILMO_BOTH_MODES(MainWindowShiftTest);
+
+TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
+  AppContext app{session, dm, ui, clock, HomePath()};
+  MainMenu menu;
+  RegisterMainScreens(menu);
+  TfrmMain window(app, menu);
+  test::ShowActive(&window);
+  EXPECT_TRUE(window.button(MainCommand::OnClass)->isEnabled());
+  EXPECT_TRUE(window.button(MainCommand::OverClass)->isEnabled());
+
+  ui.Type(u"500"_s);
+  test::Press(Qt::Key_F2);
+  EXPECT_EQ(ui.last(), u"提示！|当班操作完成，您可以开始销售了！"_s);
+  EXPECT_EQ(session.OverFlag, 0);
+
+  ui.AnswerYes();
+  ui.AnswerOverMsg(false);
+  bool logged_in = false;
+  ui.OnLogin([&](AppContext&) { return logged_in = true; });
+  test::Press(Qt::Key_F7);
+  EXPECT_EQ(session.OverFlag, 1);
+  EXPECT_TRUE(logged_in);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(ui.screens().filter(u"TfrmShowOverMsg"_s).size(), 1);
+  EXPECT_FALSE(ui.unansweredLeft());
+  // Online the closed shift goes up at once; offline it waits in the file.
+  const QString closed = session.OnOverOrderNo;
+  EXPECT_EQ(
+      dm.conServer
+          .Scalar(u"SELECT COUNT(*) FROM QTOnOverOrder WHERE OrderNo = :No"_s, {{u":No"_s, closed}})
+          .toInt(),
+      GetParam() ? 1 : 0);
+  EXPECT_EQ(
+      dm.conClient
+          .Scalar(u"SELECT COUNT(*) FROM QTOnOverOrder WHERE OrderNo = :No"_s, {{u":No"_s, closed}})
+          .toInt(),
+      GetParam() ? 0 : 1);
+}
+
+}  // namespace
+}  // namespace quilmo
+
+namespace quilmo {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The report dialog through the real port: the figures are readable and the buttons answer.
+TEST(ShowOverMsgScreen, ShowsTheFiguresAndAnswersPrintOrLeave) {
+  const ShiftReport report{
+      u"张三"_s, u"500"_s, u"200"_s, u"300"_s, u"400"_s, u"8小时 59分"_s, u"2026-12-10 17:59:59"_s};
+  ApplySkin();  // the till's own font, given in pixels
+  QtUi ui;
+  for (bool print : {true, false}) {
+    QTimer::singleShot(0, [print] {
+      auto* screen = qobject_cast<TfrmShowOverMsg*>(QApplication::activeModalWidget());
+      ASSERT_NE(screen, nullptr);
+      EXPECT_EQ(screen->windowTitle(), u"交班信息框"_s);
+      EXPECT_EQ(screen->lblOverAmount->text(), u"400"_s);
+      EXPECT_EQ(screen->lblTimeTotal->text(), u"8小时 59分"_s);
+      // Wide enough to read: the figures are not squeezed below their text.
+      EXPECT_GE(screen->lblTimeTotal->width(), screen->lblTimeTotal->sizeHint().width());
+      EXPECT_GE(screen->lblTimeTotal->fontInfo().pixelSize(), 12);
+      QTest::mouseClick(print ? screen->suiButton1 : screen->suiButton2, Qt::LeftButton);
+    });
+    EXPECT_EQ(ui.ShowOverMsg(report), print);
+  }
+}
+
+}  // namespace
+}  // namespace quilmo
