@@ -3,6 +3,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "data/rights.h"
+
 namespace quilmo {
 namespace {
 
@@ -24,11 +26,7 @@ bool CheckCashier(AppContext& app, const QString& code, const QString& password)
 }
 
 bool HasRight(AppContext& app, const QString& cashier_no, int right_id) {
-  return app.dm.Current()
-      .Query(QStringLiteral("SELECT RightID FROM QTCashierRight WHERE CashierNo = :CashierNo "
-                            "AND RightID = :RightID"),
-             {{QStringLiteral(":CashierNo"), cashier_no}, {QStringLiteral(":RightID"), right_id}})
-      .next();
+  return HasRight(app.dm, cashier_no, static_cast<Right>(right_id));
 }
 
 bool LoginCashier(AppContext& app, const QString& code, const QString& password) {

@@ -22,9 +22,11 @@ class NullUi : public SaleUi, public ShellUi {
   bool ShowLogin(AppContext&) override { return false; }
   void ShowDownloadOptions(AppContext&) override {}
   std::unique_ptr<Progress> ShowSplash(const QString&) override { return nullptr; }
+  void ShowSaleScreen(AppContext&) override {}
 
   int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
   ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
+  QString SelectEmployee(const EmployeeFinder&) override { return {}; }
 };
 
 }  // namespace quilmo

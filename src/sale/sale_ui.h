@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <functional>
 #include <vector>
 
 #include "base/ui.h"
@@ -16,6 +18,12 @@ class SaleUi : public virtual Ui {
   // The colour or size list (TfrmSelectColorSize). An empty list closes at once, without a
   // choice; a choice has a non-empty name.
   virtual ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) = 0;
+  // The guide dialog (TfrmSelectEmployee): the cashier types a sales assistant's code; each
+  // OK hands the trimmed code to `find`, which answers the assistant's EmployeeNo or, having
+  // told the cashier why, an empty text, and the dialog stays. The chosen EmployeeNo, or an
+  // empty text when the dialog was cancelled.
+  using EmployeeFinder = std::function<QString(const QString& code)>;
+  virtual QString SelectEmployee(const EmployeeFinder& find) = 0;
 };
 
 }  // namespace quilmo

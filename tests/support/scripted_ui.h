@@ -31,6 +31,11 @@ class ScriptedUi : public SaleUi, public ShellUi {
   // ---- Sale: choosing goods, colour and size ----
   int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
+  QString SelectEmployee(const EmployeeFinder& find) override;
+  // The coming guide dialogs: each code is typed and confirmed in turn, as the cashier would
+  // until the dialog closes; CancelEmployee() presses 取消.
+  void TypeEmployeeCode(const QString& code) { employee_answers_.push_back(code); }
+  void CancelEmployee() { employee_answers_.push_back(QString()); }
   // The coming goods lists: pick the row with this goods code, or leave the list.
   void ChooseGoods(const QString& goods_code) { goods_answers_.push_back(goods_code); }
   void LeaveGoodsList() { goods_answers_.push_back(QString()); }
@@ -53,6 +58,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  void ShowSaleScreen(AppContext& app) override;
   using ScreenAction = std::function<bool(AppContext&)>;
   void ChooseMode(int mode) { modes_.push_back(mode); }
   void OnConnectionSettings(ScreenAction action) { settings_.push_back(std::move(action)); }
@@ -63,6 +69,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   const std::vector<QStringList>& shopLists() const { return shop_lists_; }
   void OnLogin(ScreenAction action) { logins_.push_back(std::move(action)); }
   void OnDownloadOptions(ScreenAction action) { downloads_.push_back(std::move(action)); }
+  void OnSaleScreen(ScreenAction action) { sale_screens_.push_back(std::move(action)); }
   const QStringList& screens() const { return screens_; }
   const QStringList& splashTexts() const { return splash_texts_; }
   bool splashOpen() const { return splash_open_; }
@@ -90,7 +97,7 @@ class ScriptedUi : public SaleUi, public ShellUi {
   bool unansweredLeft() const {
     return !answers_.empty() || !inputs_.empty() || !modes_.empty() || !settings_.empty() ||
            !shops_.empty() || !logins_.empty() || !downloads_.empty() || !goods_answers_.empty() ||
-           !color_size_answers_.empty();
+           !color_size_answers_.empty() || !employee_answers_.empty() || !sale_screens_.empty();
   }
   void clear();
 
@@ -107,10 +114,11 @@ class ScriptedUi : public SaleUi, public ShellUi {
   // ---- Sale ----
   std::deque<QString> goods_answers_;
   std::deque<QString> color_size_answers_;
+  std::deque<QString> employee_answers_;
   std::vector<QStringList> goods_lists_;
   std::vector<ColorSizeRequest> color_size_requests_;
   std::deque<int> modes_;
-  std::deque<ScreenAction> settings_, logins_, downloads_;
+  std::deque<ScreenAction> settings_, logins_, downloads_, sale_screens_;
   std::deque<QString> shops_;
   std::vector<QStringList> shop_lists_;
   QStringList screens_;

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "app/app_context.h"
+#include "app/sale_actions.h"
 #include "app/screens/frm_connect_to_server.h"
 #include "app/screens/frm_download_options.h"
 #include "app/screens/frm_login_options.h"
@@ -14,7 +15,9 @@
 #include "frame/frm_message_box.h"
 #include "frame/frm_root_input.h"
 #include "frame/frm_show_message.h"
+#include "sale/screens/frm_qt_sale.h"
 #include "sale/screens/frm_select_color_size.h"
+#include "sale/screens/frm_select_employee.h"
 #include "sale/screens/frm_select_goods.h"
 
 namespace quilmo {
@@ -104,6 +107,13 @@ ColorSizeChoice QtUi::SelectColorSize(const ColorSizeRequest& request) {
   dialog.exec();
   return dialog.choice();
 }
+
+QString QtUi::SelectEmployee(const EmployeeFinder& find) {
+  TfrmSelectEmployee dialog(*this, find, parent_);
+  dialog.exec();
+  if (dialog.error()) std::rethrow_exception(dialog.error());
+  return dialog.employeeNo();
+}
 // ---- end of sale ----
 
 int QtUi::ShowLoginOptions() {
@@ -133,6 +143,15 @@ bool QtUi::ShowLogin(AppContext& app) {
 void QtUi::ShowDownloadOptions(AppContext& app) {
   TfrmDownloadOptions dialog(app, parent_);
   dialog.exec();
+}
+
+void QtUi::ShowSaleScreen(AppContext& app) { RunSaleScreen(app, *this, parent_); }
+
+void RunSaleScreen(AppContext& app, SaleUi& ui, QWidget* parent) {
+  SaleContext sale{app.dm, ui, app.Display()};
+  TfrmQTSale screen(sale, SaleActionsFor(app), app.home, parent);
+  if (!screen.Open()) return;
+  screen.exec();
 }
 
 std::unique_ptr<Progress> QtUi::ShowSplash(const QString& text) {

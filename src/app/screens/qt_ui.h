@@ -21,6 +21,7 @@ class QtUi final : public SaleUi, public ShellUi {
   // ---- Sale: choosing goods, colour and size ----
   int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
+  QString SelectEmployee(const EmployeeFinder& find) override;
   // ---- end of sale ----
 
   // ---- Start-up, connection, login and download screens ----
@@ -30,6 +31,7 @@ class QtUi final : public SaleUi, public ShellUi {
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  void ShowSaleScreen(AppContext& app) override;
   // ---- end of start-up screens ----
 
   // Dialogs opened from here are centred over this window.
@@ -38,6 +40,11 @@ class QtUi final : public SaleUi, public ShellUi {
  private:
   QPointer<QWidget> parent_;
 };
+
+// Opens the sale screen over the till's data, asking the cashier through `ui`, with the keys
+// the till's parts provide (SaleActionsFor), and shows it until the cashier leaves. Nothing is
+// shown when the cashier lacks the right to sell.
+void RunSaleScreen(AppContext& app, SaleUi& ui, QWidget* parent);
 
 // The look of the whole program: Fusion, the light grey body and the skinned frames.
 void ApplySkin();
