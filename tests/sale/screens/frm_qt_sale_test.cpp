@@ -623,7 +623,93 @@ TEST_P(SaleScreenTest, EscAsksBeforeTheScreenCloses) {
   EXPECT_EQ(screen->result(), QDialog::Rejected);
 }
 
+// An error that is no lost server is shown with the database's own words, in either mode;
+// offline above all, where nothing else would tell of it.
+TEST_P(SaleScreenTest, AFailingStatementIsShownAndTheOrderStays) {
+  ASSERT_TRUE(OpenScreen());
+  Scan(u"A100"_s);
+  dm.Current().Exec(u"ALTER TABLE JBGoods RENAME TO JBGoodsGone"_s);
+  Scan(u"B200"_s);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].caption, ApplicationTitle());
+  EXPECT_TRUE(ui.messages()[0].text.contains(u"jbgoods"_s, Qt::CaseInsensitive));
+  EXPECT_EQ(session.IsOnline, GetParam());
+  EXPECT_EQ(Lines().size(), 1);
+  EXPECT_EQ(screen->lblAmount->text(), u"100"_s);
+}
+
 QUILMO_BOTH_MODES(SaleScreenTest);
+
+// The server lost in the middle of an order. The fixture's maintenance connection ends the
+// till's server session and, where the server is to stay unreachable, closes its database to
+// new connections, so the till's reconnection fails as it would with the cable pulled.
+class SaleScreenNetworkTest : public SaleScreenTest {
+ protected:
+  void SetUp() override {
+    SaleScreenTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(OpenScreen());
+    screen->desk().SetReconnectLimit(2);
+    // The local file prices B200 differently, so a line shows which database priced it.
+    dm.conClient.Exec(u"UPDATE JBGoods SET SRefPrice = 45 WHERE GoodsNo = 'G2'"_s);
+  }
+  void TearDown() override {
+    Maintenance(u"ALTER DATABASE %1 WITH ALLOW_CONNECTIONS true"_s.arg(databaseName()));
+    SaleScreenTest::TearDown();
+  }
+  void Maintenance(const QString& sql) { test::PgExec(server(), u"postgres"_s, sql); }
+  void EndTheTillsSession(bool reachable) {
+    if (!reachable) {
+      Maintenance(u"ALTER DATABASE %1 WITH ALLOW_CONNECTIONS false"_s.arg(databaseName()));
+    }
+    Maintenance(
+        u"SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+        "WHERE datname = '%1' AND pid <> pg_backend_pid()"_s.arg(databaseName()));
+  }
+};
+
+TEST_P(SaleScreenNetworkTest, ALostServerSwitchesToOfflineAndTheOrderSellsOn) {
+  Scan(u"A100"_s);
+  Scan(u"B200"_s);
+  ASSERT_EQ(Lines().size(), 2);
+  EXPECT_EQ(Lines()[1].Price, 50);
+  EndTheTillsSession(false);
+
+  Scan(u"C300"_s);
+  EXPECT_EQ(ui.last(), u"提示|网络故障！系统自动切换到『断网销售』模式。"_s);
+  EXPECT_EQ(ui.messages().back().icon, MsgIcon::Information);
+  EXPECT_FALSE(session.IsOnline);
+  EXPECT_EQ(screen->lblConnectSever->text(), u"断网销售"_s);
+  ASSERT_EQ(Lines().size(), 2);
+  EXPECT_EQ(screen->model()->rowCount(), 2);
+  EXPECT_EQ(screen->lblOrderNo->text(), u"XS012026121000001"_s);
+
+  ui.clear();
+  Scan(u"B200"_s);  // priced offline: not the online line's price, so a line of its own
+  Scan(u"C300"_s);
+  EXPECT_TRUE(ui.messages().empty());
+  ASSERT_EQ(Lines().size(), 4);
+  EXPECT_EQ(Lines()[2].Price, 45);  // the local file's price
+  EXPECT_EQ(screen->lblAmount->text(), u"225"_s);
+}
+
+TEST_P(SaleScreenNetworkTest, AServerThatComesBackKeepsTheTillOnlineAndSaysWhatFailed) {
+  Scan(u"A100"_s);
+  EndTheTillsSession(true);
+  Scan(u"B200"_s);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].caption, ApplicationTitle());
+  EXPECT_TRUE(session.IsOnline);
+  EXPECT_EQ(Lines().size(), 1);
+  ui.clear();
+  Scan(u"B200"_s);
+  EXPECT_TRUE(ui.messages().empty());
+  ASSERT_EQ(Lines().size(), 2);
+  EXPECT_EQ(Lines()[1].Price, 50);
+}
+
+INSTANTIATE_TEST_SUITE_P(Online, SaleScreenNetworkTest, ::testing::Values(true),
+                         ::quilmo::test::ModeName);
 
 }  // namespace
 }  // namespace quilmo
