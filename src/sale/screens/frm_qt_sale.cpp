@@ -289,7 +289,7 @@ void TfrmQTSale::BuildLayout() {
   suiEdtGoods =
       Edit("suiEdtGoods", QStringLiteral("输入商品代码或名称或条形码，按回车(可以在这里扫描输入)"),
            entry);
-  suiEdtGoods->setPlaceholderText(QStringLiteral("输入商品代码或名称或条形码，按回车"));
+  suiEdtGoods->setPlaceholderText(QStringLiteral("商品代码、名称或条形码，按回车"));
   suiEdtGoods->setMaxLength(100);
   suiEdtQuntity = Edit("suiEdtQuntity", QStringLiteral("先输数量、单价，再输入商品"), entry);
   suiEdtPrice = Edit("suiEdtPrice", QStringLiteral("在这里输入现售价"), entry);
