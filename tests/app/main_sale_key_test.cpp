@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/sale_actions.h"
 #include "app/screens/frm_main.h"
 #include "app/screens/qt_ui.h"
 #include "sale/screens/frm_qt_sale.h"
@@ -84,6 +85,27 @@ TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
   QApplication::processEvents();
   EXPECT_FALSE(shown);
   EXPECT_EQ(ui.texts(), QStringList{u"对不起，您没有权限使用该功能, 请与后台管理员联系！"_s});
+}
+
+// The keys the till's other parts already do are handed in: Ctrl+X opens the download
+// options online, Ctrl+Alt+Z switches the mode.
+TEST_F(MainSaleKeyTest, TheScreensKeysReachTheDownloadOptionsAndTheModeSwitch) {
+  session.IsOnline = true;
+  const SaleScreenActions actions = SaleActionsFor(app);
+  EXPECT_FALSE(actions.checkout);
+  EXPECT_FALSE(actions.chooseCard);
+  ASSERT_TRUE(actions.download);
+  ASSERT_TRUE(actions.switchMode);
+  bool downloaded = false;
+  ui.OnDownloadOptions([&](AppContext&) {
+    downloaded = true;
+    return true;
+  });
+  actions.download();
+  EXPECT_TRUE(downloaded);
+  EXPECT_TRUE(actions.switchMode());
+  EXPECT_FALSE(session.IsOnline);
+  EXPECT_EQ(ui.screens(), QStringList{u"TfrmDownloadOptions"_s});
 }
 
 }  // namespace

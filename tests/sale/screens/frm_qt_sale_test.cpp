@@ -623,6 +623,22 @@ TEST_P(SaleScreenTest, EscAsksBeforeTheScreenCloses) {
   EXPECT_EQ(screen->result(), QDialog::Rejected);
 }
 
+// Online, with the option on, a line that would take the store's stock below none warns; the
+// sale goes on. Offline there is no stock to ask.
+TEST_P(SaleScreenTest, TheStockWarningComesOnlineAndTheSaleGoesOn) {
+  session.LowMinStock = true;
+  dm.conServer.Exec(
+      u"INSERT INTO CKCurrStoreCS (StoreNo, GoodsNo, ColorNo, SizeNo, Quantity) "
+      "VALUES ('S01', 'G1', '001', '001', 1)"_s);
+  ASSERT_TRUE(OpenScreen());
+  Scan(u"A100"_s);
+  EXPECT_TRUE(ui.messages().empty());
+  Scan(u"A100"_s);
+  EXPECT_EQ(ui.texts(),
+            GetParam() ? QStringList{u"销售该商品可能导致库存为负！"_s} : QStringList{});
+  EXPECT_EQ(Lines()[0].Quantity, 2);
+}
+
 // An error that is no lost server is shown with the database's own words, in either mode;
 // offline above all, where nothing else would tell of it.
 TEST_P(SaleScreenTest, AFailingStatementIsShownAndTheOrderStays) {
