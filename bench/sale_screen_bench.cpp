@@ -121,8 +121,10 @@ struct ScreenTill {
 };
 
 ScreenTill& TillFor(bool online, int lines) {
-  static std::map<std::pair<bool, int>, std::unique_ptr<ScreenTill>> tills;
-  auto& till = tills[{online, lines}];
+  // Kept to the end of the program and never destroyed: windows must not outlive the
+  // application object, which static destruction would make them do.
+  static auto* tills = new std::map<std::pair<bool, int>, std::unique_ptr<ScreenTill>>;
+  auto& till = (*tills)[{online, lines}];
   if (!till) till = std::make_unique<ScreenTill>(online, lines);
   return *till;
 }
