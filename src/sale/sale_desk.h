@@ -184,7 +184,8 @@ class SaleDesk {
   void SetReconnectLimit(int seconds) { reconnect_limit_s_ = seconds; }
 
   // Returns against earlier sales (the BackFlag option): a line made negative asks for the
-  // earlier sale it came from. Handed in by the returns; without it nothing more happens.
+  // earlier sale it came from. The screen hands in SaleScreenActions::returnForLine; without
+  // it nothing more happens.
   std::function<void(SaleDesk&, int row)> returnForLine;
 
  private:

@@ -36,6 +36,9 @@ struct SaleScreenActions {
   std::function<void(SaleDesk&)> withdrawCash;
   // Ctrl+T with right 10 while returns must refer to an earlier sale (BackFlag).
   std::function<void(SaleDesk&)> startReturn;
+  // The same option: a line whose quantity was made negative (in the grid or the edits) asks
+  // for the earlier sale it came from. `row` is the line.
+  std::function<void(SaleDesk&, int row)> returnForLine;
   // Ctrl+K lock, Ctrl+J the key list.
   std::function<void()> lockScreen;
   std::function<void()> keyList;

@@ -96,6 +96,7 @@ TfrmQTSale::TfrmQTSale(SaleContext& sale, SaleScreenActions actions, QString pro
       desk_(sale) {
   setObjectName(QStringLiteral("TfrmQTSale"));
   setWindowTitle(QStringLiteral("前台销售"));
+  desk_.returnForLine = actions_.returnForLine;
   model_ = new OrderLinesModel(desk_, this);
   model_->SetCellEditor([this](int row, GridColumn column, const QString& text) {
     bool ok = false;

@@ -527,6 +527,29 @@ TEST_P(SaleScreenTest, CtrlTNegatesAPositiveLineOnce) {
   EXPECT_EQ(Lines()[0].Quantity, -2);
 }
 
+// With returns tied to earlier sales, Ctrl+T and a line made negative ask the returns for the
+// earlier sale; a line already marked as returned does not ask again.
+TEST_P(SaleScreenTest, ReturnsAgainstEarlierSalesGoToTheReturns) {
+  session.BackFlag = true;
+  int started = 0;
+  std::vector<int> asked;
+  actions.startReturn = [&](SaleDesk&) { ++started; };
+  actions.returnForLine = [&](SaleDesk&, int row) { asked.push_back(row); };
+  ASSERT_TRUE(OpenScreen());
+  Scan(u"A100"_s);
+  Scan(u"B200"_s);
+  Press(Qt::Key_T, Qt::ControlModifier);
+  EXPECT_EQ(started, 1);
+  EXPECT_EQ(Lines()[1].Quantity, 1);
+  Press(Qt::Key_Up);
+  Keys(u"-1"_s);
+  Press(Qt::Key_Return);
+  Lines()[0].Memo = u"退：XS012026120900007"_s;
+  Lines().SetQuantity(0, -1);
+  EXPECT_EQ(asked, std::vector<int>{1});
+  EXPECT_EQ(Lines()[1].Quantity, -1);
+}
+
 TEST_P(SaleScreenTest, CtrlDelDropsTheOrderAndDrawsTheNextNumber) {
   ASSERT_TRUE(OpenScreen());
   Scan(u"A100"_s);
