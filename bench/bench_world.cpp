@@ -128,6 +128,48 @@ MsgResult BenchUi::MessageBox(const QString& caption, const QString& text, MsgIc
   return MsgResult::No;
 }
 
+// Two promotions on ten generated goods each: a discount by pieces and a discount by spend.
+// Both act on every pass and ask the cashier nothing. Written into both databases, replacing
+// what an earlier run left.
+void AddBenchPromotions(const Connection& db, int goods) {
+  for (const char* table : {"QTCXOrderDetail", "QTCXOrder"}) {
+    db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN ('BENCH9', 'BENCH5')")
+                .arg(QLatin1String(table),
+                     QLatin1String(qstrcmp(table, "QTCXOrder") == 0 ? "ORderNo" : "OrderNo")));
+  }
+  db.Exec(QStringLiteral(
+              "INSERT INTO QTCXOrder (ORderNo, CXFlag, CXQty, GiftQty, AddMoney, StoreNoList, "
+              "Begindate, EndDate, Checkflag) VALUES "
+              "('BENCH9', 9, 95, 90, 85, '0001,0002', :Begin, :End, 1), "
+              "('BENCH5', 5, 300, 90, 0, '0001,0002', :Begin, :End, 1)"),
+          {{QStringLiteral(":Begin"), QDateTime(QDate(2000, 1, 1), QTime(0, 0))},
+           {QStringLiteral(":End"), QDateTime(QDate(2099, 12, 31), QTime(0, 0))}});
+  for (int i = 1; i <= 20; ++i) {
+    db.Exec(QStringLiteral(
+                "INSERT INTO QTCXOrderDetail (OrderNo, GoodsNo) VALUES (:OrderNo, :GoodsNo)"),
+            {{QStringLiteral(":OrderNo"),
+              i <= 10 ? QStringLiteral("BENCH9") : QStringLiteral("BENCH5")},
+             {QStringLiteral(":GoodsNo"),
+              QStringLiteral("BG%1").arg(i * 7919 % goods + 1, 7, 10, QLatin1Char('0'))}});
+  }
+}
+
+qint64 ServerTransactions(const Connection& session, const QString& database) {
+  // A backend reports its counts when it goes idle, at most once a second unless asked.
+  session.Exec(QStringLiteral("SELECT pg_stat_force_next_flush()"));
+  static Connection stats(QStringLiteral("bench_stats"), Engine::Server);
+  QString error;
+  if (!stats.isOpen() && !stats.OpenServer(World().server, QStringLiteral("postgres"), &error)) {
+    Die(error);
+  }
+  stats.Exec(QStringLiteral("SELECT pg_stat_clear_snapshot()"));
+  return stats
+      .Scalar(QStringLiteral("SELECT xact_commit + xact_rollback FROM pg_stat_database "
+                             "WHERE datname = :Db"),
+              {{QStringLiteral(":Db"), database}})
+      .toLongLong();
+}
+
 const BenchWorld& World() {
   static const BenchWorld world = Build();
   return world;

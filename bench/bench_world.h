@@ -37,5 +37,16 @@ class BenchUi : public NullUi {
 // chance, so keys come from every part of the table as a till's scans do, not in runs of
 // neighbours that share their pages), in random order; the same rows on every run.
 QList<QSqlRecord> SampleRows(const QString& columns, const QString& table, int count);
+// Two promotions on ten generated goods each: a discount by pieces (BENCH9) and a discount by
+// spend (BENCH5). Both act on every pass and ask the cashier nothing. Written into one
+// database, replacing what an earlier run left.
+void AddBenchPromotions(const Connection& db, int goods);
+
+// The transactions the server has counted on a database so far. `session` is the connection
+// whose counts must be in: it hands them over first.
+qint64 ServerTransactions(const Connection& session, const QString& database);
+
+// A sample of existing colour/size barcodes, goods codes and goods names, for lookups.
+QStringList SampleValues(const QString& column, const QString& table, int count);
 
 }  // namespace quilmo::bench

@@ -7,7 +7,9 @@
 //
 // Every iteration is timed on its own: p50_us and p99_us are the median and the 99th
 // percentile; lines_added counts the scans that produced a line, so a miss cannot pass for
-// a fast scan.
+// a fast scan. round_trips is what the till's connection of the mode sent per scan (each a
+// round trip online); server_xacts is what the server counted per scan on the account
+// database (online).
 
 #include <benchmark/benchmark.h>
 
@@ -55,31 +57,6 @@ class NoDisplay final : public CustomerDisplay {
 
 QString GoodsNo(int n) { return QStringLiteral("BG%1").arg(n, 7, 10, QLatin1Char('0')); }
 
-// Two promotions on ten generated goods each: a discount by pieces and a discount by spend.
-// Both act on every pass and ask the cashier nothing. Written into both databases, replacing
-// what an earlier run left.
-void AddPromotions(const Connection& db, int goods) {
-  for (const char* table : {"QTCXOrderDetail", "QTCXOrder"}) {
-    db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN ('BENCH9', 'BENCH5')")
-                .arg(QLatin1String(table),
-                     QLatin1String(qstrcmp(table, "QTCXOrder") == 0 ? "ORderNo" : "OrderNo")));
-  }
-  db.Exec(QStringLiteral(
-              "INSERT INTO QTCXOrder (ORderNo, CXFlag, CXQty, GiftQty, AddMoney, StoreNoList, "
-              "Begindate, EndDate, Checkflag) VALUES "
-              "('BENCH9', 9, 95, 90, 85, '0001,0002', :Begin, :End, 1), "
-              "('BENCH5', 5, 300, 90, 0, '0001,0002', :Begin, :End, 1)"),
-          {{QStringLiteral(":Begin"), QDateTime(QDate(2000, 1, 1), QTime(0, 0))},
-           {QStringLiteral(":End"), QDateTime(QDate(2099, 12, 31), QTime(0, 0))}});
-  for (int i = 1; i <= 20; ++i) {
-    db.Exec(QStringLiteral(
-                "INSERT INTO QTCXOrderDetail (OrderNo, GoodsNo) VALUES (:OrderNo, :GoodsNo)"),
-            {{QStringLiteral(":OrderNo"),
-              i <= 10 ? QStringLiteral("BENCH9") : QStringLiteral("BENCH5")},
-             {QStringLiteral(":GoodsNo"), GoodsNo(i * 7919 % goods + 1)}});
-  }
-}
-
 // One till, online or offline, and the 20-line order every iteration starts from.
 struct Till {
   PosSession session;
@@ -106,8 +83,8 @@ struct Till {
         !dm.conClient.OpenLocal(w.local_path, &error)) {
       qFatal("sale_bench: %s", qPrintable(error));
     }
-    AddPromotions(dm.conServer, w.goods);
-    AddPromotions(dm.conClient, w.goods);
+    AddBenchPromotions(dm.conServer, w.goods);
+    AddBenchPromotions(dm.conClient, w.goods);
 
     for (const QSqlRecord& r : dm.Current().Rows(QStringLiteral(
              "SELECT g.GoodsCode FROM QTCXOrderDetail d JOIN JBGoods g ON g.GoodsNo = d.GoodsNo "
@@ -157,19 +134,31 @@ void BM_ScanIntoOrder(benchmark::State& state, bool online, Scanned kind) {
   std::mt19937 rng(20261210);
   Latencies latencies;
   int added = 0;
+  qint64 round_trips = 0;
+  const qint64 xacts_before = online ? ServerTransactions(till.dm.conServer, w.account) : 0;
   for (auto _ : state) {
     Order order = till.order;
     const QString code = RandomCode(kind, w.goods, w.barcodes, rng);
     OrderTotals totals;
+    const qint64 sent = till.dm.Current().RoundTrips();
     latencies.Time([&] {
       FindAndAddGoods(till.sale, order, {.code = code});
       totals = RecalcOrder(till.sale, order);
     });
+    round_trips += till.dm.Current().RoundTrips() - sent;
     added += order.NextSerialNo != till.order.NextSerialNo ? 1 : 0;
     benchmark::DoNotOptimize(totals);
   }
   latencies.Report(state);
+  const double scans = static_cast<double>(state.iterations());
   state.counters["lines_added"] = added;
+  state.counters["round_trips"] = static_cast<double>(round_trips) / scans;
+  if (online) {
+    // Less the one statement that hands the counts over.
+    state.counters["server_xacts"] =
+        static_cast<double>(ServerTransactions(till.dm.conServer, w.account) - xacts_before - 1) /
+        scans;
+  }
 }
 
 void RegisterScans() {

@@ -10,6 +10,8 @@
 #
 #   scripts/demo.sh            keep the demo home of an earlier run (registration, local data)
 #   scripts/demo.sh --fresh    start from a new demo home
+#   scripts/demo.sh --shift    start with a shift open in the settings file, so the sale
+#                              screen (F6) can be reached before the till opens shifts itself
 #
 # The demo account's name begins with "Demo", so an online start skips the cashier login and
 # works as cashier 张三. An offline start (F5 on the mode choice) after one online start shows
@@ -20,9 +22,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 home=${QUILMO_DEMO_HOME:-$build/demo-home}
 fresh=0
+shift_open=0
 for arg in "$@"; do
   case "$arg" in
     --fresh) fresh=1 ;;
+    --shift) shift_open=1 ;;
     -h|--help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0"; exit 0 ;;
     *) echo "demo: unknown option $arg" >&2; exit 2 ;;
   esac
@@ -85,6 +89,25 @@ else
     "$port" "$till_login" >>"$ini"
 fi
 echo "demo: program home $home"
+
+# Sets KEY=VALUE in [SECTION] of the settings file (CR LF lines), adding what is missing.
+ini_set() {
+  local section=$1 key=$2 value=$3
+  awk -v s="[$section]" -v k="$key" -v v="$value" '
+    BEGIN { ORS = "\r\n" }
+    { sub(/\r$/, "") }
+    /^\[/ { if (in_s && !done) { print k "=" v; done = 1 } in_s = ($0 == s) }
+    in_s && index($0, k "=") == 1 { if (!done) print k "=" v; done = 1; next }
+    { print }
+    END { if (!done) { if (!in_s) print s; print k "=" v } }' "$ini" >"$ini.new" && mv "$ini.new" "$ini"
+}
+if [ "$shift_open" = 1 ]; then
+  ini_set SysSet OverFlag 0
+  ini_set SysSet OnOverOrderNo BC01"$(date +%Y%m%d)"00001
+  ini_set SysSet OnOperatorNo 1111000001
+  ini_set SysSet OnDate "$(date '+%Y-%m-%d %H:%M:%S')"
+  echo "demo: a shift is open for cashier 张三"
+fi
 
 status=0
 "$build/src/quilmo-pos" --home "$home" || status=$?

@@ -10,8 +10,15 @@
 #include "base/pos_session.h"
 #include "data/tdmfm.h"
 #include "devices/devices.h"
+#include "sale/customer_display.h"
 
 namespace quilmo {
+
+// Where the order total goes while no pole display is connected: nowhere.
+class NoCustomerDisplay final : public CustomerDisplay {
+ public:
+  void ShowOnDisplay(int, Money) override {}
+};
 
 // What most of the shell needs at hand: the session, the data module, the Ui port, the
 // clock and the program folder. The application builds one; a test builds its own.
@@ -30,6 +37,13 @@ struct AppContext {
   // session, the data module and the Ui it refers to, so the thread is waited for before any
   // of them is destroyed.
   BackgroundDownload download{};
+  // The customer pole display; none until one is connected.
+  CustomerDisplay* display = nullptr;
+
+  CustomerDisplay& Display() {
+    static NoCustomerDisplay none;
+    return display ? *display : none;
+  }
 
   QString IniPath() const { return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini")); }
   QString LocalDatabasePath() const {

@@ -1,4 +1,5 @@
 #include "app/main_menu.h"
+#include "app/shell_ui.h"
 #include "app/till_devices.h"
 #include "sale/upload_sales.h"
 #include "shift/shift.h"
@@ -31,6 +32,8 @@ void RegisterMainScreens(MainMenu& menu) {
     if (app.session.IsOnline) RunReported(app.ui, [&] { UploadSales(app.dm, app.ui); });
     return MainOutcome::LoginAgain;
   });
+  // The sale screen checks right 3 itself when it opens.
+  menu.Register(MainCommand::QTSale, [](AppContext& app) { app.ui.ShowSaleScreen(app); });
 }
 
 }  // namespace quilmo

@@ -25,6 +25,7 @@ class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi, pu
   bool ShowLogin(AppContext&) override { return false; }
   void ShowDownloadOptions(AppContext&) override {}
   std::unique_ptr<Progress> ShowSplash(const QString&) override { return nullptr; }
+  void ShowSaleScreen(AppContext&) override {}
 
   int SelectGoods(const std::vector<GoodsCandidate>&) override { return -1; }
   ColorSizeChoice SelectColorSize(const ColorSizeRequest&) override { return {}; }
@@ -43,6 +44,7 @@ class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi, pu
   BankCardPayment BankCardPay(Money) override { return {}; }
   void ShowCheckout(CheckoutFlow&) override {}
   bool ShowOverMsg(const ShiftReport&) override { return false; }
+  QString SelectEmployee(const EmployeeFinder&) override { return {}; }
 };
 
 }  // namespace quilmo

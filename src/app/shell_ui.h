@@ -43,6 +43,8 @@ class ShellUi : public virtual ShiftUi {
   virtual void ShowDownloadOptions(AppContext& app) = 0;
   // The splash shown while connecting to the server, until the returned object is destroyed.
   virtual std::unique_ptr<Progress> ShowSplash(const QString& text) = 0;
+  // The sale screen (F6 on the main window), until the cashier leaves it.
+  virtual void ShowSaleScreen(AppContext& app) = 0;
 };
 
 }  // namespace quilmo

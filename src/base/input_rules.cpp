@@ -1,5 +1,7 @@
 #include "base/input_rules.h"
 
+#include "base/money.h"
+
 namespace quilmo {
 
 QString CheckInput(InputKind kind, const QString& text) {
@@ -23,6 +25,12 @@ QString CheckInput(InputKind kind, const QString& text) {
 
 QString InitialInputValue(InputKind kind) {
   return kind == InputKind::Text ? QString() : QStringLiteral("0");
+}
+
+std::optional<double> ParseTypedNumber(const QString& text) {
+  const std::optional<Money> value = Money::Parse(QStringView(text).trimmed());
+  if (!value) return std::nullopt;
+  return value->ToDouble();
 }
 
 }  // namespace quilmo

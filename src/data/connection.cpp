@@ -212,9 +212,11 @@ QSqlQuery Connection::Query(const QString& sql, const QVariantMap& params) const
   QSqlQuery q(db());
   q.setForwardOnly(true);
   if (params.isEmpty()) {
+    ++round_trips_;
     if (!q.exec(sql)) Fail(q);
     return q;
   }
+  round_trips_ += 3;
   if (!q.prepare(sql)) Fail(q);
   Bind(q, params);
   if (!q.exec()) Fail(q);
@@ -225,6 +227,7 @@ template <typename Take>
 void Connection::RunKept(const QString& sql, const QVariantMap& params, Take take) const {
   std::shared_ptr<QSqlQuery>& q = prepared_[sql];
   if (!q) {
+    ++round_trips_;
     q = std::make_shared<QSqlQuery>(db());
     q->setForwardOnly(true);
     if (!q->prepare(sql)) {
@@ -235,6 +238,7 @@ void Connection::RunKept(const QString& sql, const QVariantMap& params, Take tak
   }
   // Keep our own reference: a failure below drops the cache entry.
   const std::shared_ptr<QSqlQuery> query = q;
+  ++round_trips_;
   Bind(*query, params);
   if (!query->exec()) {
     const QSqlError error = query->lastError();
@@ -277,6 +281,7 @@ QVariant Connection::Scalar(const QString& sql, const QVariantMap& params) const
 }
 
 void Connection::RunScript(const QString& script) const {
+  ++round_trips_;
   if (engine() == Engine::Server) {
     // Without parameters the PostgreSQL driver sends the text as one simple query, which
     // may hold many statements, functions included.

@@ -111,6 +111,12 @@ class Connection {
   // Converts a value for binding on this engine (the local file keeps dates as text).
   QVariant ForBinding(const QVariant& value) const;
 
+  // How many requests this connection has sent its database so far, as the driver sends them:
+  // a statement without parameters is one, a kept statement one per run (and one more to
+  // prepare it the first time), any other statement with parameters three (prepare, run,
+  // deallocate). Online each is a round trip to the back office.
+  qint64 RoundTrips() const { return round_trips_; }
+
  private:
   void Bind(QSqlQuery& query, const QVariantMap& params) const;
   // Runs a kept statement; `take` reads what it needs before the statement is finished.
@@ -122,6 +128,7 @@ class Connection {
   ServerAddress address_;
   // Prepared point lookups; dropped whenever the connection is (re)opened or closed.
   mutable QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+  mutable qint64 round_trips_ = 0;
 };
 
 // A transaction that rolls back unless committed, also when an exception leaves the scope.

@@ -1,6 +1,8 @@
 #include "sale/goods_lookup.h"
 
 #include <array>
+#include <optional>
+#include <utility>
 
 #include "sale/pricing.h"
 
@@ -190,6 +192,25 @@ std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, Color
   return items;
 }
 
+std::pair<std::vector<ColorSizeItem>, std::vector<ColorSizeItem>> LoadColorAndSizeLists(
+    const Connection& connection, const QString& colorGroupNo, const QString& sizeGroupNo) {
+  std::pair<std::vector<ColorSizeItem>, std::vector<ColorSizeItem>> lists;
+  for (const QSqlRecord& r : connection.Rows(
+           QStringLiteral("SELECT 1 AS Kind, a.ColorNo AS No, b.ColorName AS ColorSizeName "
+                          "FROM JBCGroupDetail a LEFT JOIN JBColor b ON a.ColorNo = b.ColorNo "
+                          "WHERE a.CGroupNo = :CGroupNo "
+                          "UNION ALL "
+                          "SELECT 2, a.SizeNo, b.SizeName "
+                          "FROM JBSGroupDetail a LEFT JOIN JBSize b ON a.SizeNo = b.SizeNo "
+                          "WHERE a.SGroupNo = :SGroupNo"),
+           {{QStringLiteral(":CGroupNo"), colorGroupNo},
+            {QStringLiteral(":SGroupNo"), sizeGroupNo}})) {
+    (r.value(0).toInt() == 1 ? lists.first : lists.second)
+        .push_back({r.value(1).toString(), r.value(2).toString()});
+  }
+  return lists;
+}
+
 bool ChooseColorSize(SaleContext& sale, GoodsCandidate& row) {
   struct Step {
     ColorSizeMode mode;
@@ -206,14 +227,24 @@ bool ChooseColorSize(SaleContext& sale, GoodsCandidate& row) {
       {ColorSizeMode::Size, row.CSOptions == 2 || row.CSOptions == 3, row.SGroupNo, row.SizeNo,
        row.SizeName, QStringLiteral("通用码"), QStringLiteral("没有选择尺码！")},
   };
+  // A goods in colours and sizes has both lists read at once: online each read is a round trip.
+  std::optional<std::pair<std::vector<ColorSizeItem>, std::vector<ColorSizeItem>>> both;
+  if (steps[0].needed && steps[1].needed) {
+    both = LoadColorAndSizeLists(sale.dm.Current(), row.CGroupNo, row.SGroupNo);
+  }
   for (const Step& step : steps) {
     if (!step.needed) {
       step.no = QStringLiteral("001");
       step.name = step.default_name;
       continue;
     }
-    const ColorSizeRequest request{step.mode, step.group, row.GoodsName,
-                                   LoadColorSizeList(sale.dm.Current(), step.mode, step.group)};
+    std::vector<ColorSizeItem> items;
+    if (both) {
+      items = step.mode == ColorSizeMode::Color ? both->first : both->second;
+    } else {
+      items = LoadColorSizeList(sale.dm.Current(), step.mode, step.group);
+    }
+    const ColorSizeRequest request{step.mode, step.group, row.GoodsName, std::move(items)};
     const ColorSizeChoice choice = sale.ui.SelectColorSize(request);
     if (choice.Name.isEmpty()) {
       sale.ui.MessageBox(QStringLiteral("提示"), step.refusal, MsgIcon::Information,

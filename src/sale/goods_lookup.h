@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <utility>
 #include <vector>
 
 #include "data/tdmfm.h"
@@ -56,6 +57,10 @@ std::vector<GoodsCandidate> LoadGiftGoods(const Connection& connection);
 // The colours of a colour group or the sizes of a size group.
 std::vector<ColorSizeItem> LoadColorSizeList(const Connection& connection, ColorSizeMode mode,
                                              const QString& groupNo);
+
+// The colours of one group and the sizes of another, in one statement.
+std::pair<std::vector<ColorSizeItem>, std::vector<ColorSizeItem>> LoadColorAndSizeLists(
+    const Connection& connection, const QString& colorGroupNo, const QString& sizeGroupNo);
 
 // Asks for the colour and the size the goods needs (CSOptions 1 colour, 2 size, 3 both) and
 // puts the all-colour / all-size defaults where it needs none. False when the cashier chose

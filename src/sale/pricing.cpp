@@ -62,16 +62,17 @@ QString NumberText(double value) {
 
 ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const Order& order,
                                 double quantity, const GoodsCandidate& goods) {
+  return ResolveGoodsPrice(sale, ReadPricingFacts(sale.dm, goodsNo), order, quantity, goods);
+}
+
+ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const PricingFacts& facts, const Order& order,
+                                double quantity, const GoodsCandidate& goods) {
   TDMFM& dm = sale.dm;
+  const QString& goodsNo = facts.goodsNo;
   const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
   const Connection& connection = dm.Current();
-  const QSqlRecord q = connection.FirstRow(
-      QStringLiteral("SELECT GoodsNo, SUSRefPrice, SUMemberPrice, BUSRefPrice, BMemberPrice, "
-                     "MinSPrice, SRefPrice, SalesType, SBeginDate, SEndDate, SalesQty, "
-                     "FinishSaleQty, SalesPrice, MemberPrice FROM JBGoods "
-                     "WHERE GoodsNo = :GoodsNo"),
-      {{QStringLiteral(":GoodsNo"), goodsNo}});
-  if (q.isEmpty()) return {};
+  const QSqlRecord& q = facts.goods;
+  if (q.isEmpty() || q.isNull(QStringLiteral("GoodsNo"))) return {};
   auto number = [&q](const char* column) { return q.value(QLatin1StringView(column)).toDouble(); };
   auto money = [&q](const char* column) {
     return Money::FromVariant(q.value(QLatin1StringView(column)));
@@ -88,7 +89,7 @@ ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const
   const Money su_ref_price = money("SUSRefPrice");
   const Money bu_ref_price = money("BUSRefPrice");
 
-  const QDateTime now = dm.ServerNow();
+  const QDateTime& now = facts.now;
   // FinishSaleQty counts pieces sold (raised when an order is saved); the pieces this order
   // already holds at the promotion price are not sold yet but are spoken for.
   double on_order = 0;
@@ -163,7 +164,7 @@ ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const
   } else if (r > 1) {
     result.price = bu_ref_price.DividedBy(r);
   } else {
-    result.price = StoreLevelPrice(dm, goodsNo);
+    result.price = facts.levelPrice ? *facts.levelPrice : StoreLevelPrice(dm, goodsNo);
   }
   return result;
 }
@@ -190,42 +191,112 @@ bool StoreListHas(const QString& storeNoList, const QString& storeNo) {
   return false;
 }
 
-Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
-  const Connection& connection = dm.Current();
-  const Dialect& sql = connection.dialect();
-  const QString& store = dm.session().StoreNo;
-  // Whole entries of the comma-separated list: store "01" must not take the promotions of
-  // store "101". The statement narrows by the same rule, so LIMIT 1 never stops at a row that
-  // only looked like a match.
-  const QSqlRecord q = connection.FirstRow(
-      QStringLiteral("SELECT a.OrderNo, a.SPrice, a.Discount, b.CXFlag, b.CXQty, b.GiftQty, "
-                     "b.AddMoney, b.StoreNoList "
-                     "FROM QTCXOrderDetail a LEFT JOIN QTCXOrder b ON a.OrderNo = b.ORderNo "
-                     "WHERE %1 AND %2 <= 0 AND %3 >= 0 "
-                     "AND b.Checkflag = 1 AND a.GoodsNo = :GoodsNo LIMIT 1")
-          .arg(sql.Contains(
-                   QStringLiteral("(',' || REPLACE(COALESCE(b.StoreNoList, ''), ' ', '') || ',')"),
-                   QStringLiteral(":StoreEntry")),
-               sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.Begindate")),
-               sql.DayDiff(QStringLiteral(":Today"), QStringLiteral("b.EndDate"))),
-      // A position test rather than LIKE: the local file would plan a statement with a bound
-      // LIKE pattern anew on every call.
-      {{QStringLiteral(":StoreEntry"), QLatin1Char(',') + store + QLatin1Char(',')},
-       {QStringLiteral(":Today"), dm.ServerNow().date()},
-       {QStringLiteral(":GoodsNo"), goodsNo}});
+namespace {
+
+// The promotion columns of a row read by FindPromotion or by the online pricing statement.
+Promotion PromotionFrom(const QSqlRecord& q, const QString& store) {
   Promotion p;
-  if (q.isEmpty()) return p;
-  p.StoreNoList = q.value(7).toString();
+  if (q.isEmpty() || q.isNull(QStringLiteral("CXOrderNo"))) return p;
+  p.StoreNoList = q.value(QStringLiteral("StoreNoList")).toString();
   if (!StoreListHas(p.StoreNoList, store)) return p;
   p.found = true;
-  p.OrderNo = q.value(0).toString();
-  p.SPrice = Money::FromVariant(q.value(1));
-  p.Discount = q.value(2).toDouble();
-  p.CXFlag = q.value(3).toInt();
-  p.CXQty = q.value(4).toInt();
-  p.GiftQty = q.value(5).toInt();
-  p.AddMoney = q.value(6).toDouble();
+  p.OrderNo = q.value(QStringLiteral("CXOrderNo")).toString();
+  p.SPrice = Money::FromVariant(q.value(QStringLiteral("CXSPrice")));
+  p.Discount = q.value(QStringLiteral("CXDiscount")).toDouble();
+  p.CXFlag = q.value(QStringLiteral("CXFlag")).toInt();
+  p.CXQty = q.value(QStringLiteral("CXQty")).toInt();
+  p.GiftQty = q.value(QStringLiteral("GiftQty")).toInt();
+  p.AddMoney = q.value(QStringLiteral("AddMoney")).toDouble();
   return p;
+}
+
+// The goods' promotion: an approved promotion order that has the goods, lists the store as a
+// whole entry of its list (store "01" must not take the promotions of store "101"; the
+// statement narrows by the same rule, so LIMIT 1 never stops at a row that only looked like a
+// match) and runs on `today` (an expression), first and last day included.
+QString PromotionSelect(const Dialect& sql, const QString& today) {
+  return QStringLiteral(
+             "SELECT a.OrderNo AS CXOrderNo, a.SPrice AS CXSPrice, a.Discount AS CXDiscount, "
+             "b.CXFlag, b.CXQty, b.GiftQty, b.AddMoney, b.StoreNoList "
+             "FROM QTCXOrderDetail a LEFT JOIN QTCXOrder b ON a.OrderNo = b.ORderNo "
+             "WHERE %1 AND %2 <= 0 AND %3 >= 0 "
+             "AND b.Checkflag = 1 AND a.GoodsNo = :GoodsNo LIMIT 1")
+      .arg(sql.Contains(
+               QStringLiteral("(',' || REPLACE(COALESCE(b.StoreNoList, ''), ' ', '') || ',')"),
+               QStringLiteral(":StoreEntry")),
+           sql.DayDiff(today, QStringLiteral("b.Begindate")),
+           sql.DayDiff(today, QStringLiteral("b.EndDate")));
+}
+
+// A position test rather than LIKE: the local file would plan a statement with a bound LIKE
+// pattern anew on every call.
+QString StoreEntry(const QString& store) { return QLatin1Char(',') + store + QLatin1Char(','); }
+
+// The goods' price columns as pricing reads them.
+constexpr char kPriceColumns[] =
+    "g.GoodsNo, g.SUSRefPrice, g.SUMemberPrice, g.BUSRefPrice, g.BMemberPrice, g.MinSPrice, "
+    "g.SRefPrice, g.SalesType, g.SBeginDate, g.SEndDate, g.SalesQty, g.FinishSaleQty, "
+    "g.SalesPrice, g.MemberPrice";
+
+}  // namespace
+
+Promotion FindPromotion(TDMFM& dm, const QString& goodsNo) {
+  const Connection& connection = dm.Current();
+  const QString& store = dm.session().StoreNo;
+  const QSqlRecord q =
+      connection.FirstRow(PromotionSelect(connection.dialect(), QStringLiteral(":Today")),
+                          {{QStringLiteral(":StoreEntry"), StoreEntry(store)},
+                           {QStringLiteral(":Today"), dm.ServerNow().date()},
+                           {QStringLiteral(":GoodsNo"), goodsNo}});
+  return PromotionFrom(q, store);
+}
+
+PricingFacts ReadPricingFacts(TDMFM& dm, const QString& goodsNo) {
+  PricingFacts facts;
+  facts.goodsNo = goodsNo;
+  const QString& store = dm.session().StoreNo;
+  if (!dm.session().IsOnline) {
+    // The local file answers at once: its statements stay as they were, each where it is
+    // needed.
+    facts.goods =
+        dm.conClient.FirstRow(QStringLiteral("SELECT %1 FROM JBGoods g WHERE g.GoodsNo = :GoodsNo")
+                                  .arg(QLatin1StringView(kPriceColumns)),
+                              {{QStringLiteral(":GoodsNo"), goodsNo}});
+    facts.now = dm.ServerNow();
+    return facts;
+  }
+  // Online every statement is a round trip to the back office: the goods' prices, the store's
+  // level price, the promotion and the server's time come back in one.
+  const Connection& server = dm.conServer;
+  const QSqlRecord q = server.FirstRow(
+      QStringLiteral(
+          "SELECT %1, g.SPriceLevel1, g.SPriceLevel2, g.SPriceLevel3, g.SPriceLevel4, "
+          "(SELECT PriceLevel FROM JBStore WHERE StoreNo = :StoreNo LIMIT 1) AS PriceLevel, "
+          "LOCALTIMESTAMP(0) AS ServerTime, p.* "
+          "FROM (SELECT 1 AS One) one "
+          "LEFT JOIN JBGoods g ON g.GoodsNo = :GoodsNo "
+          "LEFT JOIN LATERAL (%2) p ON true")
+          .arg(QLatin1StringView(kPriceColumns),
+               PromotionSelect(server.dialect(), QStringLiteral("LOCALTIMESTAMP(0)"))),
+      {{QStringLiteral(":StoreNo"), store},
+       {QStringLiteral(":StoreEntry"), StoreEntry(store)},
+       {QStringLiteral(":GoodsNo"), goodsNo}});
+  facts.goods = q;
+  facts.now = ToDateTime(q.value(QStringLiteral("ServerTime")));
+  facts.promotion = PromotionFrom(q, store);
+  if (!q.isNull(QStringLiteral("GoodsNo"))) {
+    // As StoreLevelPrice: the level's price, else (none, or 0) the reference price.
+    const Money ref_price = Money::FromVariant(q.value(QStringLiteral("SRefPrice")));
+    const int level = q.value(QStringLiteral("PriceLevel")).toInt();
+    const Money price =
+        level >= 1 && level <= 4
+            ? Money::FromVariant(q.value(QStringLiteral("SPriceLevel%1").arg(level)))
+            : ref_price;
+    facts.levelPrice = price != 0 ? price : ref_price;
+  } else {
+    facts.levelPrice = Money();
+  }
+  return facts;
 }
 
 double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines& lines) {
@@ -263,11 +334,14 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
   const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
 
   // The price: typed, given by the promotion, or the goods' own.
+  // A gift of a promotion takes neither the goods' price nor a promotion of its own.
+  const PricingFacts facts =
+      giftOrderNo.isEmpty() ? ReadPricingFacts(sale.dm, goods.GoodsNo) : PricingFacts{};
   ResolvedPrice resolved;
   if (scan.price != 0 || !giftOrderNo.isEmpty()) {
     resolved = {scan.price.DividedBy(r), kOrdinaryPrice};
   } else {
-    resolved = ResolveGoodsPrice(sale, goods.GoodsNo, order, quantity, goods);
+    resolved = ResolveGoodsPrice(sale, facts, order, quantity, goods);
   }
   if (resolved.price == 0 && giftOrderNo.isEmpty()) {
     sale.ui.ShowNoticeBox(QStringLiteral("该商品价格为0！"));
@@ -279,7 +353,7 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
     promotion.OrderNo = giftOrderNo;
     promotion.CXFlag = kGivenLine;
   } else {
-    promotion = FindPromotion(sale.dm, goods.GoodsNo);
+    promotion = facts.promotion ? *facts.promotion : FindPromotion(sale.dm, goods.GoodsNo);
   }
 
   // A second scan of the goods just entered adds to its line. Lines a promotion gave and

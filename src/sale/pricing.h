@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDateTime>
+#include <QSqlRecord>
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 #include "base/error.h"
@@ -60,6 +63,18 @@ struct ResolvedPrice {
   int PriceFlag = kOrdinaryPrice;
 };
 
+// What pricing a goods reads from the mode's database. Online it comes in one statement (the
+// goods' prices, the store's level price, its promotion and the server's time); offline the
+// goods row only, the rest is read where it is needed, as the local file answers at once.
+struct PricingFacts {
+  QString goodsNo;
+  QSqlRecord goods;                    // the goods' price columns; empty when not on file
+  QDateTime now;                       // the time promotion windows are judged by
+  std::optional<Money> levelPrice;     // known online: StoreLevelPrice
+  std::optional<Promotion> promotion;  // known online: FindPromotion
+};
+PricingFacts ReadPricingFacts(TDMFM& dm, const QString& goodsNo);
+
 // Turns the chosen goods into a line of the order: price, promotion, discount, label and
 // PriceFlag, then appends it and advances NextSerialNo, or adds the quantity to the current
 // line when that line is the same goods, colour and size at the same price.
@@ -70,6 +85,8 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
 // card's member price, the unit-rate prices, the store's price level.
 // `quantity` is in scanned units.
 ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const Order& order,
+                                double quantity, const GoodsCandidate& goods);
+ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const PricingFacts& facts, const Order& order,
                                 double quantity, const GoodsCandidate& goods);
 
 // The goods' price at this store's price level (1 to 4), else its reference price.

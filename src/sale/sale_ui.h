@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,12 @@ class SaleUi : public virtual Ui {
   // The return picker (TfrmQTback): the sold line chosen, or nothing. A database error of the
   // request's search reaches the caller.
   virtual std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest& request) = 0;
+  // The guide dialog (TfrmSelectEmployee): the cashier types a sales assistant's code; each
+  // OK hands the trimmed code to `find`, which answers the assistant's EmployeeNo or, having
+  // told the cashier why, an empty text, and the dialog stays. The chosen EmployeeNo, or an
+  // empty text when the dialog was cancelled.
+  using EmployeeFinder = std::function<QString(const QString& code)>;
+  virtual QString SelectEmployee(const EmployeeFinder& find) = 0;
 };
 
 }  // namespace quilmo

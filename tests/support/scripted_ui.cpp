@@ -159,6 +159,19 @@ void ScriptedUi::ChooseReturnLine(const QString& order_no, int serial_no) {
         return {};
       });
 }
+
+QString ScriptedUi::SelectEmployee(const EmployeeFinder& find) {
+  screens_ << QStringLiteral("TfrmSelectEmployee");
+  while (!employee_answers_.empty()) {
+    const QString code = employee_answers_.front();
+    employee_answers_.pop_front();
+    if (code.isNull()) return {};
+    const QString no = find(code.trimmed());
+    if (!no.isEmpty()) return no;
+  }
+  ADD_FAILURE() << "unscripted guide dialog";
+  return {};
+}
 // ---- end of sale ----
 
 // ---- Cards ----
@@ -290,6 +303,11 @@ void ScriptedUi::ShowDownloadOptions(AppContext& app) {
   RunScreen(downloads_, app, "TfrmDownloadOptions");
 }
 
+void ScriptedUi::ShowSaleScreen(AppContext& app) {
+  screens_ << QStringLiteral("TfrmQTSale");
+  RunScreen(sale_screens_, app, "TfrmQTSale");
+}
+
 std::unique_ptr<Progress> ScriptedUi::ShowSplash(const QString& text) {
   splash_texts_ << text;
   return std::make_unique<ScriptedSplash>(splash_open_);
@@ -326,6 +344,8 @@ void ScriptedUi::clear() {
   progress_texts_.clear();
   goods_answers_.clear();
   color_size_answers_.clear();
+  employee_answers_.clear();
+  sale_screens_.clear();
   goods_lists_.clear();
   color_size_requests_.clear();
   parked_answers_.clear();

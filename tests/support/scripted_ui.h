@@ -37,6 +37,11 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   // ---- Sale: choosing goods, colour and size ----
   int SelectGoods(const std::vector<GoodsCandidate>& rows) override;
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
+  QString SelectEmployee(const EmployeeFinder& find) override;
+  // The coming guide dialogs: each code is typed and confirmed in turn, as the cashier would
+  // until the dialog closes; CancelEmployee() presses 取消.
+  void TypeEmployeeCode(const QString& code) { employee_answers_.push_back(code); }
+  void CancelEmployee() { employee_answers_.push_back(QString()); }
   // The coming goods lists: pick the row with this goods code, or leave the list.
   void ChooseGoods(const QString& goods_code) { goods_answers_.push_back(goods_code); }
   void LeaveGoodsList() { goods_answers_.push_back(QString()); }
@@ -108,6 +113,7 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  void ShowSaleScreen(AppContext& app) override;
   using ScreenAction = std::function<bool(AppContext&)>;
   void ChooseMode(int mode) { modes_.push_back(mode); }
   void OnConnectionSettings(ScreenAction action) { settings_.push_back(std::move(action)); }
@@ -118,6 +124,7 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   const std::vector<QStringList>& shopLists() const { return shop_lists_; }
   void OnLogin(ScreenAction action) { logins_.push_back(std::move(action)); }
   void OnDownloadOptions(ScreenAction action) { downloads_.push_back(std::move(action)); }
+  void OnSaleScreen(ScreenAction action) { sale_screens_.push_back(std::move(action)); }
   const QStringList& screens() const { return screens_; }
   // What each opening of the connection-settings page started with.
   const std::vector<ConnectionEntries>& settingsStarts() const { return settings_starts_; }
@@ -175,7 +182,8 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
            !color_size_answers_.empty() || !designer_actions_.empty() || !parked_answers_.empty() ||
            !return_actions_.empty() || !select_cards_.empty() || !card_passwords_.empty() ||
            !password_changes_.empty() || !card_pays_.empty() || !bank_card_pays_.empty() ||
-           !checkouts_.empty() || !over_answers_.empty();
+           !checkouts_.empty() || !over_answers_.empty() || !employee_answers_.empty() ||
+           !sale_screens_.empty();
   }
   void clear();
 
@@ -192,6 +200,7 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   // ---- Sale ----
   std::deque<QString> goods_answers_;
   std::deque<QString> color_size_answers_;
+  std::deque<QString> employee_answers_;
   std::vector<QStringList> goods_lists_;
   std::vector<ColorSizeRequest> color_size_requests_;
   std::deque<QString> parked_answers_;
@@ -211,7 +220,7 @@ class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi
   std::deque<bool> over_answers_;
   std::vector<ShiftReport> over_reports_;
   std::deque<int> modes_;
-  std::deque<ScreenAction> settings_, logins_, downloads_;
+  std::deque<ScreenAction> settings_, logins_, downloads_, sale_screens_;
   std::deque<QString> shops_;
   std::vector<QStringList> shop_lists_;
   QStringList screens_;

@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "app/app_context.h"
+#include "app/sale_actions.h"
 #include "app/screens/frm_connect_to_server.h"
 #include "app/screens/frm_download_options.h"
 #include "app/screens/frm_login_options.h"
@@ -24,7 +25,9 @@
 #include "report/screens/report_rendering.h"
 #include "sale/screens/frm_halt_sale_order.h"
 #include "sale/screens/frm_qt_back.h"
+#include "sale/screens/frm_qt_sale.h"
 #include "sale/screens/frm_select_color_size.h"
+#include "sale/screens/frm_select_employee.h"
 #include "sale/screens/frm_select_goods.h"
 #include "shift/screens/frm_show_over_msg.h"
 
@@ -175,6 +178,13 @@ std::optional<SoldLine> QtUi::SelectReturnLine(const ReturnPickerRequest& reques
   if (dialog.error()) std::rethrow_exception(dialog.error());
   return dialog.chosen();
 }
+
+QString QtUi::SelectEmployee(const EmployeeFinder& find) {
+  TfrmSelectEmployee dialog(*this, find, parent_);
+  dialog.exec();
+  if (dialog.error()) std::rethrow_exception(dialog.error());
+  return dialog.employeeNo();
+}
 // ---- end of sale ----
 
 // ---- Cards: choosing a card, its password, stored-value and bank-card payment ----
@@ -238,6 +248,15 @@ bool QtUi::ShowLogin(AppContext& app) {
 void QtUi::ShowDownloadOptions(AppContext& app) {
   TfrmDownloadOptions dialog(app, parent_);
   dialog.exec();
+}
+
+void QtUi::ShowSaleScreen(AppContext& app) { RunSaleScreen(app, *this, parent_); }
+
+void RunSaleScreen(AppContext& app, SaleUi& ui, QWidget* parent) {
+  SaleContext sale{app.dm, ui, app.Display()};
+  TfrmQTSale screen(sale, SaleActionsFor(app), app.home, parent);
+  if (!screen.Open()) return;
+  screen.exec();
 }
 
 std::unique_ptr<Progress> QtUi::ShowSplash(const QString& text) {

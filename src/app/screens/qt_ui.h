@@ -26,6 +26,7 @@ class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi
   ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override;
   QString SelectSuspendedOrder(const std::vector<ParkedOrder>& orders) override;
   std::optional<SoldLine> SelectReturnLine(const ReturnPickerRequest& request) override;
+  QString SelectEmployee(const EmployeeFinder& find) override;
   // ---- end of sale ----
 
   // ---- Cards: choosing a card, its password, stored-value and bank-card payment ----
@@ -46,6 +47,7 @@ class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi
   bool ShowLogin(AppContext& app) override;
   void ShowDownloadOptions(AppContext& app) override;
   std::unique_ptr<Progress> ShowSplash(const QString& text) override;
+  void ShowSaleScreen(AppContext& app) override;
   // ---- end of start-up screens ----
 
   // ---- Reports: designer and preview ----
@@ -63,6 +65,11 @@ class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi
  private:
   QPointer<QWidget> parent_;
 };
+
+// Opens the sale screen over the till's data, asking the cashier through `ui`, with the keys
+// the till's parts provide (SaleActionsFor), and shows it until the cashier leaves. Nothing is
+// shown when the cashier lacks the right to sell.
+void RunSaleScreen(AppContext& app, SaleUi& ui, QWidget* parent);
 
 // The look of the whole program: Fusion, the light grey body and the skinned frames.
 void ApplySkin();

@@ -1,0 +1,482 @@
+#include "sale/sale_desk.h"
+
+#include <QDebug>
+
+#include "base/error.h"
+#include "base/input_rules.h"
+#include "data/rights.h"
+#include "sale/pricing.h"
+#include "sale/promotions.h"
+
+namespace quilmo {
+namespace {
+
+const QString kGiftMark = QStringLiteral("【礼品】");
+
+bool IsGiftLine(const OrderLine& line) { return line.Memo.trimmed() == kGiftMark; }
+
+QString LowestDiscountRefusal(double rate) {
+  return QStringLiteral("对不起，您的折扣率权限不够，最低折扣只能") + NumberText(rate) +
+         QStringLiteral("%！");
+}
+
+// The cashier's lowest discount applies unless it is 0 or 100 (no limit).
+bool HasLowestDiscount(double rate) { return rate != 0 && rate != 100; }
+
+}  // namespace
+
+std::optional<Employee> FindEmployee(TDMFM& dm, EmployeeColumn column, const QString& value) {
+  const QString sql = column == EmployeeColumn::EmployeeCode
+                          ? QStringLiteral(
+                                "SELECT EmployeeNo, EmployeeCode, EmployeeName FROM JBEmployee "
+                                "WHERE COALESCE(Stopflag, 0) <> 1 AND QTEmployeeFlag = 1 "
+                                "AND EmployeeCode = :Value")
+                          : QStringLiteral(
+                                "SELECT EmployeeNo, EmployeeCode, EmployeeName FROM JBEmployee "
+                                "WHERE COALESCE(Stopflag, 0) <> 1 AND QTEmployeeFlag = 1 "
+                                "AND EmployeeNo = :Value");
+  const QSqlRecord row = dm.Current().FirstRow(sql, {{QStringLiteral(":Value"), value}});
+  if (row.isEmpty()) return std::nullopt;
+  return Employee{row.value(0).toString(), row.value(1).toString(), row.value(2).toString()};
+}
+
+SaleDesk::SaleDesk(SaleContext& sale) : sale_(sale), order_(sale.session().AmountPoint) {
+  order_.lines.SetLineChecks(
+      [this](OrderLines& lines, int row, LineField changed) { LineChecks(lines, row, changed); });
+}
+
+// ---- The order's life ----
+
+bool SaleDesk::Open() {
+  if (!CheckRight(Right::Sell)) return false;
+  if (!StartNewOrder()) return false;
+  order_.NextSerialNo = 1;
+  returnToGoods = true;
+  order_.DiscountMode = 0;
+  return true;
+}
+
+bool SaleDesk::StartNewOrder() {
+  const QString number = sale_.dm.NextBillNo(QStringLiteral("SaleOrder"));
+  if (number.isEmpty()) {
+    ui().ShowNoticeBox(QStringLiteral("取单号失败！"));
+    return false;
+  }
+  const PosSession& s = session();
+  // A new Order, so nothing of the last customer's card or guide stays; the lines and the
+  // line counter are the callers' (they drop the lines first, ResetEntry numbers from 1).
+  Order next(s.AmountPoint);
+  next.lines = std::move(order_.lines);
+  next.lines.SetAmountPoint(s.AmountPoint);
+  next.NextSerialNo = order_.NextSerialNo;
+  next.totals = order_.totals;
+  OrderHeader& h = next.header;
+  h.OrderNo = number;
+  h.OrderDate = sale_.dm.ServerNow();
+  h.StoreNo = s.StoreNo;
+  h.ShopNo = s.ShopNo;
+  h.CashierNo = s.CashierNo;
+  h.OnOverOrderNo = s.OnOverOrderNo;
+  h.Discount = 100;
+  next.CardDiscount = 100;
+  next.DiscountMode = 0;
+  order_ = std::move(next);
+  return true;
+}
+
+void SaleDesk::DropLines() { order_.lines.Clear(); }
+
+OrderTotals SaleDesk::Recalc() { return RecalcOrder(sale_, order_); }
+
+// ---- The entry edits ----
+
+EntryCheck SaleDesk::CheckQuantity(const QString& text) {
+  QString refusal;
+  const std::optional<double> value = ParseTypedNumber(text);
+  if (!value) {
+    refusal = QStringLiteral("您输入的不是数字类型！");
+  } else if (*value == 0) {
+    refusal = QStringLiteral("输入数量不能为0！");
+  } else if (*value < 0 && !HasRight(Right::Returns)) {
+    refusal = NoRightQuantityReturn();
+  }
+  if (refusal.isEmpty()) return {};
+  ui().ShowNoticeBox(refusal);
+  returnToGoods = false;
+  return {false, QStringLiteral("1")};
+}
+
+EntryCheck SaleDesk::CheckPrice(const QString& text) {
+  if (text.trimmed().isEmpty() || Money::Parse(QStringView(text).trimmed())) return {};
+  ui().MessageBox(QStringLiteral("提示"), QStringLiteral("您输入的单价不是数字类型！"),
+                  MsgIcon::Question, MsgButtons::Ok);
+  returnToGoods = false;
+  return {false, QString()};
+}
+
+EntryCheck SaleDesk::CheckDiscount(const QString& text) {
+  const std::optional<double> value = ParseTypedNumber(text);
+  QString refusal;
+  if (!value) {
+    refusal = QStringLiteral("您输入的折扣非数字类型！");
+  } else if (*value > 100 || *value < 1) {
+    refusal = QStringLiteral("折扣必须在1-100之间 ！");
+  }
+  if (!refusal.isEmpty()) {
+    ui().MessageBox(QStringLiteral("提示"), refusal, MsgIcon::Question, MsgButtons::Ok);
+    returnToGoods = false;
+    return {false, QStringLiteral("100")};
+  }
+  const double rate = session().PremiumRate;
+  if (HasLowestDiscount(rate) && *value < rate) {
+    ui().ShowNoticeBox(LowestDiscountRefusal(rate));
+    return {false, NumberText(rate), false};
+  }
+  return {};
+}
+
+bool SaleDesk::ConfirmDiscount(const QString& text) {
+  const std::optional<double> value = ParseTypedNumber(text);
+  if (!value || order_.DiscountMode != 0 || *value >= 100) return false;
+  switch (discountTarget) {
+    case DiscountTarget::SingleLine:
+      order_.DiscountMode = 2;
+      return false;
+    case DiscountTarget::WholeOrder:
+      SetLinesDiscount(order_, QString(), *value);
+      order_.DiscountMode = 1;
+      return true;
+    case DiscountTarget::NextGoods:
+      return false;
+  }
+  return false;
+}
+
+std::optional<AddResult> SaleDesk::EnterGoods(const EntryTexts& entry) {
+  const QString code = entry.goods.trimmed();
+  if (code.isEmpty()) return std::nullopt;
+  if (session().HasGuid && order_.EmployeeNo.isEmpty()) {
+    ui().ShowNoticeBox(QStringLiteral("请选择导购员!"));
+    return std::nullopt;
+  }
+  // The edits were checked when they were left; a text that still is no number stops here
+  // with the edit's own words rather than pricing a line with a made-up value.
+  const std::optional<double> quantity = ParseTypedNumber(entry.quantity);
+  if (!quantity || *quantity == 0) throw Error(QStringLiteral("您输入的不是数字类型！"));
+  const std::optional<double> discount = ParseTypedNumber(entry.discount);
+  if (!discount) throw Error(QStringLiteral("您输入的折扣非数字类型！"));
+  Money price;
+  if (!entry.price.trimmed().isEmpty()) {
+    const std::optional<Money> typed = Money::Parse(QStringView(entry.price).trimmed());
+    if (!typed) throw Error(QStringLiteral("您输入的单价不是数字类型！"));
+    price = *typed;
+  }
+  Scan scan;
+  scan.code = code;
+  scan.price = price;
+  scan.quantity = *quantity;
+  scan.discount = *discount;
+  return FindAndAddGoods(sale_, order_, scan);
+}
+
+QString SaleDesk::DiscountAfterEntry() const {
+  return order_.DiscountMode == 1 ? QString() : QStringLiteral("100");
+}
+
+// ---- Keys ----
+
+bool SaleDesk::HasRight(Right right) {
+  return quilmo::HasRight(sale_.dm, session().CashierNo, right);
+}
+
+bool SaleDesk::CheckRight(Right right) { return CheckRight(right, RightRefusal(right)); }
+
+bool SaleDesk::CheckRight(Right right, const QString& refusal) {
+  return quilmo::CheckRight(sale_.dm, ui(), right, refusal);
+}
+
+bool SaleDesk::ChooseGuide() {
+  const QString employee_no = ui().SelectEmployee([this](const QString& code) -> QString {
+    const std::optional<Employee> found =
+        FindEmployee(sale_.dm, EmployeeColumn::EmployeeCode, code);
+    if (!found) {
+      ui().ShowNoticeBox(QStringLiteral("你输入的导购员不存在！"));
+      return {};
+    }
+    return found->EmployeeNo;
+  });
+  if (employee_no.isEmpty()) return false;
+  const std::optional<Employee> guide =
+      FindEmployee(sale_.dm, EmployeeColumn::EmployeeNo, employee_no);
+  if (!guide) return false;
+  order_.header.EmployeeNo = guide->EmployeeNo;
+  order_.EmployeeNo = guide->EmployeeNo;
+  order_.EmployeeCode = guide->EmployeeCode;
+  order_.EmployeeName = guide->EmployeeName;
+  return true;
+}
+
+bool SaleDesk::MayDiscountWholeOrder() {
+  if (order_.DiscountMode != 0) {
+    ui().ShowNoticeBox(QStringLiteral("现在是单商品折扣状态，不能进行整单折扣 ！"));
+    return false;
+  }
+  return CheckRight(Right::Discount);
+}
+
+bool SaleDesk::MayDiscountSingleGoods() {
+  if (order_.DiscountMode == 1) {
+    ui().ShowNoticeBox(QStringLiteral("整单折扣或会员折扣时不能进行单个商品的折扣！"));
+    return false;
+  }
+  return CheckRight(Right::Discount);
+}
+
+bool SaleDesk::MayChangePrice() { return CheckRight(Right::ChangePrice); }
+
+bool SaleDesk::MakeGift() {
+  OrderLines& lines = order_.lines;
+  if (lines.empty()) return false;
+  if (!CheckRight(Right::Gift)) return false;
+  const int row = lines.CurrentIndex();
+  lines[row].GoodsName += QStringLiteral("【赠品】");
+  lines[row].Memo = QStringLiteral("【赠品】");
+  lines.SetPrice(row, Money());
+  return true;
+}
+
+void SaleDesk::NegateCurrentLine() {
+  OrderLines& lines = order_.lines;
+  const OrderLine* line = lines.Current();
+  if (!line || line->GoodsCode == kMoneyGoodsCode || line->Quantity <= 0) return;
+  lines.SetQuantity(lines.CurrentIndex(), -line->Quantity);
+}
+
+bool SaleDesk::DeleteCurrentLine() {
+  OrderLines& lines = order_.lines;
+  const OrderLine* line = lines.Current();
+  if (!line) return false;
+  if (line->PriceFlag == kGiftPrice && line->GoodsName.contains(kGiftMark)) {
+    // The points the gift cost come back. A gift given for added cash looks the same and cost
+    // no points, so the points spent never go below none.
+    order_.GiftPoints =
+        std::max(0.0, order_.GiftPoints - line->OrigPrice.ToDouble() * line->Quantity);
+  }
+  lines.Delete(lines.CurrentIndex());
+  return true;
+}
+
+bool SaleDesk::MayChooseCard() {
+  if (order_.lines.empty()) return true;
+  ui().ShowNoticeBox(
+      QStringLiteral("会员/储值卡的消费必须在开单之前！\r\n"
+                     " 请在删除当前所有记录再选择会员/储值卡"));
+  return false;
+}
+
+bool SaleDesk::MayRetrieve() {
+  if (order_.lines.empty()) return true;
+  ui().ShowNoticeBox(QStringLiteral("现在正在销售，不能取单！"));
+  return false;
+}
+
+bool SaleDesk::MayCheckout() {
+  if (!order_.lines.empty()) return true;
+  ui().ShowNoticeBox(QStringLiteral("空单不能收款！"));
+  return false;
+}
+
+// ---- The grid ----
+
+void SaleDesk::SetEditable(std::initializer_list<GridColumn> columns, bool editable) {
+  for (GridColumn c : columns) editable_[static_cast<size_t>(c)] = editable;
+}
+
+GridEdit SaleDesk::EnterGridEdit(GridEditKey key) {
+  const OrderLine* line = order_.lines.Current();
+  if (!line) return {};
+  returnToGoods = false;
+  using C = GridColumn;
+  const bool quantity_line = line->CXFlag != kGivenLine && !IsGiftLine(*line);
+  const bool plain_line = line->CXFlag == kNoPromotion;
+  switch (key) {
+    case GridEditKey::Up:
+      if (!quantity_line) return {};
+      SetEditable({C::Quantity}, true);
+      SetEditable({C::SerialNo, C::GoodsCode, C::BarCode, C::GoodsName, C::BaseUnit, C::Amount,
+                   C::OrigPrice, C::ColorName, C::SizeName, C::Price, C::Discount, C::Memo},
+                  false);
+      return {true, C::Quantity};
+    case GridEditKey::Right:
+      if (!plain_line) return {};
+      SetEditable({C::Quantity}, true);
+      SetEditable({C::SerialNo, C::GoodsCode, C::BarCode, C::GoodsName, C::BaseUnit, C::Amount,
+                   C::OrigPrice, C::Discount, C::ColorName, C::SizeName, C::Memo},
+                  false);
+      SetEditable({C::Price}, HasRight(Right::ChangePrice));
+      return {true, C::Price};
+    case GridEditKey::Down:
+      if (!plain_line) return {};
+      SetEditable({C::Quantity}, true);
+      SetEditable({C::SerialNo, C::GoodsCode, C::BarCode, C::GoodsName, C::BaseUnit, C::Amount,
+                   C::OrigPrice, C::Price, C::ColorName, C::SizeName, C::Memo},
+                  false);
+      SetEditable({C::Discount}, HasRight(Right::Discount));
+      return {true, C::Discount};
+    case GridEditKey::CtrlB:
+      if (!quantity_line) return {};
+      SetEditable({C::Quantity}, true);
+      SetEditable({C::SerialNo, C::GoodsCode, C::BarCode, C::GoodsName, C::ColorName, C::SizeName,
+                   C::BaseUnit, C::OrigPrice, C::Amount, C::Model, C::Price, C::Discount, C::Memo},
+                  false);
+      return {true, std::nullopt};  // the cursor stays in its column
+    case GridEditKey::CtrlN:
+      if (!plain_line) return {};
+      SetEditable({C::Memo}, true);
+      SetEditable({C::SerialNo, C::GoodsCode, C::BarCode, C::GoodsName, C::BaseUnit, C::Quantity,
+                   C::Amount, C::OrigPrice, C::Price, C::ColorName, C::SizeName},
+                  false);
+      return {true, C::Memo};
+  }
+  return {};
+}
+
+void SaleDesk::GridPriceKey() {
+  const bool allowed = CheckRight(Right::ChangePrice, NoRightGridPrice());
+  SetEditable({GridColumn::Price}, allowed);
+}
+
+void SaleDesk::GridDiscountKey() {
+  const bool allowed = CheckRight(Right::Discount, NoRightGridDiscount());
+  SetEditable({GridColumn::Discount}, allowed);
+}
+
+void SaleDesk::CloseGrid() { editable_.fill(false); }
+
+QString SaleDesk::GiftEditRefusal(int row, GridColumn column) const {
+  if (row < 0 || row >= order_.lines.size()) return {};
+  const OrderLine& line = order_.lines[row];
+  const bool gift = IsGiftLine(line);
+  switch (column) {
+    case GridColumn::Quantity:
+      if (line.CXFlag == kGivenLine || gift) return QStringLiteral("赠送商品不能修改数量！");
+      break;
+    case GridColumn::Memo:
+      if (gift) return QStringLiteral("赠送商品不能修改备注！");
+      break;
+    case GridColumn::Price:
+      if (gift) return QStringLiteral("赠送商品不能修改价格！");
+      break;
+    default:
+      break;
+  }
+  return {};
+}
+
+bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
+  OrderLines& lines = order_.lines;
+  if (row < 0 || row >= lines.size()) return false;
+  auto refuse = [this] {
+    ui().MessageBox(QString(), QStringLiteral("错误"), MsgIcon::Error, MsgButtons::Ok);
+    return false;
+  };
+  switch (column) {
+    case GridColumn::Quantity: {
+      const std::optional<double> value = ParseTypedNumber(text);
+      if (!value) return refuse();
+      lines.SetQuantity(row, *value);
+      return true;
+    }
+    case GridColumn::Price: {
+      const std::optional<Money> value = Money::Parse(QStringView(text).trimmed());
+      if (!value) return refuse();
+      lines.SetPrice(row, *value);
+      return true;
+    }
+    case GridColumn::Discount: {
+      const std::optional<double> value = ParseTypedNumber(text);
+      if (!value) return refuse();
+      lines.SetDiscount(row, *value);
+      return true;
+    }
+    case GridColumn::Memo:
+      // As long as the column of QTSaleOrderDetail, so the order can still be saved.
+      lines[row].Memo = text.left(200);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- The line rules ----
+
+void SaleDesk::LineChecks(OrderLines& lines, int row, LineField changed) {
+  OrderLine& line = lines[row];
+  const PosSession& s = session();
+  if (changed == LineField::Quantity) {
+    // A warning only: the sale goes on.
+    if (s.IsOnline && s.LowMinStock &&
+        GetStoreStock(sale_.dm, line.GoodsNo, line.ColorNo, line.SizeNo) - line.Quantity < 0) {
+      ui().ShowNoticeBox(QStringLiteral("销售该商品可能导致库存为负！"));
+    }
+    if (line.Quantity <= 0 && line.GoodsCode != kMoneyGoodsCode) {
+      if (!HasRight(Right::Returns)) {
+        ui().ShowNoticeBox(RightRefusal(Right::Returns));
+        lines.SetQuantity(row, 1);
+      }
+      if (s.BackFlag && lines[row].Quantity < 0 &&
+          !lines[row].Memo.contains(QStringLiteral("退：")) && returnForLine) {
+        returnForLine(*this, row);
+      }
+    }
+    return;
+  }
+  if (changed != LineField::Discount) return;
+  // A special price is net: it takes no discount. Setting it back to none needs no word.
+  if (line.Memo.trimmed() == QStringLiteral("【特价】")) {
+    if (line.Discount != 100) {
+      ui().ShowNoticeBox(QStringLiteral("特价商品不允许打折！"));
+      lines.SetDiscount(row, 100);
+    }
+    return;
+  }
+  const double rate = s.PremiumRate;
+  if (ColumnEditable(GridColumn::Discount) && HasLowestDiscount(rate) && line.Discount < rate) {
+    ui().ShowNoticeBox(LowestDiscountRefusal(rate));
+    lines.SetDiscount(row, rate);
+  }
+}
+
+// ---- Failures ----
+
+FailureOutcome SaleDesk::HandleFailure(const std::exception& error) {
+  const auto* ours = dynamic_cast<const Error*>(&error);
+  const QString text = ours ? ours->message() : QString::fromUtf8(error.what());
+  PosSession& s = session();
+  TDMFM& dm = sale_.dm;
+  // Only a failed statement can mean a lost server, and only online.
+  if (!s.IsOnline || !dynamic_cast<const DbError*>(&error) || dm.ServerAlive(dm.conServer)) {
+    qWarning().noquote() << "sale screen:" << (s.IsOnline ? "online:" : "offline:") << text;
+    ReportError(ui(), error);
+    return FailureOutcome::Reported;
+  }
+  qWarning().noquote() << "sale screen: the server does not answer:" << text;
+  ServerAddress address = dm.conServer.serverAddress();
+  address.connect_timeout_s = reconnect_limit_s_;
+  const QString database = dm.conServer.databaseName();
+  QString reason;
+  if (dm.conServer.OpenServer(address, database, &reason)) {
+    // The connection is back, but what failed did not happen: the cashier must know.
+    ReportError(ui(), error);
+    return FailureOutcome::Reconnected;
+  }
+  qWarning().noquote() << "sale screen: reconnecting failed:" << reason;
+  ui().MessageBox(QStringLiteral("提示"),
+                  QStringLiteral("网络故障！系统自动切换到『断网销售』模式。"),
+                  MsgIcon::Information, MsgButtons::Ok);
+  // Going offline needs nothing of the server: the order is in memory and sells on.
+  s.IsOnline = false;
+  return FailureOutcome::SwitchedOffline;
+}
+
+}  // namespace quilmo

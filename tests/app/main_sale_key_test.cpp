@@ -1,0 +1,112 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/sale_actions.h"
+#include "app/screens/frm_main.h"
+#include "app/screens/qt_ui.h"
+#include "sale/screens/frm_qt_sale.h"
+#include "support/data_fixture.h"
+#include "support/screen_helpers.h"
+
+namespace quilmo {
+namespace {
+
+using test::Press;
+using test::ShowActive;
+using namespace Qt::StringLiterals;
+
+// F6 on the main window, as the till is put together: the registered handler opens the real
+// sale screen modally; the test works the screen from inside its event loop.
+class MainSaleKeyTest : public test::DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    if (HasFatalFailure()) return;
+    session.OverFlag = 0;
+    session.CashierNo = u"C1"_s;
+    session.ShopCode = u"01"_s;
+    ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 3)"_s);
+    ExecBoth(
+        u"INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName, SRefPrice) "
+        "VALUES ('G1', 'A100', '衬衫', 99)"_s);
+    RegisterMainScreens(menu);
+    // The scripted Ui stands for QtUi's ShowSaleScreen: the same screen, the boxes scripted.
+    ui.OnSaleScreen([this](AppContext& a) {
+      RunSaleScreen(a, ui, nullptr);
+      return true;
+    });
+    window = std::make_unique<TfrmMain>(app, menu);
+    ShowActive(window.get());
+  }
+  void TearDown() override {
+    window.reset();
+    DataTest::TearDown();
+  }
+
+  AppContext app{session, dm, ui, clock, HomePath()};
+  MainMenu menu;
+  std::unique_ptr<TfrmMain> window;
+};
+
+TEST_F(MainSaleKeyTest, F6OpensTheSaleScreenWhereTheCashierSellsAndEscLeavesIt) {
+  EXPECT_TRUE(window->button(MainCommand::QTSale)->isEnabled());
+  QString order_no;
+  int lines = 0;
+  QTimer::singleShot(0, [&] {
+    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
+    if (!screen) {
+      ADD_FAILURE() << "no sale screen";
+      return;
+    }
+    ShowActive(screen);
+    order_no = screen->lblOrderNo->text();
+    screen->suiEdtGoods->setText(u"A100"_s);
+    screen->suiEdtGoods->setFocus();
+    Press(Qt::Key_Return);
+    lines = screen->desk().order().lines.size();
+    ui.AnswerYes();
+    Press(Qt::Key_Escape);
+  });
+  Press(Qt::Key_F6);
+  EXPECT_EQ(order_no, u"XS012026121000001"_s);
+  EXPECT_EQ(lines, 1);
+  EXPECT_EQ(ui.screens(), QStringList{u"TfrmQTSale"_s});
+  EXPECT_EQ(ui.texts(), QStringList{u"确实退出前台销售吗？"_s});
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
+  ExecBoth(u"DELETE FROM QTCashierRight"_s);
+  bool shown = false;
+  QTimer::singleShot(0, [&] { shown = QApplication::activeModalWidget() != nullptr; });
+  Press(Qt::Key_F6);
+  QApplication::processEvents();
+  EXPECT_FALSE(shown);
+  EXPECT_EQ(ui.texts(), QStringList{u"对不起，您没有权限使用该功能, 请与后台管理员联系！"_s});
+}
+
+// The keys the till's other parts already do are handed in: Ctrl+X opens the download
+// options online, Ctrl+Alt+Z switches the mode.
+TEST_F(MainSaleKeyTest, TheScreensKeysReachTheDownloadOptionsAndTheModeSwitch) {
+  session.IsOnline = true;
+  const SaleScreenActions actions = SaleActionsFor(app);
+  EXPECT_FALSE(actions.checkout);
+  EXPECT_FALSE(actions.chooseCard);
+  ASSERT_TRUE(actions.download);
+  ASSERT_TRUE(actions.switchMode);
+  bool downloaded = false;
+  ui.OnDownloadOptions([&](AppContext&) {
+    downloaded = true;
+    return true;
+  });
+  actions.download();
+  EXPECT_TRUE(downloaded);
+  EXPECT_TRUE(actions.switchMode());
+  EXPECT_FALSE(session.IsOnline);
+  EXPECT_EQ(ui.screens(), QStringList{u"TfrmDownloadOptions"_s});
+}
+
+}  // namespace
+}  // namespace quilmo
