@@ -1,6 +1,16 @@
 #include "app/sale_actions.h"
 
 #include "app/server_connection.h"
+#include "app/till_devices.h"
+#include "devices/devices.h"
+#include "devices/receipt_from_order.h"
+#include "payment/checkout.h"
+#include "payment/payment_ui.h"
+#include "sale/returns.h"
+#include "sale/sale_desk.h"
+#include "sale/suspended_orders.h"
+#include "sale/upload_sales.h"
+#include "shift/shift.h"
 
 namespace quilmo {
 
@@ -10,10 +20,51 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
   actions.switchMode = [&app] { return SwitchMode(app); };
   // Ctrl+X: the download options ("选择下载方式"), online only (the screen checks).
   actions.download = [&app] { app.ui.ShowDownloadOptions(app); };
-  // Still to come from their parts: chooseCard (F4), suspend (F10), retrieve (F11),
-  // checkout (F12), withdrawCash (Ctrl+Q), startReturn and returnForLine (returns against
-  // earlier sales), lockScreen
-  // (Ctrl+K), keyList (Ctrl+J), upload (Ctrl+S), designReceipt (Ctrl+Alt+Y).
+
+  // F12: the checkout over the order on the screen; its devices are the till's. The Ui the
+  // application composed answers for every port, the payment screens' among them.
+  actions.checkout = [&app](SaleDesk& desk) -> std::optional<CheckoutAmounts> {
+    CheckoutShiftDevices devices(app);
+    PaymentContext pay{app.dm,
+                       dynamic_cast<PaymentUi&>(app.ui),
+                       devices,
+                       [&app] { return SwitchOfflineAfterServerLoss(app); },
+                       {}};
+    const CheckoutResult result = Checkout(pay, desk.order());
+    if (!result.saved) return std::nullopt;
+    return CheckoutAmounts{result.due, result.received, result.change};
+  };
+  // Ctrl+Q: the cash taken out of the drawer, into the shift.
+  actions.withdrawCash = [&app](SaleDesk&) {
+    CheckoutShiftDevices devices(app);
+    NoParkedOrders parked;
+    ShiftContext shift{app.dm, app.ui, devices, parked};
+    RunReported(app.ui, [&] { CashWithdrawal(shift); });
+  };
+  // Ctrl+S: the offline sales up to the server.
+  actions.upload = [&app] { UploadSalesKey(app.dm, app.ui); };
+  // F10 (the screen has asked "您真的要挂起该单吗？") and F11. A parked order's card comes
+  // back only through the card lookup, which is not connected to the sale screen yet: the
+  // order returns without it, as for a card no longer in use.
+  actions.suspend = [](SaleDesk& desk) { return SuspendOrder(desk.sale(), desk.order()); };
+  actions.retrieve = [](SaleDesk& desk) {
+    return RecallSuspendedOrder(desk.sale(), desk.order(),
+                                [](const QString&, Order&) { return false; });
+  };
+  // Ctrl+T and a line made negative, while returns must refer to the sale they undo.
+  actions.startReturn = [](SaleDesk& desk) { StartReturn(desk.sale(), desk.order()); };
+  actions.returnForLine = [](SaleDesk& desk, int row) {
+    const OrderLine& line = desk.order().lines[row];
+    desk.order().lines.SetCurrentIndex(row);
+    StartReturn(desk.sale(), desk.order(), {line.GoodsNo, line.ColorNo, line.SizeNo});
+  };
+  // Ctrl+Alt+Y: the receipt template, with the order on the screen as its sample.
+  if (app.devices) {
+    actions.designReceipt = [&app](SaleDesk& desk) {
+      app.devices->DesignReceiptTemplate(ReceiptFromOrder(desk.order(), app.session));
+    };
+  }
+  // Still to come: chooseCard (F4), lockScreen (Ctrl+K), keyList (Ctrl+J).
   return actions;
 }
 

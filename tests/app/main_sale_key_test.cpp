@@ -6,6 +6,7 @@
 #include "app/sale_actions.h"
 #include "app/screens/frm_main.h"
 #include "app/screens/qt_ui.h"
+#include "payment/checkout.h"
 #include "sale/screens/frm_qt_sale.h"
 #include "support/data_fixture.h"
 #include "support/screen_helpers.h"
@@ -77,6 +78,45 @@ TEST_F(MainSaleKeyTest, F6OpensTheSaleScreenWhereTheCashierSellsAndEscLeavesIt) 
   EXPECT_TRUE(window->isVisible());
 }
 
+// F12 on the sale screen opens the checkout over the order; once it is saved the screen starts
+// the next order, and the sale is in the till's file with its line.
+TEST_F(MainSaleKeyTest, F12TakesThePaymentAndTheNextOrderBegins) {
+  ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 4)"_s);
+  ui.OnCheckout([](CheckoutFlow& flow) {
+    EXPECT_EQ(flow.amountText(), u"99.00  "_s);
+    flow.ReceivedEdited(u"100"_s);
+    EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Saved);
+  });
+  QString first, next;
+  QTimer::singleShot(0, [&] {
+    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
+    if (!screen) {
+      ADD_FAILURE() << "no sale screen";
+      return;
+    }
+    ShowActive(screen);
+    first = screen->lblOrderNo->text();
+    screen->suiEdtGoods->setText(u"A100"_s);
+    screen->suiEdtGoods->setFocus();
+    Press(Qt::Key_Return);
+    Press(Qt::Key_F12);
+    next = screen->lblOrderNo->text();
+    EXPECT_EQ(screen->desk().order().lines.size(), 0);
+    ui.AnswerYes();
+    Press(Qt::Key_Escape);
+  });
+  Press(Qt::Key_F6);
+  EXPECT_NE(first, next);
+  EXPECT_EQ(dm.conClient
+                .Scalar(u"SELECT COUNT(*) FROM QTSaleOrderDetail WHERE OrderNo = :No"_s,
+                        {{u":No"_s, first}})
+                .toInt(),
+            1);
+  EXPECT_EQ(Money::FromVariant(dm.conClient.Scalar(
+                u"SELECT CashAmount FROM QTSaleOrder WHERE OrderNo = :No"_s, {{u":No"_s, first}})),
+            99);
+}
+
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
   ExecBoth(u"DELETE FROM QTCashierRight"_s);
   bool shown = false;
@@ -92,7 +132,7 @@ TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
 TEST_F(MainSaleKeyTest, TheScreensKeysReachTheDownloadOptionsAndTheModeSwitch) {
   session.IsOnline = true;
   const SaleScreenActions actions = SaleActionsFor(app);
-  EXPECT_FALSE(actions.checkout);
+  EXPECT_TRUE(actions.checkout);
   EXPECT_FALSE(actions.chooseCard);
   ASSERT_TRUE(actions.download);
   ASSERT_TRUE(actions.switchMode);
