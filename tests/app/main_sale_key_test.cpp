@@ -117,6 +117,42 @@ TEST_F(MainSaleKeyTest, F12TakesThePaymentAndTheNextOrderBegins) {
             99);
 }
 
+// F10 parks the order after the question, the screen starts the next one; F11 brings the
+// parked order back with its own number and line.
+TEST_F(MainSaleKeyTest, F10ParksTheOrderAndF11BringsItBack) {
+  QString parked, after_park, after_recall;
+  int lines_after_park = -1, lines_after_recall = -1;
+  QTimer::singleShot(0, [&] {
+    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
+    if (!screen) {
+      ADD_FAILURE() << "no sale screen";
+      return;
+    }
+    ShowActive(screen);
+    parked = screen->lblOrderNo->text();
+    screen->suiEdtGoods->setText(u"A100"_s);
+    screen->suiEdtGoods->setFocus();
+    Press(Qt::Key_Return);
+    ui.AnswerYes();  // "您真的要挂起该单吗？"
+    Press(Qt::Key_F10);
+    after_park = screen->lblOrderNo->text();
+    lines_after_park = screen->desk().order().lines.size();
+    ui.ChooseSuspendedOrder(parked);
+    Press(Qt::Key_F11);
+    after_recall = screen->lblOrderNo->text();
+    lines_after_recall = screen->desk().order().lines.size();
+    ui.AnswerYes();
+    Press(Qt::Key_Escape);
+  });
+  Press(Qt::Key_F6);
+  EXPECT_NE(after_park, parked);
+  EXPECT_EQ(lines_after_park, 0);
+  EXPECT_EQ(after_recall, parked);
+  EXPECT_EQ(lines_after_recall, 1);
+  EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTHalSaleOrder"_s).toInt(), 0);
+  EXPECT_FALSE(ui.unansweredLeft());
+}
+
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
   ExecBoth(u"DELETE FROM QTCashierRight"_s);
   bool shown = false;
