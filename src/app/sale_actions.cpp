@@ -4,6 +4,9 @@
 #include "app/till_devices.h"
 #include "devices/devices.h"
 #include "devices/receipt_from_order.h"
+#include "payment/card_context.h"
+#include "payment/card_select.h"
+#include "payment/card_ui.h"
 #include "payment/checkout.h"
 #include "payment/payment_ui.h"
 #include "sale/returns.h"
@@ -64,7 +67,15 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
       app.devices->DesignReceiptTemplate(ReceiptFromOrder(desk.order(), app.session));
     };
   }
-  // Still to come: chooseCard (F4), lockScreen (Ctrl+K), keyList (Ctrl+J).
+  // F4 on an order without lines: the card dialog. The screen shows the card, sets the
+  // discount of a discount card and starts the gift exchange of a gift card itself.
+  actions.chooseCard = [&app](SaleDesk& desk) {
+    CardContext cards{app.dm, dynamic_cast<CardUi&>(app.ui)};
+    bool chosen = false;
+    RunReported(app.ui, [&] { chosen = SelectCardForOrder(cards, desk.order()); });
+    return chosen;
+  };
+  // Still to come: lockScreen (Ctrl+K), keyList (Ctrl+J).
   return actions;
 }
 

@@ -6,6 +6,7 @@
 #include "app/sale_actions.h"
 #include "app/screens/frm_main.h"
 #include "app/screens/qt_ui.h"
+#include "payment/card_select.h"
 #include "payment/checkout.h"
 #include "sale/screens/frm_qt_sale.h"
 #include "support/data_fixture.h"
@@ -153,6 +154,34 @@ TEST_F(MainSaleKeyTest, F10ParksTheOrderAndF11BringsItBack) {
   EXPECT_FALSE(ui.unansweredLeft());
 }
 
+// F4 on an empty order: the card dialog; a fixed-discount card puts its discount in the
+// discount edit for the goods that follow.
+TEST_F(MainSaleKeyTest, F4PutsTheCardOnTheOrder) {
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag) "
+      "VALUES ('C9', 'FIX', '王五', '普通会员卡', '固定折扣', 88, 0)"_s);
+  ui.OnSelectCards(
+      [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"FIX"_s).has_value(); });
+  QString card, discount;
+  QTimer::singleShot(0, [&] {
+    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
+    if (!screen) {
+      ADD_FAILURE() << "no sale screen";
+      return;
+    }
+    ShowActive(screen);
+    Press(Qt::Key_F4);
+    card = screen->desk().order().header.CardCode;
+    discount = screen->suiEdtDiscount->text();
+    ui.AnswerYes();
+    Press(Qt::Key_Escape);
+  });
+  Press(Qt::Key_F6);
+  EXPECT_EQ(card, u"FIX"_s);
+  EXPECT_EQ(discount, u"88"_s);
+}
+
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
   ExecBoth(u"DELETE FROM QTCashierRight"_s);
   bool shown = false;
@@ -169,7 +198,7 @@ TEST_F(MainSaleKeyTest, TheScreensKeysReachTheDownloadOptionsAndTheModeSwitch) {
   session.IsOnline = true;
   const SaleScreenActions actions = SaleActionsFor(app);
   EXPECT_TRUE(actions.checkout);
-  EXPECT_FALSE(actions.chooseCard);
+  EXPECT_TRUE(actions.chooseCard);
   ASSERT_TRUE(actions.download);
   ASSERT_TRUE(actions.switchMode);
   bool downloaded = false;
