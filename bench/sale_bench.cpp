@@ -69,7 +69,6 @@ struct Till {
 
   explicit Till(bool online) {
     const BenchWorld& w = World();
-    dm.AttachUi(ui);
     session.IsOnline = online;
     session.StoreNo = QLatin1String(kStoreNo);
     session.AmountPoint = 2;

@@ -68,7 +68,6 @@ int main(int argc, char** argv) {
   QtUi ui;
   SystemClock clock;
   TDMFM dm(session, clock);
-  dm.AttachUi(ui);
   AppContext context{session, dm, ui, clock, ProgramHome(app.arguments())};
   QtReportPrinter report_printer;
   Devices devices({context.IniPath(), context.home, dm.conClient, ui, report_printer, clock});

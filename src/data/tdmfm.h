@@ -66,14 +66,6 @@ class TDMFM {
   PosSession& session() { return session_; }
   const Clock& clock() const { return clock_; }
 
-  // The person at the till, for the sale code that still reaches them through the data
-  // module. Nothing in the data layer uses it; whoever builds the till attaches it.
-  void AttachUi(Ui& ui) { ui_ = &ui; }
-  Ui& ui() {
-    Q_ASSERT(ui_);
-    return *ui_;
-  }
-
   // Opens the local file. Throws LocalDatabaseError: Missing ("找不到本地数据库文件！") and
   // conClient left as it was, or Unusable ("不能与本地数据库连接！").
   void OpenLocalDatabase(const QString& path);
@@ -119,7 +111,6 @@ class TDMFM {
 
  private:
   PosSession& session_;
-  Ui* ui_ = nullptr;
   const Clock& clock_;
   QString till_id_;
   QString till_id_file_;  // the local file till_id_ was read from

@@ -226,7 +226,7 @@ bool HasSuspendedOrders(TDMFM& dm) {
               .isEmpty();
 }
 
-bool ClearSuspendedOrders(TDMFM& dm) {
+bool ClearSuspendedOrders(TDMFM& dm, Ui& ui) {
   const Connection& local = dm.conClient;
   try {
     Transaction tx(local);
@@ -235,8 +235,8 @@ bool ClearSuspendedOrders(TDMFM& dm) {
     tx.Commit();
     return true;
   } catch (const DbError& e) {
-    dm.ui().MessageBox(QString(), QStringLiteral("清除挂单失败！原因：") + e.message(),
-                       MsgIcon::Error, MsgButtons::Ok);
+    ui.MessageBox(QString(), QStringLiteral("清除挂单失败！原因：") + e.message(), MsgIcon::Error,
+                  MsgButtons::Ok);
     return false;
   }
 }

@@ -60,6 +60,6 @@ bool HasSuspendedOrders(TDMFM& dm);
 
 // Deletes every parked order (shift close, with the cashier's consent). A database error is
 // shown ("清除挂单失败！原因：" and the reason) and nothing is deleted; false then.
-bool ClearSuspendedOrders(TDMFM& dm);
+bool ClearSuspendedOrders(TDMFM& dm, Ui& ui);
 
 }  // namespace quilmo

@@ -70,7 +70,6 @@ struct OtherTill {
       EXPECT_TRUE(maker.OpenLocal(app.LocalDatabasePath(), &error));
       CreateLocalSchema(maker);
     }
-    dm.AttachUi(ui);
     dm.OpenLocalDatabase(app.LocalDatabasePath());
     EXPECT_TRUE(
         dm.conServer.OpenServer({pg.host, pg.port, pg.user, pg.password}, database, &error));
@@ -124,7 +123,6 @@ TEST(ShopRegistrationChild, TakeShopUntilKilledAtTheSettingsWrite) {
   test::ScriptedUi ui;
   test::FixedClock clock;
   TDMFM dm(session, clock);
-  dm.AttachUi(ui);
   AppContext app{session, dm, ui, clock, qEnvironmentVariable(kChildHome)};
   QString error;
   ASSERT_TRUE(dm.conServer.OpenServer({pg.host, pg.port, pg.user, pg.password},

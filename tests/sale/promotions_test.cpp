@@ -386,7 +386,6 @@ TEST(RecalcOrderTotals, LinesThatEarnNoPoints) {
     test::ScriptedUi ui;
     test::FixedClock clock;
     TDMFM dm(session, clock);
-    dm.AttachUi(ui);
     test::RecordingDisplay display;
     SaleContext sale{dm, ui, display};
     Order order(2);

@@ -269,14 +269,14 @@ TEST_P(SuspendedOrderTest, FailuresLeaveEveryParkedOrderAsItWas) {
   EXPECT_EQ(Count("QTHalSaleOrderDetail"), 1);
 
   // Clearing all at shift close: rolled back whole, and the reason shown.
-  EXPECT_FALSE(ClearSuspendedOrders(dm));
+  EXPECT_FALSE(ClearSuspendedOrders(dm, ui));
   EXPECT_TRUE(ui.last().startsWith(u"|清除挂单失败！原因："_s));
   EXPECT_EQ(Count("QTHalSaleOrderDetail"), 1);
   EXPECT_TRUE(HasSuspendedOrders(dm));
 
   dm.conClient.Exec(u"DROP TRIGGER keep_parked"_s);
   ui.clear();
-  EXPECT_TRUE(ClearSuspendedOrders(dm));
+  EXPECT_TRUE(ClearSuspendedOrders(dm, ui));
   EXPECT_FALSE(HasSuspendedOrders(dm));
   EXPECT_EQ(Count("QTHalSaleOrderDetail"), 0);
   EXPECT_TRUE(ui.messages().empty());

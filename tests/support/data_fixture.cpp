@@ -7,7 +7,6 @@
 namespace quilmo::test {
 
 void DataTest::SetUp() {
-  dm.AttachUi(ui);
   PgDatabaseTest::SetUp();
   if (HasFatalFailure()) return;
   ASSERT_TRUE(dir_.isValid());
