@@ -21,6 +21,7 @@
 #include "app/null_ui.h"
 #include "base/clock.h"
 #include "base/pos_session.h"
+#include "bench_till.h"
 #include "bench_world.h"
 #include "data/tdmfm.h"
 #include "latency.h"
@@ -34,28 +35,6 @@ namespace quilmo::bench {
 namespace {
 
 constexpr char kStoreNo[] = "0001";
-
-// The cashier of a benchmark takes the first entry of every list and says Yes.
-class FirstChoiceUi final : public NullUi {
- public:
-  MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
-    return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Yes;
-  }
-  int SelectGoods(const std::vector<GoodsCandidate>& rows) override {
-    return rows.empty() ? -1 : 0;
-  }
-  ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override {
-    if (request.items.empty()) return {};
-    return {request.items.front().No, request.items.front().Name};
-  }
-};
-
-class NoDisplay final : public CustomerDisplay {
- public:
-  void ShowOnDisplay(int, Money) override {}
-};
-
-QString GoodsNo(int n) { return QStringLiteral("BG%1").arg(n, 7, 10, QLatin1Char('0')); }
 
 // One till, online or offline, and the 20-line order every iteration starts from.
 struct Till {

@@ -21,6 +21,7 @@
 #include "app/null_ui.h"
 #include "base/clock.h"
 #include "base/pos_session.h"
+#include "bench_till.h"
 #include "bench_world.h"
 #include "data/tdmfm.h"
 #include "latency.h"
@@ -29,34 +30,6 @@
 
 namespace quilmo::bench {
 namespace {
-
-// The cashier of a benchmark takes the first entry of every list and says Yes.
-class FirstChoiceUi final : public NullUi {
- public:
-  MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon,
-                       MsgButtons buttons) override {
-    if (buttons == MsgButtons::Ok) {
-      std::fprintf(stderr, "bench: box %s: %s\n", caption.toUtf8().constData(),
-                   text.toUtf8().constData());
-      return MsgResult::Ok;
-    }
-    return MsgResult::Yes;
-  }
-  int SelectGoods(const std::vector<GoodsCandidate>& rows) override {
-    return rows.empty() ? -1 : 0;
-  }
-  ColorSizeChoice SelectColorSize(const ColorSizeRequest& request) override {
-    if (request.items.empty()) return {};
-    return {request.items.front().No, request.items.front().Name};
-  }
-};
-
-class NoDisplay final : public CustomerDisplay {
- public:
-  void ShowOnDisplay(int, Money) override {}
-};
-
-QString GoodsNo(int n) { return QStringLiteral("BG%1").arg(n, 7, 10, QLatin1Char('0')); }
 
 // A random colour/size barcode of the generated catalogue (goods n has BGnnnnnnn001, …).
 QString RandomBarcode(const BenchWorld& w, std::mt19937& rng) {

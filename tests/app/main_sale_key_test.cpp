@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 
 #include "app/sale_actions.h"
 #include "app/screens/frm_main.h"
@@ -47,6 +48,29 @@ class MainSaleKeyTest : public test::DataTest {
     DataTest::TearDown();
   }
 
+  // Presses F6 on the main window and works the sale screen it opens from inside the
+  // screen's own event loop; the cashier then leaves it with Esc and Yes.
+  void WorkTheSaleScreen(const std::function<void(TfrmQTSale&)>& work) {
+    QTimer::singleShot(0, [&] {
+      auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
+      if (!screen) {
+        ADD_FAILURE() << "no sale screen";
+        return;
+      }
+      ShowActive(screen);
+      work(*screen);
+      ui.AnswerYes();
+      Press(Qt::Key_Escape);
+    });
+    Press(Qt::Key_F6);
+  }
+  // Types a code into the goods edit and presses Enter.
+  static void Scan(TfrmQTSale& screen, const QString& code) {
+    screen.suiEdtGoods->setText(code);
+    screen.suiEdtGoods->setFocus();
+    Press(Qt::Key_Return);
+  }
+
   AppContext app{session, dm, ui, clock, HomePath()};
   MainMenu menu;
   std::unique_ptr<TfrmMain> window;
@@ -56,22 +80,11 @@ TEST_F(MainSaleKeyTest, F6OpensTheSaleScreenWhereTheCashierSellsAndEscLeavesIt) 
   EXPECT_TRUE(window->button(MainCommand::QTSale)->isEnabled());
   QString order_no;
   int lines = 0;
-  QTimer::singleShot(0, [&] {
-    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
-    if (!screen) {
-      ADD_FAILURE() << "no sale screen";
-      return;
-    }
-    ShowActive(screen);
-    order_no = screen->lblOrderNo->text();
-    screen->suiEdtGoods->setText(u"A100"_s);
-    screen->suiEdtGoods->setFocus();
-    Press(Qt::Key_Return);
-    lines = screen->desk().order().lines.size();
-    ui.AnswerYes();
-    Press(Qt::Key_Escape);
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    order_no = screen.lblOrderNo->text();
+    Scan(screen, u"A100"_s);
+    lines = screen.desk().order().lines.size();
   });
-  Press(Qt::Key_F6);
   EXPECT_EQ(order_no, u"XS012026121000001"_s);
   EXPECT_EQ(lines, 1);
   EXPECT_EQ(ui.screens(), QStringList{u"TfrmQTSale"_s});
@@ -89,24 +102,13 @@ TEST_F(MainSaleKeyTest, F12TakesThePaymentAndTheNextOrderBegins) {
     EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Saved);
   });
   QString first, next;
-  QTimer::singleShot(0, [&] {
-    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
-    if (!screen) {
-      ADD_FAILURE() << "no sale screen";
-      return;
-    }
-    ShowActive(screen);
-    first = screen->lblOrderNo->text();
-    screen->suiEdtGoods->setText(u"A100"_s);
-    screen->suiEdtGoods->setFocus();
-    Press(Qt::Key_Return);
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    first = screen.lblOrderNo->text();
+    Scan(screen, u"A100"_s);
     Press(Qt::Key_F12);
-    next = screen->lblOrderNo->text();
-    EXPECT_EQ(screen->desk().order().lines.size(), 0);
-    ui.AnswerYes();
-    Press(Qt::Key_Escape);
+    next = screen.lblOrderNo->text();
+    EXPECT_EQ(screen.desk().order().lines.size(), 0);
   });
-  Press(Qt::Key_F6);
   EXPECT_NE(first, next);
   EXPECT_EQ(dm.conClient
                 .Scalar(u"SELECT COUNT(*) FROM QTSaleOrderDetail WHERE OrderNo = :No"_s,
@@ -123,29 +125,18 @@ TEST_F(MainSaleKeyTest, F12TakesThePaymentAndTheNextOrderBegins) {
 TEST_F(MainSaleKeyTest, F10ParksTheOrderAndF11BringsItBack) {
   QString parked, after_park, after_recall;
   int lines_after_park = -1, lines_after_recall = -1;
-  QTimer::singleShot(0, [&] {
-    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
-    if (!screen) {
-      ADD_FAILURE() << "no sale screen";
-      return;
-    }
-    ShowActive(screen);
-    parked = screen->lblOrderNo->text();
-    screen->suiEdtGoods->setText(u"A100"_s);
-    screen->suiEdtGoods->setFocus();
-    Press(Qt::Key_Return);
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    parked = screen.lblOrderNo->text();
+    Scan(screen, u"A100"_s);
     ui.AnswerYes();  // "您真的要挂起该单吗？"
     Press(Qt::Key_F10);
-    after_park = screen->lblOrderNo->text();
-    lines_after_park = screen->desk().order().lines.size();
+    after_park = screen.lblOrderNo->text();
+    lines_after_park = screen.desk().order().lines.size();
     ui.ChooseSuspendedOrder(parked);
     Press(Qt::Key_F11);
-    after_recall = screen->lblOrderNo->text();
-    lines_after_recall = screen->desk().order().lines.size();
-    ui.AnswerYes();
-    Press(Qt::Key_Escape);
+    after_recall = screen.lblOrderNo->text();
+    lines_after_recall = screen.desk().order().lines.size();
   });
-  Press(Qt::Key_F6);
   EXPECT_NE(after_park, parked);
   EXPECT_EQ(lines_after_park, 0);
   EXPECT_EQ(after_recall, parked);
@@ -164,20 +155,11 @@ TEST_F(MainSaleKeyTest, F4PutsTheCardOnTheOrder) {
   ui.OnSelectCards(
       [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"FIX"_s).has_value(); });
   QString card, discount;
-  QTimer::singleShot(0, [&] {
-    auto* screen = qobject_cast<TfrmQTSale*>(QApplication::activeModalWidget());
-    if (!screen) {
-      ADD_FAILURE() << "no sale screen";
-      return;
-    }
-    ShowActive(screen);
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
     Press(Qt::Key_F4);
-    card = screen->desk().order().header.CardCode;
-    discount = screen->suiEdtDiscount->text();
-    ui.AnswerYes();
-    Press(Qt::Key_Escape);
+    card = screen.desk().order().header.CardCode;
+    discount = screen.suiEdtDiscount->text();
   });
-  Press(Qt::Key_F6);
   EXPECT_EQ(card, u"FIX"_s);
   EXPECT_EQ(discount, u"88"_s);
 }
