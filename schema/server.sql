@@ -359,18 +359,27 @@ REVOKE ALL ON FUNCTION quilmo_grant_till(TEXT) FROM PUBLIC;
 --             the goods and nothing at all was written.
 --   Result 2: p_only_new was set and the server already holds an order of that number (an
 --             upload interrupted after its commit); nothing was written.
+--   Result 3: the card's balance does not cover the order's CardAmount; nothing was written.
+-- The stored-value payment is taken in one conditional statement, only when the balance covers
+-- it, so two tills paying from one card at once can never take more than it holds: the second
+-- waits for the first's row lock and then sees the lower balance. A sale made offline and now
+-- uploaded (p_uploaded) happened already and is never refused: the balance gives what it holds,
+-- down to zero, and what it did not cover is written to QTCardShortfall for the back office.
 -- A changed card gets the next DownLogNo under a lock held to the commit, so card changes
 -- commit in DownLogNo order and a till that has downloaded up to some number never misses a
 -- change committed later with a smaller one.
 CREATE OR REPLACE FUNCTION quilmo_save_order(p_header JSON, p_lines JSON,
                                              p_points DOUBLE PRECISION, p_check_man VARCHAR,
                                              p_post_stock BOOLEAN, p_only_new BOOLEAN,
+                                             p_uploaded BOOLEAN,
                                              OUT Result INTEGER, OUT GoodsName VARCHAR)
 LANGUAGE plpgsql VOLATILE
 AS $$
 DECLARE
   h QTSaleOrder;
   v_post RECORD;
+  v_debit NUMERIC(18,4);
+  v_balance NUMERIC(18,4);
 BEGIN
   h := json_populate_record(NULL::QTSaleOrder, p_header);
   Result := 0;
@@ -386,14 +395,32 @@ BEGIN
     INSERT INTO QTSaleOrderDetail
       SELECT * FROM json_populate_recordset(NULL::QTSaleOrderDetail, p_lines);
     IF coalesce(h.CardCode, '') <> '' THEN
+      -- Taken before the card's row, by every save alike, so two saves never wait on each other
+      -- the other way round.
       PERFORM pg_advisory_xact_lock(hashtext('QTCards.DownLogNo'));
+      v_debit := coalesce(h.CardAmount, 0);
+      IF p_uploaded AND v_debit > 0 THEN
+        SELECT coalesce(c.Amount, 0) INTO v_balance FROM QTCards c
+         WHERE c.CardsCode = h.CardCode ORDER BY c.CardNo LIMIT 1 FOR UPDATE;
+        v_debit := least(greatest(coalesce(v_balance, 0), 0), v_debit);
+        IF v_debit < h.CardAmount THEN
+          INSERT INTO QTCardShortfall (OrderNo, CardsCode, CardAmount, DebitAmount, ShortAmount,
+                                       UploadDate)
+          VALUES (h.OrderNo, h.CardCode, h.CardAmount, v_debit, h.CardAmount - v_debit,
+                  LOCALTIMESTAMP(0));
+        END IF;
+      END IF;
       UPDATE QTCards c
          SET TotalSaleAmount = coalesce(c.TotalSaleAmount, 0) + coalesce(h.RealAmount, 0),
              TotalSaleCount = coalesce(c.TotalSaleCount, 0) + 1,
              PointTotal = coalesce(c.PointTotal, 0) + coalesce(p_points, 0),
-             Amount = coalesce(c.Amount, 0) - coalesce(h.CardAmount, 0),
+             Amount = coalesce(c.Amount, 0) - v_debit,
              DownLogNo = (SELECT coalesce(max(x.DownLogNo), 0) + 1 FROM QTCards x)
-       WHERE c.CardsCode = h.CardCode;
+       WHERE c.CardsCode = h.CardCode
+         AND (v_debit <= 0 OR coalesce(c.Amount, 0) >= v_debit);
+      IF NOT FOUND AND v_debit > 0 THEN
+        RAISE EXCEPTION USING ERRCODE = 'QT002';
+      END IF;
     END IF;
     UPDATE JBGoods g
        SET FinishSaleQty = coalesce(g.FinishSaleQty, 0) + s.Qty
@@ -409,9 +436,12 @@ BEGIN
         RAISE EXCEPTION USING ERRCODE = 'QT001';
       END IF;
     END IF;
-  EXCEPTION WHEN SQLSTATE 'QT001' THEN
-    -- Everything this block wrote is rolled back; the goods name stays in GoodsName.
-    Result := 1;
+  EXCEPTION
+    WHEN SQLSTATE 'QT001' THEN
+      -- Everything this block wrote is rolled back; the goods name stays in GoodsName.
+      Result := 1;
+    WHEN SQLSTATE 'QT002' THEN
+      Result := 3;
   END;
 END;
 $$;

@@ -265,8 +265,10 @@ QList<QSqlRecord> Connection::Rows(const QString& sql, const QVariantMap& params
   return rows;
 }
 
-void Connection::ExecKept(const QString& sql, const QVariantMap& params) const {
-  RunKept(sql, params, [](QSqlQuery&) {});
+int Connection::ExecKept(const QString& sql, const QVariantMap& params) const {
+  int affected = 0;
+  RunKept(sql, params, [&affected](QSqlQuery& q) { affected = q.numRowsAffected(); });
+  return affected;
 }
 
 int Connection::Exec(const QString& sql, const QVariantMap& params) const {

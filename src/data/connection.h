@@ -103,7 +103,8 @@ class Connection {
   // Every row of a small result (a search's candidates), on the same kept statement.
   QList<QSqlRecord> Rows(const QString& sql, const QVariantMap& params = {}) const;
   // A write run many times with other values (a delete per fetched key), on a kept statement.
-  void ExecKept(const QString& sql, const QVariantMap& params) const;
+  // The number of rows it changed.
+  int ExecKept(const QString& sql, const QVariantMap& params) const;
 
   // Runs a whole script file of several statements.
   void RunScript(const QString& script) const;

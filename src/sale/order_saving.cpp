@@ -78,7 +78,9 @@ void StoreLocally(TDMFM& dm, const OrderHeader& header, const std::vector<OrderL
   Step(hook, "local-header");
   for (const OrderLine& line : lines) local.ExecKept(kLineInsert, ToParams(line));
   Step(hook, "local-lines");
-  if (!header.CardCode.isEmpty()) UpdateCardAfterSale(local, header, points);
+  if (!header.CardCode.isEmpty() && !UpdateCardAfterSale(local, header, points)) {
+    throw SaveError(BalanceShortText());
+  }
   for (const auto& [goods_no, quantity] : PromotionQuantities(lines)) {
     local.ExecKept(
         QStringLiteral("UPDATE JBGoods SET FinishSaleQty = COALESCE(FinishSaleQty, 0) "
@@ -142,13 +144,14 @@ SaveOutcome StoreOnServer(TDMFM& dm, const OrderHeader& header, const std::vecto
     Step(hook, "server-sending");
     answer = dm.conServer.FirstRow(
         QStringLiteral("SELECT Result, GoodsName FROM quilmo_save_order(:Header, :Lines, :Points, "
-                       ":CheckMan, :PostStock, :OnlyNew)"),
+                       ":CheckMan, :PostStock, :OnlyNew, :Uploaded)"),
         {{QStringLiteral(":Header"), Json(RowJson(header))},
          {QStringLiteral(":Lines"), Json(line_rows)},
          {QStringLiteral(":Points"), points},
          {QStringLiteral(":CheckMan"), session.CashierName},
          {QStringLiteral(":PostStock"), session.XSTotal},
-         {QStringLiteral(":OnlyNew"), request.only_new}});
+         {QStringLiteral(":OnlyNew"), request.only_new},
+         {QStringLiteral(":Uploaded"), request.uploaded}});
   } catch (const DbError& e) {
     // A statement the server refused has rolled back. When the server is gone instead, the
     // commit may or may not have happened: the pending row stays for the settling.
@@ -160,6 +163,10 @@ SaveOutcome StoreOnServer(TDMFM& dm, const OrderHeader& header, const std::vecto
   if (result == 1) {
     drop_pending();
     CheckDaySaleTotal(answer.value(1).toString());
+  }
+  if (result == 3) {
+    drop_pending();
+    throw SaveError(BalanceShortText());
   }
   if (result == 2 && request.add_to_shift && !retrying) {
     // Not an earlier attempt of ours: another order has this number.
@@ -222,18 +229,23 @@ double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& line
   return points - GiftAmount(header, lines);
 }
 
-void UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points) {
-  local.ExecKept(
+bool UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points) {
+  // Only a stored-value card pays a part of the order; any other card's CardAmount is 0. The
+  // local file keeps REAL: rounded to the ten-thousandth, a payment of exactly the balance the
+  // cashier sees is never refused.
+  const int changed = local.ExecKept(
       QStringLiteral("UPDATE QTCards SET "
                      "TotalSaleAmount = COALESCE(TotalSaleAmount, 0) + :TotalSaleAmount, "
                      "TotalSaleCount = COALESCE(TotalSaleCount, 0) + 1, "
                      "PointTotal = COALESCE(PointTotal, 0) + :PointTotal, "
-                     "Amount = COALESCE(Amount, 0) - :Amount WHERE CardsCode = :CardsCode"),
+                     "Amount = ROUND(COALESCE(Amount, 0) - :Amount, 4) "
+                     "WHERE CardsCode = :CardsCode "
+                     "AND (:Amount <= 0 OR ROUND(COALESCE(Amount, 0), 4) >= :Amount)"),
       {{QStringLiteral(":TotalSaleAmount"), QVariant::fromValue(header.RealAmount)},
        {QStringLiteral(":PointTotal"), points},
-       // Only a stored-value card pays a part of the order; any other card's CardAmount is 0.
        {QStringLiteral(":Amount"), QVariant::fromValue(header.CardAmount)},
        {QStringLiteral(":CardsCode"), header.CardCode}});
+  return changed > 0 || header.CardAmount <= 0;
 }
 
 void CheckDaySaleTotal(const QString& vetoed_goods_name) {

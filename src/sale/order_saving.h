@@ -21,6 +21,9 @@ class SaveError : public Error {
   using Error::Error;
 };
 
+// The refusal of a stored-value payment the card's balance does not cover.
+inline QString BalanceShortText() { return QStringLiteral("卡内余额不够！"); }
+
 // Whether a line's amount earns no points on the card: the goods' own promotion price or a
 // promotion's line while SPNotDiscount is set, a member price while VIPNotDiscount is set.
 bool EarnsNoPoints(const OrderLine& line, const PosSession& options);
@@ -45,6 +48,10 @@ struct SaveRequest {
   bool on_server = false;    // the account database; else the local file
   bool add_to_shift = true;  // checkout adds the cash to the open shift; the upload does not
   bool only_new = false;     // the upload: an order the server holds already is left alone
+  // The upload of a sale made offline: it happened already, so a stored-value payment the
+  // server's balance no longer covers takes what the balance holds and records the shortfall
+  // instead of refusing the order.
+  bool uploaded = false;
 };
 
 enum class SaveOutcome {
@@ -59,8 +66,9 @@ enum class SaveOutcome {
 using SaveStepHook = std::function<void(std::string_view step)>;
 
 // Stores the order: header and lines, the card update, the promotion quantities sold and, on
-// the server with XSTotal, the stock posting, all in one transaction; then the cash into the
-// shift record. On the server the shift record (in the local file) is updated after the
+// the server with XSTotal, the stock posting, all in one transaction; a stored-value payment
+// the card's balance does not cover refuses the save with BalanceShortText(); then the cash into
+// the shift record. On the server the shift record (in the local file) is updated after the
 // server's commit, through QTShiftPending, so a program that dies between the two leaves a
 // row that SettlePendingShiftAmounts completes. Throws SaveError (nothing stored) on failure.
 SaveOutcome StoreOrder(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
@@ -72,9 +80,11 @@ bool SaveOrder(TDMFM& dm, Ui& ui, const OrderHeader& header, const std::vector<O
                bool add_to_shift, const SaveStepHook& hook = {});
 
 // The card's totals, points and balance after a sale, in the caller's transaction on the local
-// file: one statement that treats a missing value as 0 and touches that card only. (On the
-// server the save's own statement does the same and also moves the card's DownLogNo.)
-void UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points);
+// file: one statement that treats a missing value as 0 and touches that card only, and takes
+// the stored-value payment only when the balance covers it. False, with nothing changed, when
+// it does not (or the card is unknown) and the order pays from the card. (On the server the
+// save's own statement does the same and also moves the card's DownLogNo.)
+bool UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points);
 
 // The stock posting's answer: a goods name means the sale is refused, with the negative-stock
 // message; nothing else stops it.

@@ -75,6 +75,7 @@ UploadCounts UploadSales(TDMFM& dm, Ui& ui, const SaveStepHook& hook) {
   request.on_server = true;
   request.add_to_shift = false;
   request.only_new = true;
+  request.uploaded = true;
   for (const QString& order_no : sales) {
     OrderHeader header;
     std::vector<OrderLine> lines;

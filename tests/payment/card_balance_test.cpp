@@ -8,61 +8,13 @@
 #include <vector>
 
 #include "payment/card_fixture.h"
+#include "sale/order_saving.h"
 
 namespace quilmo {
 namespace {
 
 using test::CardTest;
 using namespace Qt::StringLiterals;
-
-class CardBalanceTest : public CardTest {
- protected:
-  void SetUp() override {
-    CardTest::SetUp();
-    if (HasFatalFailure()) return;
-    Card(u"SV"_s, u"储值卡"_s, u"固定折扣"_s, {{u"Amount"_s, 100}});
-    Card(u"NULL"_s, u"储值卡"_s, u"固定折扣"_s, {{u"Amount"_s, QVariant()}});
-    Card(u"OTHER"_s, u"普通会员卡"_s, u"固定折扣"_s, {{u"DownLogNo"_s, 7}});
-  }
-};
-
-TEST_P(CardBalanceTest, ADebitIsTakenOnlyWhenTheBalanceCoversIt) {
-  const Connection& c = dm.Current();
-  struct Case {
-    const char* card;
-    const char* amount;
-    bool taken;
-    const char* balance_after;
-  };
-  const Case cases[] = {
-      {"SV", "60", true, "40"},      {"SV", "50", false, "40"}, {"SV", "39.99", true, "0.01"},
-      {"SV", "0.02", false, "0.01"}, {"SV", "0.01", true, "0"}, {"SV", "0", true, "0"},
-      {"SV", "-20.5", true, "20.5"},  // a return paid back to the card
-      {"NULL", "1", false, "0"},     {"NULL", "0", true, "0"},  {"NOSUCH", "1", false, nullptr},
-  };
-  for (const Case& k : cases) {
-    const QString card = QString::fromLatin1(k.card);
-    EXPECT_EQ(DebitStoredValue(c, card, M(k.amount)), k.taken) << k.card << " " << k.amount;
-    if (k.balance_after) {
-      EXPECT_EQ(Balance(GetParam(), card), M(k.balance_after)) << k.card << " " << k.amount;
-    }
-  }
-  // Online, every debit taken moves the card on for the other tills' download; the local copy
-  // keeps its DownLogNo, which only the download sets.
-  EXPECT_EQ(CardColumn(GetParam(), u"SV"_s, "DownLogNo").toInt(), GetParam() ? 11 : 1);
-}
-
-TEST_P(CardBalanceTest, ThePaymentOfTheWholeBalanceIsTakenAfterManySmallOnes) {
-  // The local file keeps REAL: a thousand payments of 0.07 must still leave exactly 30.
-  Transaction transaction(dm.Current());
-  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(DebitStoredValue(dm.Current(), u"SV"_s, M("0.07")));
-  EXPECT_FALSE(DebitStoredValue(dm.Current(), u"SV"_s, M("30.0001")));
-  EXPECT_TRUE(DebitStoredValue(dm.Current(), u"SV"_s, M("30")));
-  transaction.Commit();
-  EXPECT_EQ(Balance(GetParam(), u"SV"_s), 0);
-}
-
-QUILMO_BOTH_MODES(CardBalanceTest);
 
 class ServerCardBalanceTest : public CardTest {
  protected:
@@ -78,17 +30,23 @@ class ServerCardBalanceTest : public CardTest {
     return Money::FromVariant(dm.conServer.Scalar(sql, {{u":CardsCode"_s, u"SV"_s}}));
   }
 
-  // One till's save: the order's header and the card payment in one transaction; a refused
-  // debit rolls back the header with it.
-  static bool Save(const Connection& c, const QString& order_no, Money amount) {
-    Transaction transaction(c);
-    c.Exec(
-        u"INSERT INTO QTSaleOrder (OrderNo, CardCode, Amount, RealAmount, CardAmount) "
-        "VALUES (:OrderNo, 'SV', :Amount, :Amount, :Amount)"_s,
-        {{u":OrderNo"_s, order_no}, {u":Amount"_s, QVariant::fromValue(amount)}});
-    if (!DebitStoredValue(c, u"SV"_s, amount)) return false;
-    transaction.Commit();
-    return true;
+  // One till's save of a sale paid from the card, through its own data module and
+  // connection, as checkout saves it. False when the balance did not cover it.
+  static bool Save(TDMFM& till, const QString& order_no, Money amount) {
+    OrderHeader header;
+    header.OrderNo = order_no;
+    header.CardCode = u"SV"_s;
+    header.Amount = header.RealAmount = header.CardAmount = amount;
+    SaveRequest request;
+    request.on_server = true;
+    request.add_to_shift = false;
+    try {
+      StoreOrder(till, header, {}, request);
+      return true;
+    } catch (const SaveError& e) {
+      if (e.message() != BalanceShortText()) throw;
+      return false;
+    }
   }
 
   ServerAddress address;
@@ -112,7 +70,10 @@ TEST_P(ServerCardBalanceTest, SixteenTillsNeverOverdrawOneCard) {
   for (int n = 0; n < kTills; ++n) {
     threads.emplace_back([&, n] {
       Till& till = tills[static_cast<size_t>(n)];
-      Connection c(u"till%1"_s.arg(n), Engine::Server);
+      PosSession till_session;
+      till_session.IsOnline = true;
+      TDMFM data(till_session, clock);
+      Connection& c = data.conServer;
       QString error;
       const bool open = c.OpenServer(address, databaseName(), &error);
       start.arrive_and_wait();
@@ -128,7 +89,7 @@ TEST_P(ServerCardBalanceTest, SixteenTillsNeverOverdrawOneCard) {
           if (std::chrono::steady_clock::now() > deadline) return;
           const QString order_no = u"T%1-%2"_s.arg(n).arg(seq);
           const Money money = Money::FromUnits(static_cast<std::int64_t>(amount) * 100);
-          if (Save(c, order_no, money)) {
+          if (Save(data, order_no, money)) {
             till.saved.emplace_back(order_no, money);
             amount = cents(random);
           } else {
@@ -186,7 +147,10 @@ TEST_P(ServerCardBalanceTest, TopUpsUnderLoadKeepTheBalanceEqualToItsHistory) {
   for (int n = 0; n < kTills; ++n) {
     threads.emplace_back([&, n] {
       const auto i = static_cast<size_t>(n);
-      Connection c(u"till%1"_s.arg(n), Engine::Server);
+      PosSession till_session;
+      till_session.IsOnline = true;
+      TDMFM data(till_session, clock);
+      Connection& c = data.conServer;
       QString error;
       const bool open = c.OpenServer(address, databaseName(), &error);
       start.arrive_and_wait();
@@ -206,7 +170,7 @@ TEST_P(ServerCardBalanceTest, TopUpsUnderLoadKeepTheBalanceEqualToItsHistory) {
         } else {
           for (int seq = 1; seq <= 25; ++seq) {
             const Money amount = Money::FromUnits(static_cast<std::int64_t>(cents(random)) * 100);
-            if (!Save(c, u"T%1-%2"_s.arg(n).arg(seq), amount)) ++refusals[i];
+            if (!Save(data, u"T%1-%2"_s.arg(n).arg(seq), amount)) ++refusals[i];
           }
         }
       } catch (const std::exception& e) {
@@ -235,48 +199,6 @@ TEST_P(ServerCardBalanceTest, TopUpsUnderLoadKeepTheBalanceEqualToItsHistory) {
   EXPECT_EQ(
       dm.conServer.Scalar(u"SELECT MAX(CAST(AddCardNo AS INTEGER)) FROM QTAddCardAmount"_s).toInt(),
       kTopUpTills * kTopUpsEach);
-}
-
-TEST_P(ServerCardBalanceTest, AnUploadedOfflineSaleTheBalanceNoLongerCoversIsKeptWithItsShortfall) {
-  dm.conServer.Exec(u"UPDATE QTCards SET Amount = 30 WHERE CardsCode = 'SV'"_s);
-  const QDateTime now(QDate(2026, 12, 10), QTime(18, 0));
-  {
-    Transaction transaction(dm.conServer);
-    const UploadDebit debit = DebitStoredValueOnUpload(dm.conServer, u"XS1"_s, u"SV"_s, 20, now);
-    EXPECT_EQ(debit.Debited, 20);
-    EXPECT_EQ(debit.Shortfall, 0);
-    const UploadDebit short_one =
-        DebitStoredValueOnUpload(dm.conServer, u"XS2"_s, u"SV"_s, M("25.5"), now);
-    EXPECT_EQ(short_one.Debited, 10);
-    EXPECT_EQ(short_one.Shortfall, M("15.5"));
-    const UploadDebit unknown = DebitStoredValueOnUpload(dm.conServer, u"XS3"_s, u"GONE"_s, 8, now);
-    EXPECT_EQ(unknown.Debited, 0);
-    EXPECT_EQ(unknown.Shortfall, 8);
-    transaction.Commit();
-  }
-  EXPECT_EQ(Balance(true, u"SV"_s), 0);
-  QSqlQuery q = dm.conServer.Query(
-      u"SELECT OrderNo, CardsCode, CardAmount, DebitAmount, ShortAmount, UploadDate "
-      "FROM QTCardShortfall ORDER BY OrderNo"_s);
-  ASSERT_TRUE(q.next());
-  EXPECT_EQ(q.value(0).toString(), u"XS2"_s);
-  EXPECT_EQ(q.value(1).toString(), u"SV"_s);
-  EXPECT_EQ(Money::FromVariant(q.value(2)), M("25.5"));
-  EXPECT_EQ(Money::FromVariant(q.value(3)), 10);
-  EXPECT_EQ(Money::FromVariant(q.value(4)), M("15.5"));
-  EXPECT_EQ(q.value(5).toDateTime(), now);
-  ASSERT_TRUE(q.next());
-  EXPECT_EQ(q.value(0).toString(), u"XS3"_s);
-  EXPECT_FALSE(q.next());
-
-  // An upload that fails afterwards takes its debit and its record back with it.
-  dm.conServer.Exec(u"UPDATE QTCards SET Amount = 5 WHERE CardsCode = 'SV'"_s);
-  {
-    Transaction transaction(dm.conServer);
-    DebitStoredValueOnUpload(dm.conServer, u"XS4"_s, u"SV"_s, 9, now);
-  }
-  EXPECT_EQ(Balance(true, u"SV"_s), 5);
-  EXPECT_FALSE(dm.RowExists(u"QTCardShortfall"_s, u"OrderNo"_s, u"XS4"_s, true));
 }
 
 TEST_P(ServerCardBalanceTest, TopUpsAreNumberedAndAnUnknownCardTakesNone) {

@@ -124,6 +124,45 @@ TEST_P(OrderSavingTest, AFailedSaveLeavesNoTraceOfTheOrderTheCardOrTheShift) {
   EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 0);
 }
 
+// The card pays only what its balance covers; a payment it does not cover refuses the whole
+// save, and a return pays back to the card.
+TEST_P(OrderSavingTest, AStoredValuePaymentIsTakenOnlyWhenTheBalanceCoversIt) {
+  Card(u"SV"_s, u"储值卡"_s, 100);
+  struct Case {
+    const char* card;
+    const char* paid;
+    bool saved;
+    const char* balance_after;
+  };
+  const Case cases[] = {
+      {"SV", "60", true, "40"},      {"SV", "50", false, "40"}, {"SV", "39.99", true, "0.01"},
+      {"SV", "0.02", false, "0.01"}, {"SV", "0.01", true, "0"}, {"SV", "-20.5", true, "20.5"},
+      {"GONE", "1", false, nullptr},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.card) + " " + c.paid);
+    NewOrder(u"XS012026121000%1"_s.arg(++n, 4, 10, QLatin1Char('0')), {u"A001"_s});
+    header.CardCode = QString::fromLatin1(c.card);
+    header.CardAmount = M(c.paid);
+    header.CashAmount = header.RealAmount - header.CardAmount;
+    const double shift_before = D(ShiftRow(), "SaleAmount");
+    ui.clear();
+    EXPECT_EQ(Save(), c.saved);
+    EXPECT_EQ(Count(u"QTSaleOrder"_s, header.OrderNo, GetParam()), c.saved ? 1 : 0);
+    EXPECT_EQ(Count(u"QTSaleOrderDetail"_s, header.OrderNo, GetParam()), c.saved ? 1 : 0);
+    if (!c.saved) {
+      EXPECT_EQ(ui.last(), u"|保存单据错误！原因：卡内余额不够！"_s);
+      EXPECT_DOUBLE_EQ(D(ShiftRow(), "SaleAmount"), shift_before);
+      EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 0);
+    }
+    if (c.balance_after) {
+      EXPECT_EQ(Money::FromVariant(CardRow(u"SV"_s, GetParam()).value(u"Amount"_s)),
+                M(c.balance_after));
+    }
+  }
+}
+
 TEST_P(OrderSavingTest, PromotionPiecesCountWhenSoldNotWhenScanned) {
   Goods(u"GP"_s, u"P001"_s, 199,
         {{u"SalesType"_s, 2}, {u"SalesPrice"_s, 99}, {u"SalesQty"_s, 10}, {u"FinishSaleQty"_s, 8}});
