@@ -11,7 +11,7 @@ namespace quilmo {
 // A Ui with nobody in front of it, for benchmarks and tools: boxes are not shown, questions
 // are answered No, inputs and screens are cancelled, no windows open. Derive and override what
 // a caller needs to see.
-class NullUi : public SaleUi, public CardUi, public ShellUi, public ReportUi, public PaymentUi {
+class NullUi : public SaleUi, public ShellUi, public ReportUi, public PaymentUi {
  public:
   MsgResult MessageBox(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
     return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::No;

@@ -5,6 +5,7 @@
 #include "devices/devices.h"
 #include "devices/receipt_from_order.h"
 #include "payment/card_context.h"
+#include "payment/card_pay.h"
 #include "payment/card_select.h"
 #include "payment/card_ui.h"
 #include "payment/checkout.h"
@@ -33,7 +34,18 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
                        devices,
                        [&app] { return SwitchOfflineAfterServerLoss(app); },
                        {}};
-    const CheckoutResult result = Checkout(pay, desk.order());
+    // A stored-value card pays first: the card dialog agrees the card part and the cash;
+    // cancelled, no checkout opens and the order stays.
+    StoredValuePart part;
+    const Order& order = desk.order();
+    if (!order.CardsCode.isEmpty() && order.CardType == 2) {
+      std::optional<CardPayment> paid;
+      CardContext cards{app.dm, pay.ui};
+      RunReported(app.ui, [&] { paid = PayByCard(cards, order, order.header.Amount); });
+      if (!paid) return std::nullopt;
+      part = {paid->CardPayAmount, paid->CashPart};
+    }
+    const CheckoutResult result = Checkout(pay, desk.order(), part);
     if (!result.saved) return std::nullopt;
     return CheckoutAmounts{result.due, result.received, result.change};
   };

@@ -2,6 +2,7 @@
 
 #include "base/ini_file.h"
 #include "data/rights.h"
+#include "payment/card_pay.h"
 
 namespace quilmo {
 namespace {
@@ -103,6 +104,24 @@ void CheckoutFlow::RoundWhole() {
 }
 
 void CheckoutFlow::TogglePrint() { print_on_ = !print_on_; }
+
+void CheckoutFlow::PayFromCard() {
+  if (!card_pay_visible_) return;
+  RunReported(pay_.ui, [&] {
+    CardContext cards{pay_.dm, pay_.ui};
+    const Money due = order_.header.Amount;
+    if (const auto part = PayByCard(cards, order_, due)) {
+      ApplyStoredValue(part->CardPayAmount, part->CashPart, due);
+    }
+  });
+}
+
+void CheckoutFlow::PayByBankCardOrVoucher() {
+  const Money due = ParsedOrZero(amount_text_);
+  const BankCardPayment part = PayByBankCard(pay_.ui, due);
+  if (!part.Confirmed) return;
+  ApplyBankCard(part.BankCardNo, part.BankCardPart, part.CashPart, part.VoucherPart, due);
+}
 
 void CheckoutFlow::ApplyStoredValue(Money card, Money cash, Money due) {
   card_pay_amount_ = card;

@@ -65,6 +65,10 @@ class CheckoutFlow {
   void RoundWhole();
   // F9: the receipt on or off.
   void TogglePrint();
+  // F2, while the stored-value part shows: the card payment dialog for the header's Amount.
+  void PayFromCard();
+  // F4 (and Label6): the bank-card and voucher dialog for the amount due.
+  void PayByBankCardOrVoucher();
   // After the stored-value card dialog (F2) and the bank-card dialog (F4) were confirmed.
   void ApplyStoredValue(Money card, Money cash, Money due);
   void ApplyBankCard(const QString& bank_card_no, Money bank_card, Money cash, Money voucher,

@@ -164,6 +164,46 @@ TEST_F(MainSaleKeyTest, F4PutsTheCardOnTheOrder) {
   EXPECT_EQ(discount, u"88"_s);
 }
 
+// F12 with a stored-value card: the card dialog first, for the order's amount; cancelled, no
+// checkout opens and the order stays; agreed, the checkout saves the card part.
+TEST_F(MainSaleKeyTest, F12WithAStoredValueCardAsksTheCardPartFirst) {
+  ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 4)"_s);
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag, Amount) VALUES ('C8', 'SV', '赵六', '储值卡', '固定折扣', 100, 0, 500)"_s);
+  ui.OnSelectCards(
+      [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"SV"_s).has_value(); });
+  ui.AnswerCardPay({});  // cancelled
+  ui.AnswerCardPay({true, 60, 39});
+  QStringList received;
+  ui.OnCheckout([&](CheckoutFlow& flow) {
+    received << flow.receivedText();
+    EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Saved);
+  });
+  QString first;
+  int lines_after_cancel = -1;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Press(Qt::Key_F4);
+    first = screen.lblOrderNo->text();
+    Scan(screen, u"A100"_s);
+    Press(Qt::Key_F12);
+    lines_after_cancel = screen.desk().order().lines.size();
+    Press(Qt::Key_F12);
+  });
+  EXPECT_EQ(lines_after_cancel, 1);
+  ASSERT_EQ(ui.cardPayRequests().size(), 2u);
+  EXPECT_EQ(ui.cardPayRequests()[0].AmountDue, 99);
+  EXPECT_EQ(ui.cardPayRequests()[0].Balance, 500);
+  EXPECT_EQ(received, QStringList{u"99.00  "_s});
+  const QSqlRecord saved = dm.conClient.FirstRow(
+      u"SELECT CardAmount, CashAmount FROM QTSaleOrder WHERE OrderNo = :No"_s, {{u":No"_s, first}});
+  EXPECT_EQ(Money::FromVariant(saved.value(0)), 60);
+  EXPECT_EQ(Money::FromVariant(saved.value(1)), 39);
+  EXPECT_EQ(Money::FromVariant(
+                dm.conClient.Scalar(u"SELECT Amount FROM QTCards WHERE CardsCode = 'SV'"_s)),
+            440);
+}
+
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
   ExecBoth(u"DELETE FROM QTCashierRight"_s);
   bool shown = false;

@@ -248,7 +248,7 @@ TEST_P(CheckoutScreenTest, KeysOnTheDialogRoundPayAndSave) {
     TfrmQTXSPay* s = screen_ui.shown;
     EXPECT_EQ(s->windowTitle(), u"前台收款"_s);
     EXPECT_FALSE(s->lblCardPay->isVisible());
-    EXPECT_FALSE(s->Label6->isEnabled());
+    EXPECT_TRUE(s->Label6->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(s->suiEdtReciveAmount));
     Press(Qt::Key_F6);
     seen << s->suiEdtAmount->text();
@@ -272,6 +272,50 @@ TEST_P(CheckoutScreenTest, KeysOnTheDialogRoundPayAndSave) {
   screen_ui.keys = [] { Press(Qt::Key_Escape); };
   EXPECT_FALSE(Checkout(screen_pay, order).saved);
   EXPECT_EQ(Count(u"QTSaleOrder"_s, header.OrderNo, false), 0);
+}
+
+// F4 hands the amount due to the bank-card and voucher dialog, F2 the order's amount to the
+// stored-value dialog of a stored-value card; the parts they agree are saved.
+TEST_P(CheckoutScreenTest, F4AndF2OpenThePaymentDialogsAndTheirPartsAreSaved) {
+  using test::Press;
+  NewOrder(u"XS0120261210000001"_s, {u"A001"_s});
+  screen_ui.AnswerBankCardPay({true, 50, 30, 20, QString()});
+  QString received;
+  screen_ui.keys = [&] {
+    Press(Qt::Key_F4);
+    received = screen_ui.shown->suiEdtReciveAmount->text();
+    Press(Qt::Key_F12);
+  };
+  ASSERT_TRUE(Checkout(screen_pay, order).saved);
+  EXPECT_EQ(screen_ui.bankCardPayDues(), std::vector<Money>{100});
+  EXPECT_EQ(received, u"100.00 "_s);
+  EXPECT_EQ(StoredHeader("BankCardAmount").toDouble(), 50);
+  EXPECT_EQ(StoredHeader("Card1Amount").toDouble(), 20);
+  EXPECT_EQ(StoredHeader("CashAmount").toDouble(), 30);
+
+  // A stored-value card: the checkout opens with the 60 + 40 agreed before; F2 changes it to
+  // 70 + 30.
+  Card(u"SV001"_s, u"储值卡"_s, 500);
+  NewOrder(u"XS0120261210000002"_s, {u"A001"_s}, u"SV001"_s);
+  order.CardsCode = u"SV001"_s;
+  order.CardType = 2;
+  screen_ui.AnswerCardPay({true, 70, 30});
+  bool card_pay_shown = false;
+  screen_ui.keys = [&] {
+    card_pay_shown = screen_ui.shown->lblCardPay->isVisible();
+    Press(Qt::Key_F2);
+    received = screen_ui.shown->suiEdtReciveAmount->text();
+    Press(Qt::Key_F12);
+  };
+  ASSERT_TRUE(Checkout(screen_pay, order, {60, 40}).saved);
+  EXPECT_TRUE(card_pay_shown);
+  ASSERT_EQ(screen_ui.cardPayRequests().size(), 1u);
+  EXPECT_EQ(screen_ui.cardPayRequests()[0].AmountDue, 100);
+  EXPECT_EQ(screen_ui.cardPayRequests()[0].Balance, 500);
+  EXPECT_EQ(received, u"100.00 "_s);
+  EXPECT_EQ(StoredHeader("CardAmount").toDouble(), 70);
+  EXPECT_EQ(StoredHeader("CashAmount").toDouble(), 30);
+  EXPECT_DOUBLE_EQ(D(CardRow(u"SV001"_s, false), "Amount"), 430);
 }
 
 }  // namespace

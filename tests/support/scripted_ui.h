@@ -20,7 +20,7 @@ namespace quilmo::test {
 // A Ui that records every box verbatim and answers from queues the test fills, so a test
 // reads like what the cashier saw. A question or input that nobody scripted fails the test
 // and is answered No / cancelled.
-class ScriptedUi : public SaleUi, public CardUi, public ShellUi, public ReportUi, public PaymentUi {
+class ScriptedUi : public SaleUi, public ShellUi, public ReportUi, public PaymentUi {
  public:
   struct Message {
     QString caption;

@@ -12,7 +12,7 @@
 namespace quilmo {
 
 // Every Ui port, opening real windows.
-class QtUi final : public SaleUi, public CardUi, public ShellUi, public ReportUi, public PaymentUi {
+class QtUi final : public SaleUi, public ShellUi, public ReportUi, public PaymentUi {
  public:
   explicit QtUi(QWidget* parent = nullptr) : parent_(parent) {}
 

@@ -69,11 +69,7 @@ TfrmQTXSPay::TfrmQTXSPay(CheckoutFlow& flow, QWidget* parent)
   Label4 = KeyLabel("Label4", QStringLiteral("抹零[F5]"), body());
   Label7 = KeyLabel("Label7", QStringLiteral("四舍五入[F6]"), body());
   Label5 = KeyLabel("Label5", QStringLiteral("不打印小票[F9]"), body());
-  // The bank-card and stored-value dialogs are not part of the till yet: their keys are shown
-  // disabled and do nothing.
-  Label6->setEnabled(false);
-  lblCardPay->setEnabled(false);
-  for (QLabel* clickable : {Label4, Label7}) {
+  for (QLabel* clickable : {Label6, Label4, Label7}) {
     clickable->setCursor(Qt::PointingHandCursor);
     clickable->installEventFilter(this);
   }
@@ -140,6 +136,11 @@ void TfrmQTXSPay::Cancel() {
 
 bool TfrmQTXSPay::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease) {
+    if (watched == Label6) {
+      flow_.PayByBankCardOrVoucher();
+      After();
+      return true;
+    }
     if (watched == Label4) {
       flow_.RoundOff();
       After();
@@ -162,6 +163,14 @@ bool TfrmQTXSPay::FormKeyDown(QKeyEvent* event) {
     return true;
   }
   switch (event->key()) {
+    case Qt::Key_F2:
+      flow_.PayFromCard();
+      After();
+      return true;
+    case Qt::Key_F4:
+      flow_.PayByBankCardOrVoucher();
+      After();
+      return true;
     case Qt::Key_F5:
       flow_.RoundOff();
       After();
