@@ -17,13 +17,13 @@ void RegisterMainScreens(MainMenu& menu) {
   });
   menu.Register(MainCommand::OnClass, [](AppContext& app) {
     CheckoutShiftDevices devices(app);
-    NoParkedOrders parked;
+    TillParkedOrders parked(app);
     ShiftContext shift{app.dm, app.ui, devices, parked};
     RunReported(app.ui, [&] { RunOpenShift(shift); });
   });
   menu.RegisterWithOutcome(MainCommand::OverClass, [](AppContext& app) {
     CheckoutShiftDevices devices(app);
-    NoParkedOrders parked;
+    TillParkedOrders parked(app);
     ShiftContext shift{app.dm, app.ui, devices, parked};
     bool closed = false;
     RunReported(app.ui, [&] { closed = RunCloseShift(shift); });

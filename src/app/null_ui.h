@@ -43,7 +43,7 @@ class NullUi : public SaleUi, public ShellUi, public ReportUi, public PaymentUi 
   CardPayment CardPay(const CardPayRequest&) override { return {}; }
   BankCardPayment BankCardPay(Money) override { return {}; }
   void ShowCheckout(CheckoutFlow&) override {}
-  bool ShowOverMsg(const ShiftReport&) override { return false; }
+  bool ShowOverMsg(const ShiftReport&, const std::function<void()>&) override { return false; }
   QString SelectEmployee(const EmployeeFinder&) override { return {}; }
 };
 

@@ -52,19 +52,21 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
   // Ctrl+Q: the cash taken out of the drawer, into the shift.
   actions.withdrawCash = [&app](SaleDesk&) {
     CheckoutShiftDevices devices(app);
-    NoParkedOrders parked;
+    TillParkedOrders parked(app);
     ShiftContext shift{app.dm, app.ui, devices, parked};
     RunReported(app.ui, [&] { CashWithdrawal(shift); });
   };
   // Ctrl+S: the offline sales up to the server.
   actions.upload = [&app] { UploadSalesKey(app.dm, app.ui); };
   // F10 (the screen has asked "您真的要挂起该单吗？") and F11. A parked order's card comes
-  // back only through the card lookup, which is not connected to the sale screen yet: the
-  // order returns without it, as for a card no longer in use.
+  // back through the card lookup, by the rules of choosing it; a card stopped meanwhile does
+  // not come back.
   actions.suspend = [](SaleDesk& desk) { return SuspendOrder(desk.sale(), desk.order()); };
-  actions.retrieve = [](SaleDesk& desk) {
-    return RecallSuspendedOrder(desk.sale(), desk.order(),
-                                [](const QString&, Order&) { return false; });
+  actions.retrieve = [&app](SaleDesk& desk) {
+    CardContext cards{app.dm, dynamic_cast<CardUi&>(app.ui)};
+    return RecallSuspendedOrder(desk.sale(), desk.order(), [&](const QString& code, Order& o) {
+      return RestoreCardOnOrder(cards, code, o);
+    });
   };
   // Ctrl+T and a line made negative, while returns must refer to the sale they undo.
   actions.startReturn = [](SaleDesk& desk) { StartReturn(desk.sale(), desk.order()); };

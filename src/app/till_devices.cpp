@@ -5,6 +5,8 @@
 #include "app/server_connection.h"
 #include "devices/devices.h"
 #include "devices/receipt_from_order.h"
+#include "report/report_variables.h"
+#include "sale/suspended_orders.h"
 
 namespace quilmo {
 
@@ -29,11 +31,23 @@ void CheckoutShiftDevices::PrintReceipt(const Order& order) {
   app_.ui.ShowNoticeBox(QStringLiteral("小票打印功能尚不可用，本单没有打印小票！"));
 }
 
-void CheckoutShiftDevices::PrintShiftTemplate(const ShiftReport&, const ShiftRecord&) {
+void CheckoutShiftDevices::PrintShiftTemplate(const ShiftReport&, const ShiftRecord& shift) {
+  if (app_.devices) {
+    app_.devices->PrintShiftReport(shift.OrderNo, TillPeople(app_.session));
+    return;
+  }
   app_.ui.ShowNoticeBox(QStringLiteral("报表打印功能尚不可用，交班信息没有打印！"));
 }
 
+void CheckoutShiftDevices::DesignShiftTemplate(const ShiftRecord& shift) {
+  if (app_.devices) app_.devices->DesignShiftTemplate(shift.OrderNo, TillPeople(app_.session));
+}
+
 void CheckoutShiftDevices::PrintShiftText(const QString& port, const QByteArray& bytes) {
+  if (app_.devices) {
+    app_.devices->PrintShiftText(port, bytes);
+    return;
+  }
   QFile device(port);
   if (port.isEmpty() || !device.open(QIODevice::WriteOnly) || device.write(bytes) != bytes.size() ||
       !device.flush()) {
@@ -42,6 +56,10 @@ void CheckoutShiftDevices::PrintShiftText(const QString& port, const QByteArray&
   }
   device.close();
 }
+
+bool TillParkedOrders::Any() { return HasSuspendedOrders(app_.dm); }
+
+void TillParkedOrders::ClearAll() { ClearSuspendedOrders(app_.dm, app_.ui); }
 
 bool SwitchOfflineAfterServerLoss(AppContext& app) {
   app.ui.MessageBox(QStringLiteral("提示"),

@@ -6,11 +6,11 @@
 
 namespace quilmo {
 
-// The till's devices as checkout and the shift see them: the pole display, the drawer and the
-// receipt printer of the application's devices (AppContext::devices). Where the till runs
-// without them (a test, a tool), a configured drawer or printer is told plainly not to have
-// acted, never shown a success. The shift report's text lines go to the printer port as they
-// are; its template is not printed yet, which is said in the same way.
+// The till's devices as checkout and the shift see them: the pole display, the drawer, the
+// receipt printer and the shift report of the application's devices (AppContext::devices).
+// Where the till runs without them (a test, a tool), a configured drawer or printer is told
+// plainly not to have acted, never shown a success; the shift report's text lines then go to
+// the printer port as a path.
 class CheckoutShiftDevices final : public CheckoutDevices, public ShiftDevices {
  public:
   explicit CheckoutShiftDevices(AppContext& app) : app_(app) {}
@@ -20,6 +20,7 @@ class CheckoutShiftDevices final : public CheckoutDevices, public ShiftDevices {
   void PrintReceipt(const Order& order) override;
   void PrintShiftTemplate(const ShiftReport& report, const ShiftRecord& shift) override;
   void PrintShiftText(const QString& port, const QByteArray& bytes) override;
+  void DesignShiftTemplate(const ShiftRecord& shift) override;
 
  private:
   AppContext& app_;
@@ -29,11 +30,15 @@ class CheckoutShiftDevices final : public CheckoutDevices, public ShiftDevices {
 // the switch to offline mode. True when the till now works offline.
 bool SwitchOfflineAfterServerLoss(AppContext& app);
 
-// Parked orders as the shift close sees them until parking is part of the till: none.
-class NoParkedOrders final : public ParkedOrders {
+// The till's parked orders as the shift close sees them.
+class TillParkedOrders final : public ParkedOrders {
  public:
-  bool Any() override { return false; }
-  void ClearAll() override {}
+  explicit TillParkedOrders(AppContext& app) : app_(app) {}
+  bool Any() override;
+  void ClearAll() override;
+
+ private:
+  AppContext& app_;
 };
 
 }  // namespace quilmo

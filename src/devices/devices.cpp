@@ -9,6 +9,7 @@
 #include "devices/port_map.h"
 #include "devices/receipt_report.h"
 #include "devices/receipt_store.h"
+#include "devices/shift_report_print.h"
 #include "devices/text_receipt.h"
 
 namespace quilmo {
@@ -146,6 +147,37 @@ bool Devices::ReprintLastReceipt() {
 void Devices::DesignReceiptTemplate(const ReceiptData& sample) {
   Report report = ReceiptReport(sample, setup_.ini_file, setup_.program_folder);
   setup_.ui.ShowReportDesigner(report);
+}
+
+bool Devices::PrintShiftReport(const QString& shift_no, const ReportPeople& people) {
+  try {
+    const Report report =
+        ShiftReportTemplate(setup_.local, shift_no, setup_.ini_file, setup_.program_folder, people);
+    setup_.printer.Print(report, Setting(kReportPrinterKey));
+    return true;
+  } catch (const Error& e) {
+    setup_.ui.ShowErrorBox(QStringLiteral("交班信息没有打印出来：%1").arg(e.message()));
+    return false;
+  }
+}
+
+bool Devices::PrintShiftText(const QString& port, const QByteArray& bytes) {
+  try {
+    if (port.isEmpty()) throw DeviceError(QStringLiteral("未设置票据打印机连接端口！"));
+    WriteToDevice(PrinterPath(port), bytes, port);
+    return true;
+  } catch (const Error& e) {
+    setup_.ui.ShowErrorBox(QStringLiteral("交班信息没有打印出来：%1").arg(e.message()));
+    return false;
+  }
+}
+
+void Devices::DesignShiftTemplate(const QString& shift_no, const ReportPeople& people) {
+  RunReported(setup_.ui, [&] {
+    Report report =
+        ShiftReportTemplate(setup_.local, shift_no, setup_.ini_file, setup_.program_folder, people);
+    setup_.ui.ShowReportDesigner(report);
+  });
 }
 
 }  // namespace quilmo

@@ -8,6 +8,7 @@
 #include "devices/receipt_data.h"
 #include "report/report_printer.h"
 #include "report/report_ui.h"
+#include "report/report_variables.h"
 #include "sale/customer_display.h"
 
 namespace quilmo {
@@ -35,6 +36,16 @@ class TillDevices : public CustomerDisplay {
   // Opens the receipt template in the report designer, with the receipt given as its sample
   // data (the order on the screen). The sale screen's Ctrl+Alt+Y.
   virtual void DesignReceiptTemplate(const ReceiptData& sample) = 0;
+
+  // The shift report of the local file's shift record `shift_no` through the template
+  // SysFile/QTOver.frf, on the report printer. A failure is told; the shift stays closed.
+  virtual bool PrintShiftReport(const QString& shift_no, const ReportPeople& people) = 0;
+  // The shift report's text lines to the printer port named `port` (a name of the device
+  // ports section, or a path). A failure is told; the shift stays closed.
+  virtual bool PrintShiftText(const QString& port, const QByteArray& bytes) = 0;
+  // The shift-report template in the report designer, with the shift as its sample data (the
+  // shift report's Ctrl+Alt+Y).
+  virtual void DesignShiftTemplate(const QString& shift_no, const ReportPeople& people) = 0;
 };
 
 // What the devices work with.
@@ -58,6 +69,9 @@ class Devices final : public TillDevices {
   bool PrintReceipt(const ReceiptData& receipt, int copies) override;
   bool ReprintLastReceipt() override;
   void DesignReceiptTemplate(const ReceiptData& sample) override;
+  bool PrintShiftReport(const QString& shift_no, const ReportPeople& people) override;
+  bool PrintShiftText(const QString& port, const QByteArray& bytes) override;
+  void DesignShiftTemplate(const QString& shift_no, const ReportPeople& people) override;
 
   // The display itself, for the settings screen's test, which reports what InitDisplay hides.
   PoleDisplay& display() { return display_; }

@@ -136,6 +136,17 @@ void TakeCard(const Connection& connection, const CardRecord& card, Order& order
   }
 }
 
+bool RestoreCardOnOrder(CardContext& cards, const QString& cards_code, Order& order) {
+  const Connection& connection = cards.dm.Current();
+  const std::optional<CardRecord> card = FindCard(connection, cards_code);
+  if (!card || card->CardsCode != cards_code || card->StopFlag == 1 ||
+      CardExpired(*card, cards.dm.ServerNow().date())) {
+    return false;
+  }
+  TakeCard(connection, *card, order);
+  return true;
+}
+
 std::optional<CardView> IdentifyCard(CardContext& cards, Order& order, const QString& typed) {
   const QString text = typed.trimmed();
   if (text.isEmpty()) {

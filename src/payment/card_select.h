@@ -56,6 +56,11 @@ bool CardExpired(const CardRecord& card, QDate today);
 bool CardPasswordMatches(const Connection& connection, const QString& cards_code,
                          const QString& password);
 
+// A parked order's card back on the order, by the rules of choosing it (no password asked
+// again: the cashier gave it when the card was chosen). False, with the order untouched, for a
+// card no longer there, stopped or past its validity date.
+bool RestoreCardOnOrder(CardContext& cards, const QString& cards_code, Order& order);
+
 // Puts a card into the order's state: the card, its holder and points, the kind (2 for a
 // stored-value card, else 1), the sales type and what it means for discounts.
 void TakeCard(const Connection& connection, const CardRecord& card, Order& order);

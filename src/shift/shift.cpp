@@ -221,7 +221,8 @@ bool RunCloseShift(ShiftContext& shift) {
   OpenDrawerIfAny(shift);
   ShiftRecord record;
   const ShiftReport report = CloseShift(shift, &record);
-  if (shift.ui.ShowOverMsg(report)) PrintReport(shift, report, record);
+  const auto design = [&] { shift.devices.DesignShiftTemplate(record); };
+  if (shift.ui.ShowOverMsg(report, design)) PrintReport(shift, report, record);
   return true;
 }
 

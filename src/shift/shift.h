@@ -23,6 +23,8 @@ class ShiftDevices {
   virtual void PrintShiftTemplate(const ShiftReport& report, const ShiftRecord& shift) = 0;
   // Text lines to the printer port named by HardWareSet/PrintPort.
   virtual void PrintShiftText(const QString& port, const QByteArray& bytes) = 0;
+  // The template SysFile/QTOver.frf in the report designer, with the shift as sample data.
+  virtual void DesignShiftTemplate(const ShiftRecord& shift) = 0;
 };
 
 // The parked orders, as the shift close sees them: whether there are any, and clearing them

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "base/ui.h"
 
@@ -21,8 +22,9 @@ struct ShiftReport {
 class ShiftUi : public virtual Ui {
  public:
   // TfrmShowOverMsg "交班信息框" showing a closed shift: true when the cashier chose
-  // "打印信息", false for "退出" (or Esc).
-  virtual bool ShowOverMsg(const ShiftReport& report) = 0;
+  // "打印信息", false for "退出" (or Esc). Its Ctrl+Alt+Y calls `design` (the report template
+  // in the designer) when there is one.
+  virtual bool ShowOverMsg(const ShiftReport& report, const std::function<void()>& design) = 0;
 };
 
 }  // namespace quilmo

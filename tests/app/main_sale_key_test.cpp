@@ -204,6 +204,35 @@ TEST_F(MainSaleKeyTest, F12WithAStoredValueCardAsksTheCardPartFirst) {
             440);
 }
 
+// A parked order's card comes back with it on F11, unless it was stopped meanwhile.
+TEST_F(MainSaleKeyTest, F11BringsTheParkedCardBackUnlessItWasStopped) {
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag) VALUES ('C9', 'FIX', '王五', '普通会员卡', '固定折扣', 88, 0)"_s);
+  QStringList cards;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    for (bool stopped : {false, true}) {
+      ui.OnSelectCards(
+          [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"FIX"_s).has_value(); });
+      Press(Qt::Key_F4);
+      const QString parked = screen.lblOrderNo->text();
+      Scan(screen, u"A100"_s);
+      ui.AnswerYes();  // "您真的要挂起该单吗？"
+      Press(Qt::Key_F10);
+      if (stopped) ExecBoth(u"UPDATE QTCards SET StopFlag = 1"_s);
+      ui.ChooseSuspendedOrder(parked);
+      Press(Qt::Key_F11);
+      const Order& order = screen.desk().order();
+      cards << order.CardsCode + u"/"_s + QString::number(order.CardDiscount) + u"/"_s +
+                   screen.lblCardCode->text();
+      // Leave the order: Ctrl+Del with its question.
+      ui.AnswerYes();
+      Press(Qt::Key_Delete, Qt::ControlModifier);
+    }
+  });
+  EXPECT_EQ(cards, (QStringList{u"FIX/88/FIX"_s, u"/100/"_s}));
+}
+
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {
   ExecBoth(u"DELETE FROM QTCashierRight"_s);
   bool shown = false;

@@ -330,5 +330,39 @@ TEST_F(TemplateReceiptTest, TheDesignerOpensOnTheReceiptTemplateWithTheOrderAsSa
   EXPECT_TRUE(PdfText(Pdf()).contains(QStringLiteral("DESIGNED 一号店")));
 }
 
+// The shift report through QTOver.frf: the shift's record of the local file and the
+// standard variables on the report printer; its text lines through the port map; the designer
+// with the shift as its sample.
+TEST_F(TemplateReceiptTest,
+       TheShiftReportPrintsItsRecordThroughTheTemplateAndItsTextThroughThePort) {
+  dm.conClient.Exec(
+      u"INSERT INTO QTOnOverOrder (OrderNo, ShopNo, CashierNo, OnTime, OverTime, OnBoxAmount, "
+      "SaleAmount, GetAmount, OverFlag, OverAmount) VALUES ('BC0120261210001', 'P01', 'C01', "
+      "'2026-12-10 09:00:00', '2026-12-10 17:59:59', 500, 200, 300, 1, 400)"_s);
+  ReportPeople people;
+  people.ShopName = u"步行街店"_s;
+  people.CashierName = u"张三"_s;
+  ASSERT_TRUE(devices->PrintShiftReport(u"BC0120261210001"_s, people));
+  EXPECT_TRUE(ui.messages().empty()) << ui.last().toStdString();
+  const QString text = PdfText(Pdf());
+  for (const QString& expected :
+       {u"交班报表"_s, u"步行街店"_s, u"张三"_s, u"BC0120261210001"_s, u"2026-12-10 09:00:00"_s,
+        u"2026-12-10 17:59:59"_s, u"当班钱箱金额："_s, u"500"_s, u"200"_s, u"300"_s, u"400"_s}) {
+    EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+  }
+
+  EXPECT_TRUE(devices->PrintShiftText(u"LPT1"_s, "REPORT\r\n"));
+  EXPECT_EQ(ReadAll(Printed()), QByteArray("REPORT\r\n"));
+  EXPECT_FALSE(devices->PrintShiftText(u"NOPE"_s, "X"));
+  EXPECT_TRUE(ui.last().contains(u"交班信息没有打印出来：打印端口 NOPE 没有对应的设备"_s))
+      << ui.last().toStdString();
+
+  devices->DesignShiftTemplate(u"BC0120261210001"_s, people);
+  ASSERT_EQ(ui.designedReports().size(), 1u);
+  EXPECT_EQ(ui.designedReports()[0].TemplatePath(),
+            TemplatePath(HomePath(), QString::fromLatin1(kShiftTemplate)));
+  EXPECT_EQ(ui.designedReports()[0].DataSet().Value(0, u"OverAmount"_s), u"400"_s);
+}
+
 }  // namespace
 }  // namespace quilmo

@@ -1,7 +1,9 @@
 #include "shift/shift.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -10,6 +12,9 @@
 #include "app/screens/qt_ui.h"
 #include "base/gbk.h"
 #include "base/ini_file.h"
+#include "devices/devices.h"
+#include "report/screens/report_rendering.h"
+#include "report/template_files.h"
 #include "sale/saving_fixture.h"
 #include "shift/screens/frm_show_over_msg.h"
 #include "support/screen_helpers.h"
@@ -28,6 +33,9 @@ class RecordingShiftDevices : public ShiftDevices {
   void PrintShiftText(const QString& port, const QByteArray& bytes) override {
     calls << u"text "_s + port;
     text = bytes;
+  }
+  void DesignShiftTemplate(const ShiftRecord& shift) override {
+    calls << u"design "_s + shift.OrderNo;
   }
   QStringList calls;
   QByteArray text;
@@ -206,6 +214,41 @@ TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
       GetParam() ? 0 : 1);
 }
 
+// F7 on the main window with an order parked and the report printed through its template:
+// the cashier agrees to clear the parked order, the report's figures reach the printer.
+TEST_P(MainWindowShiftTest, F7ClearsParkedOrdersWithConsentAndPrintsTheReportTemplate) {
+  const QString pdf = QDir(HomePath()).filePath(u"shift.pdf"_s);
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"PrintModel"_s, u"1"_s);
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"ReportPrinter"_s, pdf);
+  ASSERT_TRUE(InstallShippedTemplates(HomePath()));
+  QtReportPrinter printer;
+  Devices till_devices(DeviceSetup{session.IniFile, HomePath(), dm.conClient, ui, printer, clock});
+  AppContext app{session, dm, ui, clock, HomePath()};
+  app.devices = &till_devices;
+  MainMenu menu;
+  RegisterMainScreens(menu);
+  TfrmMain window(app, menu);
+  test::ShowActive(&window);
+
+  ui.Type(u"500"_s);
+  test::Press(Qt::Key_F2);
+  dm.conClient.Exec(u"INSERT INTO QTHalSaleOrder (OrderNo) VALUES ('XS0120261210000009')"_s);
+  ui.AnswerYes();  // "是否要进行交班操作?"
+  ui.AnswerYes();  // "有挂单存在，是否要清除?"
+  ui.AnswerOverMsg(true);
+  ui.OnLogin([](AppContext&) { return true; });
+  test::Press(Qt::Key_F7);
+  EXPECT_EQ(session.OverFlag, 1);
+  EXPECT_FALSE(ui.unansweredLeft());
+  EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTHalSaleOrder"_s).toInt(), 0);
+  QProcess text;
+  text.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
+  ASSERT_TRUE(text.waitForFinished(30000));
+  const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+  EXPECT_TRUE(printed.contains(u"交班钱箱金额："_s)) << printed.toStdString();
+  EXPECT_TRUE(printed.contains(u"500"_s)) << printed.toStdString();
+}
+
 }  // namespace
 }  // namespace quilmo
 
@@ -214,12 +257,14 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// The report dialog through the real port: the figures are readable and the buttons answer.
+// The report dialog through the real port: the figures are readable, the buttons answer and
+// Ctrl+Alt+Y opens the template's designer.
 TEST(ShowOverMsgScreen, ShowsTheFiguresAndAnswersPrintOrLeave) {
   const ShiftReport report{
       u"张三"_s, u"500"_s, u"200"_s, u"300"_s, u"400"_s, u"8小时 59分"_s, u"2026-12-10 17:59:59"_s};
   ApplySkin();  // the till's own font, given in pixels
   QtUi ui;
+  int designs = 0;
   for (bool print : {true, false}) {
     QTimer::singleShot(0, [print] {
       auto* screen = qobject_cast<TfrmShowOverMsg*>(QApplication::activeModalWidget());
@@ -230,10 +275,12 @@ TEST(ShowOverMsgScreen, ShowsTheFiguresAndAnswersPrintOrLeave) {
       // Wide enough to read: the figures are not squeezed below their text.
       EXPECT_GE(screen->lblTimeTotal->width(), screen->lblTimeTotal->sizeHint().width());
       EXPECT_GE(screen->lblTimeTotal->fontInfo().pixelSize(), 12);
+      QTest::keyClick(screen, Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier);
       QTest::mouseClick(print ? screen->suiButton1 : screen->suiButton2, Qt::LeftButton);
     });
-    EXPECT_EQ(ui.ShowOverMsg(report), print);
+    EXPECT_EQ(ui.ShowOverMsg(report, [&designs] { ++designs; }), print);
   }
+  EXPECT_EQ(designs, 2);
 }
 
 }  // namespace

@@ -64,8 +64,9 @@ void ScriptedUi::ShowCheckout(CheckoutFlow& flow) {
   action(flow);
 }
 
-bool ScriptedUi::ShowOverMsg(const ShiftReport& report) {
+bool ScriptedUi::ShowOverMsg(const ShiftReport& report, const std::function<void()>& design) {
   screens_ << QStringLiteral("TfrmShowOverMsg");
+  if (over_design_ && design) design();
   over_reports_.push_back(report);
   if (over_answers_.empty()) {
     ADD_FAILURE() << "unscripted shift report";

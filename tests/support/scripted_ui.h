@@ -152,7 +152,9 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi, public Paymen
     checkouts_.push_back(std::move(action));
   }
   // The coming shift reports: print or leave.
-  bool ShowOverMsg(const ShiftReport& report) override;
+  bool ShowOverMsg(const ShiftReport& report, const std::function<void()>& design) override;
+  // The next shift reports press Ctrl+Alt+Y before they are answered.
+  void DesignOnOverMsg() { over_design_ = true; }
   void AnswerOverMsg(bool print) { over_answers_.push_back(print); }
   const std::vector<ShiftReport>& overReports() const { return over_reports_; }
   // ---- end of payment and shift ----
@@ -218,6 +220,7 @@ class ScriptedUi : public SaleUi, public ShellUi, public ReportUi, public Paymen
   std::vector<Money> bank_card_pay_dues_;
   std::deque<std::function<void(CheckoutFlow&)>> checkouts_;
   std::deque<bool> over_answers_;
+  bool over_design_ = false;
   std::vector<ShiftReport> over_reports_;
   std::deque<int> modes_;
   std::deque<ScreenAction> settings_, logins_, downloads_, sale_screens_;

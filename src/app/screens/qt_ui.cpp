@@ -278,8 +278,8 @@ void QtUi::ShowCheckout(CheckoutFlow& flow) {
   dialog.exec();
 }
 
-bool QtUi::ShowOverMsg(const ShiftReport& report) {
-  TfrmShowOverMsg dialog(report, parent_);
+bool QtUi::ShowOverMsg(const ShiftReport& report, const std::function<void()>& design) {
+  TfrmShowOverMsg dialog(report, design, parent_);
   dialog.exec();
   return dialog.printChosen();
 }

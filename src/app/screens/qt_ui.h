@@ -57,7 +57,7 @@ class QtUi final : public SaleUi, public ShellUi, public ReportUi, public Paymen
   // ---- Payment ----
   void ShowCheckout(CheckoutFlow& flow) override;
   // ---- Shift ----
-  bool ShowOverMsg(const ShiftReport& report) override;
+  bool ShowOverMsg(const ShiftReport& report, const std::function<void()>& design) override;
 
   // Dialogs opened from here are centred over this window.
   void SetParent(QWidget* parent) { parent_ = parent; }

@@ -3,14 +3,16 @@
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace quilmo {
 
-TfrmShowOverMsg::TfrmShowOverMsg(const ShiftReport& report, QWidget* parent)
-    : TfrmRootDialog(parent) {
+TfrmShowOverMsg::TfrmShowOverMsg(const ShiftReport& report, std::function<void()> design,
+                                 QWidget* parent)
+    : TfrmRootDialog(parent), design_(std::move(design)) {
   setObjectName(QStringLiteral("TfrmShowOverMsg"));
   setWindowTitle(QStringLiteral("交班信息框"));
   body()->setMinimumWidth(340);
@@ -64,6 +66,15 @@ TfrmShowOverMsg::TfrmShowOverMsg(const ShiftReport& report, QWidget* parent)
   });
   connect(suiButton2, &QPushButton::clicked, this, &QDialog::reject);
   suiButton2->setFocus();
+}
+
+bool TfrmShowOverMsg::FormKeyDown(QKeyEvent* event) {
+  const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+  if (event->key() == Qt::Key_Y && held == (Qt::ControlModifier | Qt::AltModifier)) {
+    if (design_) design_();
+    return true;
+  }
+  return false;
 }
 
 }  // namespace quilmo

@@ -13,7 +13,9 @@ namespace quilmo {
 class TfrmShowOverMsg : public TfrmRootDialog {
   Q_OBJECT
  public:
-  explicit TfrmShowOverMsg(const ShiftReport& report, QWidget* parent = nullptr);
+  // `design` is Ctrl+Alt+Y: the report template in the designer (nothing when empty).
+  TfrmShowOverMsg(const ShiftReport& report, std::function<void()> design,
+                  QWidget* parent = nullptr);
 
   bool printChosen() const { return print_; }
 
@@ -27,7 +29,11 @@ class TfrmShowOverMsg : public TfrmRootDialog {
   QPushButton* suiButton1;
   QPushButton* suiButton2;
 
+ protected:
+  bool FormKeyDown(QKeyEvent* event) override;
+
  private:
+  std::function<void()> design_;
   bool print_ = false;
 };
 
