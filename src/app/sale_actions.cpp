@@ -75,8 +75,10 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
     desk.order().lines.SetCurrentIndex(row);
     StartReturn(desk.sale(), desk.order(), {line.GoodsNo, line.ColorNo, line.SizeNo});
   };
-  // Ctrl+Alt+Y: the receipt template, with the order on the screen as its sample.
+  // Ctrl+Alt+Y: the receipt template, with the order on the screen as its sample. Ctrl+P: the
+  // last receipt again.
   if (app.devices) {
+    actions.reprintReceipt = [&app] { app.devices->ReprintLastReceipt(); };
     actions.designReceipt = [&app](SaleDesk& desk) {
       app.devices->DesignReceiptTemplate(ReceiptFromOrder(desk.order(), app.session));
     };

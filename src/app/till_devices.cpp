@@ -22,13 +22,17 @@ void CheckoutShiftDevices::OpenCashDrawer() {
   app_.ui.ShowNoticeBox(QStringLiteral("本机还不能打开钱箱，请用钥匙打开钱箱！"));
 }
 
-void CheckoutShiftDevices::PrintReceipt(const Order& order) {
+bool CheckoutShiftDevices::PrintReceipt(const Order& order, int copies) {
   if (app_.devices) {
-    app_.devices->PrintReceipt(ReceiptFromOrder(order, app_.session),
-                               app_.session.PrintTwo ? 2 : 1);
-    return;
+    return app_.devices->PrintReceipt(ReceiptFromOrder(order, app_.session), copies);
   }
+  // Nothing was kept either, so there is nothing to offer to print again.
   app_.ui.ShowNoticeBox(QStringLiteral("小票打印功能尚不可用，本单没有打印小票！"));
+  return true;
+}
+
+bool CheckoutShiftDevices::ReprintLastReceipt() {
+  return app_.devices && app_.devices->ReprintLastReceipt();
 }
 
 void CheckoutShiftDevices::PrintShiftTemplate(const ShiftReport&, const ShiftRecord& shift) {

@@ -17,7 +17,8 @@ class CheckoutShiftDevices final : public CheckoutDevices, public ShiftDevices {
 
   void ShowOnDisplay(int state, Money amount) override;
   void OpenCashDrawer() override;
-  void PrintReceipt(const Order& order) override;
+  bool PrintReceipt(const Order& order, int copies) override;
+  bool ReprintLastReceipt() override;
   void PrintShiftTemplate(const ShiftReport& report, const ShiftRecord& shift) override;
   void PrintShiftText(const QString& port, const QByteArray& bytes) override;
   void DesignShiftTemplate(const ShiftRecord& shift) override;

@@ -203,8 +203,16 @@ CheckoutFlow::OkResult CheckoutFlow::Confirm() {
   }
   saved_ = true;
   DriveDevices();
-  closed_ = true;
+  closed_ = !receipt_failed_;
   return OkResult::Saved;
+}
+
+bool CheckoutFlow::ReprintReceipt() {
+  if (!saved_) return false;
+  bool printed = false;
+  RunReported(pay_.ui, [&] { printed = pay_.devices.ReprintLastReceipt(); });
+  if (printed) receipt_failed_ = false;
+  return printed;
 }
 
 void CheckoutFlow::DriveDevices() {
@@ -217,11 +225,13 @@ void CheckoutFlow::DriveDevices() {
   RunReported(pay_.ui, [&] {
     if (HasDevice("HaveCashBox")) pay_.devices.OpenCashDrawer();
   });
-  RunReported(pay_.ui, [&] {
+  const bool printed = RunReported(pay_.ui, [&] {
     if (!print_on_ || !HasDevice("HavePrinter")) return;
-    pay_.devices.PrintReceipt(order_);
-    if (pay_.session().PrintTwo) pay_.devices.PrintReceipt(order_);
+    if (!pay_.devices.PrintReceipt(order_, pay_.session().PrintTwo ? 2 : 1)) {
+      receipt_failed_ = true;
+    }
   });
+  if (!printed) receipt_failed_ = true;
   RunReported(pay_.ui, [&] {
     if (HasDevice("HaveScreen")) pay_.devices.ShowOnDisplay(3, change);
   });

@@ -52,6 +52,9 @@ class CheckoutFlow {
   bool printOn() const { return print_on_; }
   bool saved() const { return saved_; }
   bool closed() const { return closed_; }
+  // The order was saved but its receipt did not print: the dialog stays open on its closing
+  // state, where Ctrl+P prints the receipt again and any other key closes.
+  bool receiptFailed() const { return receipt_failed_; }
 
   // What the screen should do with the received edit after an action.
   bool focusReceived() const { return focus_received_; }
@@ -85,6 +88,8 @@ class CheckoutFlow {
   OkResult Confirm();
   // Esc or Cancel: left without saving (after a save, any key closes).
   void Close() { closed_ = true; }
+  // Ctrl+P on the closing state: the receipt again. True when it printed.
+  bool ReprintReceipt();
 
  private:
   void CalculateChange();
@@ -109,6 +114,7 @@ class CheckoutFlow {
   bool print_on_ = true;
   bool saved_ = false;
   bool closed_ = false;
+  bool receipt_failed_ = false;
   bool focus_received_ = true;
   bool select_received_ = false;
 };

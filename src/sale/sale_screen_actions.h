@@ -47,6 +47,8 @@ struct SaleScreenActions {
   std::function<void()> download;
   // Ctrl+Alt+Y: the receipt template in the designer.
   std::function<void(SaleDesk&)> designReceipt;
+  // Ctrl+P: the last receipt printed again, as it was.
+  std::function<void()> reprintReceipt;
   // Ctrl+Alt+Z: online <-> offline. True when the mode changed.
   std::function<bool()> switchMode;
 };

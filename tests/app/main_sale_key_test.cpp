@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -7,8 +9,11 @@
 #include "app/sale_actions.h"
 #include "app/screens/frm_main.h"
 #include "app/screens/qt_ui.h"
+#include "base/ini_file.h"
+#include "devices/devices.h"
 #include "payment/card_select.h"
 #include "payment/checkout.h"
+#include "report/screens/report_rendering.h"
 #include "sale/screens/frm_qt_sale.h"
 #include "support/data_fixture.h"
 #include "support/screen_helpers.h"
@@ -231,6 +236,121 @@ TEST_F(MainSaleKeyTest, F11BringsTheParkedCardBackUnlessItWasStopped) {
     }
   });
   EXPECT_EQ(cards, (QStringList{u"FIX/88/FIX"_s, u"/100/"_s}));
+}
+
+// The keys of the sale screen that reach the devices, the shift and the returns, on a till
+// with a text-receipt printer: Ctrl+P reprints the last receipt byte for byte, Ctrl+Alt+Y
+// opens the receipt template, Ctrl+Q takes cash out of the shift, Ctrl+T returns a line of
+// the sale just made.
+TEST_F(MainSaleKeyTest, ReprintTemplateWithdrawalAndReturnKeysDoTheirWork) {
+  for (int right : {4, 10, 13}) {
+    ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', %1)"_s.arg(right));
+  }
+  dm.conClient.Exec(
+      u"INSERT INTO QTOnOverOrder (OrderNo, OnBoxAmount, SaleAmount, GetAmount, OverFlag, "
+      "OverAmount) VALUES ('BC01', 500, 0, 0, 0, 500)"_s);
+  session.OnOverOrderNo = u"BC01"_s;
+  session.BackFlag = true;
+  session.BackDays = 7;
+  session.StoreNo = u"S01"_s;
+  const QString printed = QDir(HomePath()).filePath(u"printer.out"_s);
+  for (const auto& [section, key, value] : {std::tuple{"HardWareSet", "HavePrinter", u"Y"_s},
+                                            std::tuple{"HardWareSet", "PrintModel", u"0"_s},
+                                            std::tuple{"HardWareSet", "PrintPort", u"LPT1"_s},
+                                            std::tuple{"DevicePorts", "LPT1", printed}}) {
+    ASSERT_TRUE(WriteIniString(session.IniFile, QString::fromLatin1(section),
+                               QString::fromLatin1(key), value));
+  }
+  QtReportPrinter printer;
+  Devices devices(DeviceSetup{session.IniFile, HomePath(), dm.conClient, ui, printer, clock});
+  app.devices = &devices;
+  auto printed_bytes = [&] {
+    QFile f(printed);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  };
+
+  ui.OnCheckout([](CheckoutFlow& flow) {
+    flow.ReceivedEdited(u"100"_s);
+    EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Saved);
+  });
+  QString sold;
+  QByteArray receipt, after_reprint;
+  QString return_memo;
+  double return_quantity = 0;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    EXPECT_TRUE(screen.label(TfrmQTSale::Command::CtrlPReprint)->isEnabled());
+    Press(Qt::Key_P, Qt::ControlModifier);  // nothing printed yet
+    sold = screen.lblOrderNo->text();
+    Scan(screen, u"A100"_s);
+    Press(Qt::Key_F12);
+    receipt = printed_bytes();
+    Press(Qt::Key_P, Qt::ControlModifier);
+    after_reprint = printed_bytes();
+    Press(Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier);
+    ui.Type(u"30"_s);
+    Press(Qt::Key_Q, Qt::ControlModifier);
+    ui.OnReturnPicker([](const ReturnPickerRequest&,
+                         const std::vector<SoldLine>& listed) -> std::optional<SoldLine> {
+      if (listed.empty()) return {};
+      return listed[0];
+    });
+    Press(Qt::Key_T, Qt::ControlModifier);
+    if (screen.desk().order().lines.size() == 1) {
+      return_memo = screen.desk().order().lines[0].Memo;
+      return_quantity = screen.desk().order().lines[0].Quantity;
+    }
+  });
+  EXPECT_EQ(ui.texts().first(), u"没有可以重打的小票！"_s);
+  EXPECT_TRUE(receipt.contains("99")) << receipt.toStdString();
+  EXPECT_EQ(after_reprint, receipt + receipt);
+  ASSERT_EQ(ui.designedReports().size(), 1u);
+  EXPECT_EQ(ui.designedReports()[0].DataSet().rows.size(), 0);  // the new order has no lines
+  EXPECT_EQ(Money::FromVariant(dm.conClient.Scalar(
+                u"SELECT GetAmount FROM QTOnOverOrder WHERE OrderNo = 'BC01'"_s)),
+            30);
+  EXPECT_EQ(return_memo, u"退："_s + sold) << ui.texts().join(u"|"_s).toStdString();
+  EXPECT_EQ(return_quantity, -1);
+}
+
+// Ctrl+L on a gift-exchange card: a gift for the card's points, at once after F4 and again
+// by the key.
+TEST_F(MainSaleKeyTest, CtrlLExchangesTheCardsPointsForAGift) {
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag, PointTotal) VALUES ('C7', 'GIFT', '钱七', '普通会员卡', '积分兑换礼品', 100, 0, "
+      "300)"_s);
+  ExecBoth(
+      u"INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName, SRefPrice, IsGift) "
+      "VALUES ('GF', 'GIFT1', '雨伞', 100, 1)"_s);
+  ui.OnSelectCards(
+      [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"GIFT"_s).has_value(); });
+  ui.ChooseGoods(u"GIFT1"_s);  // at once after the card
+  ui.ChooseGoods(u"GIFT1"_s);  // Ctrl+L
+  double points = 0;
+  int lines = 0;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Press(Qt::Key_F4);
+    Press(Qt::Key_L, Qt::ControlModifier);
+    points = screen.desk().order().GiftPoints;
+    lines = screen.desk().order().lines.size();
+  });
+  EXPECT_EQ(lines, 2);
+  EXPECT_EQ(points, 200);
+  EXPECT_FALSE(ui.unansweredLeft());
+}
+
+// Ctrl+S online: the sales the till kept while offline go up to the server.
+TEST_F(MainSaleKeyTest, CtrlSUploadsTheSalesKeptOffline) {
+  session.IsOnline = true;
+  dm.conClient.Exec(
+      u"INSERT INTO QTSaleOrder (OrderNo, Amount, RealAmount, CashAmount) "
+      "VALUES ('XS012026120900001', 99, 99, 99)"_s);
+  WorkTheSaleScreen([](TfrmQTSale&) { Press(Qt::Key_S, Qt::ControlModifier); });
+  EXPECT_EQ(
+      dm.conServer.Scalar(u"SELECT COUNT(*) FROM QTSaleOrder WHERE OrderNo = 'XS012026120900001'"_s)
+          .toInt(),
+      1);
+  EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTSaleOrder"_s).toInt(), 0);
 }
 
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {

@@ -23,7 +23,15 @@ class RecordingDevices : public CheckoutDevices {
     calls << u"display %1 %2"_s.arg(state).arg(amount.ShortText());
   }
   void OpenCashDrawer() override { calls << u"drawer"_s; }
-  void PrintReceipt(const Order& order) override { calls << u"receipt "_s + order.header.OrderNo; }
+  bool PrintReceipt(const Order& order, int copies) override {
+    calls << u"receipt %1 x%2"_s.arg(order.header.OrderNo).arg(copies);
+    return printer_works;
+  }
+  bool ReprintLastReceipt() override {
+    calls << u"reprint"_s;
+    return printer_works;
+  }
+  bool printer_works = true;
   QStringList calls;
 };
 
@@ -75,7 +83,7 @@ TEST_P(CheckoutTest, TheFirstOkTakesTheExactAmountTheSecondSavesAndDrivesTheDevi
   EXPECT_EQ((QStringList{result.due, result.received, result.change}),
             (QStringList{u"88.50"_s, u"88.50"_s, u"0.00"_s}));
   EXPECT_EQ(devices.calls, (QStringList{u"display 2 88.5"_s, u"drawer"_s,
-                                        u"receipt XS0120261210000001"_s, u"display 3 0"_s}));
+                                        u"receipt XS0120261210000001 x1"_s, u"display 3 0"_s}));
   EXPECT_EQ(StoredHeader("RealAmount").toDouble(), 88.5);
   EXPECT_EQ(StoredHeader("CashAmount").toDouble(), 88.5);
   EXPECT_DOUBLE_EQ(D(ShiftRow(), "SaleAmount"), 88.5);
@@ -316,6 +324,35 @@ TEST_P(CheckoutScreenTest, F4AndF2OpenThePaymentDialogsAndTheirPartsAreSaved) {
   EXPECT_EQ(StoredHeader("CardAmount").toDouble(), 70);
   EXPECT_EQ(StoredHeader("CashAmount").toDouble(), 30);
   EXPECT_DOUBLE_EQ(D(CardRow(u"SV001"_s, false), "Amount"), 430);
+}
+
+// A receipt that does not print leaves the saved sale's dialog open on its closing state:
+// Ctrl+P prints it again and closes once it printed; PrintTwo asks for two copies.
+TEST_P(CheckoutScreenTest, AReceiptThatDidNotPrintCanBePrintedAgainBeforeTheDialogCloses) {
+  using test::Press;
+  session.PrintTwo = true;
+  devices.printer_works = false;
+  NewOrder(u"XS0120261210000001"_s, {u"A001"_s});
+  bool stayed = false, reprint_shown = false, stayed_after_failed_reprint = false;
+  screen_ui.keys = [&] {
+    TfrmQTXSPay* s = screen_ui.shown;
+    EXPECT_FALSE(s->lblReprint->isVisible());
+    Press(Qt::Key_F12);  // the exact amount
+    Press(Qt::Key_F12);  // saved; the receipt fails
+    stayed = s->isVisible();
+    reprint_shown = s->lblReprint->isVisible();
+    Press(Qt::Key_P, Qt::ControlModifier);  // the printer still fails
+    stayed_after_failed_reprint = s->isVisible();
+    devices.printer_works = true;
+    Press(Qt::Key_P, Qt::ControlModifier);
+  };
+  EXPECT_TRUE(Checkout(screen_pay, order).saved);
+  EXPECT_TRUE(stayed);
+  EXPECT_TRUE(reprint_shown);
+  EXPECT_TRUE(stayed_after_failed_reprint);
+  EXPECT_EQ(devices.calls.filter(u"re"_s),
+            (QStringList{u"receipt XS0120261210000001 x2"_s, u"reprint"_s, u"reprint"_s}));
+  EXPECT_EQ(Count(u"QTSaleOrder"_s, header.OrderNo, false), 1);
 }
 
 }  // namespace

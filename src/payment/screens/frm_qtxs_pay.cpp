@@ -69,6 +69,8 @@ TfrmQTXSPay::TfrmQTXSPay(CheckoutFlow& flow, QWidget* parent)
   Label4 = KeyLabel("Label4", QStringLiteral("抹零[F5]"), body());
   Label7 = KeyLabel("Label7", QStringLiteral("四舍五入[F6]"), body());
   Label5 = KeyLabel("Label5", QStringLiteral("不打印小票[F9]"), body());
+  lblReprint = KeyLabel("lblReprint", QStringLiteral("重打小票[Ctrl+P]"), body());
+  lblReprint->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;"));
   for (QLabel* clickable : {Label6, Label4, Label7}) {
     clickable->setCursor(Qt::PointingHandCursor);
     clickable->installEventFilter(this);
@@ -80,7 +82,7 @@ TfrmQTXSPay::TfrmQTXSPay(CheckoutFlow& flow, QWidget* parent)
 
   auto* keys = new QHBoxLayout;
   keys->setSpacing(10);
-  for (QLabel* l : {Label6, lblCardPay, Label4, Label7, Label5}) keys->addWidget(l);
+  for (QLabel* l : {Label6, lblCardPay, Label4, Label7, Label5, lblReprint}) keys->addWidget(l);
   keys->addStretch();
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -115,6 +117,7 @@ void TfrmQTXSPay::Refresh() {
   suiEdtReciveAmount->setReadOnly(flow_.receivedReadOnly());
   lblCardPay->setVisible(flow_.cardPayVisible());
   Label5->setText(flow_.printLabel());
+  lblReprint->setVisible(flow_.saved() && flow_.receiptFailed());
 }
 
 void TfrmQTXSPay::After() {
@@ -157,7 +160,20 @@ bool TfrmQTXSPay::eventFilter(QObject* watched, QEvent* event) {
 
 bool TfrmQTXSPay::FormKeyDown(QKeyEvent* event) {
   if (flow_.saved()) {
-    // Once the order is saved any key closes.
+    // The closing state of a sale whose receipt did not print: Ctrl+P prints it again and
+    // closes once it printed.
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_P && held == Qt::ControlModifier && flow_.receiptFailed()) {
+      if (flow_.ReprintReceipt()) flow_.Close();
+      After();
+      return true;
+    }
+    // Ctrl, Shift and Alt alone are the first half of a combination, not a key of their own.
+    if (event->key() == Qt::Key_Control || event->key() == Qt::Key_Shift ||
+        event->key() == Qt::Key_Alt || event->key() == Qt::Key_Meta) {
+      return true;
+    }
+    // Once the order is saved any other key closes.
     flow_.Close();
     accept();
     return true;

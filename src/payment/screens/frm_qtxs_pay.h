@@ -24,6 +24,7 @@ class TfrmQTXSPay : public TfrmRootDialog {
   QLabel* Label4;      // 抹零[F5]
   QLabel* Label7;      // 四舍五入[F6]
   QLabel* Label5;      // 不打印小票[F9]
+  QLabel* lblReprint;  // 重打小票[Ctrl+P]: after a save whose receipt did not print
   QPushButton* suiBtSave;
   QPushButton* suiBtCancel;
 

@@ -381,6 +381,8 @@ void TfrmQTSale::BuildLayout() {
               QStringLiteral("下载基本资料到本地"), strip, strip_layout);
   AddKeyLabel(C::CtrlAltZSwitchMode, "Label38", QStringLiteral("切换工作模式[Ctril+Alt+Z]"),
               QStringLiteral("在[连网销售]与[断网销售]间切换"), strip, strip_layout);
+  AddKeyLabel(C::CtrlPReprint, "lblReprint", QStringLiteral("重打小票[Ctrl+P]"),
+              QStringLiteral("重新打印上一张小票"), strip, strip_layout);
   auto* key_list = new QLabel(QStringLiteral("定义按键[Ctrl+J]"), strip);
   key_list->setObjectName(QStringLiteral("Label40"));
   key_list->hide();
@@ -562,6 +564,8 @@ std::optional<TfrmQTSale::Command> TfrmQTSale::KeyCommand(int key,
         return Command::CtrlNMemo;
       case Qt::Key_L:
         return Command::CtrlLPoints;
+      case Qt::Key_P:
+        return Command::CtrlPReprint;
       default:
         return std::nullopt;
     }
@@ -595,6 +599,8 @@ bool TfrmQTSale::Available(Command command) const {
       return static_cast<bool>(actions_.download);
     case Command::CtrlAltYReceiptTemplate:
       return static_cast<bool>(actions_.designReceipt);
+    case Command::CtrlPReprint:
+      return static_cast<bool>(actions_.reprintReceipt);
     case Command::CtrlAltZSwitchMode:
       return static_cast<bool>(actions_.switchMode);
     default:
@@ -835,6 +841,9 @@ void TfrmQTSale::Execute(Command command) {
       break;
     case Command::CtrlAltYReceiptTemplate:
       actions_.designReceipt(desk_);
+      break;
+    case Command::CtrlPReprint:
+      actions_.reprintReceipt();
       break;
     case Command::CtrlAltZSwitchMode:
       // These captions differ from the ones the screen opens with, as the till always had.

@@ -72,6 +72,7 @@ class TfrmQTSale : public TfrmRootFullSreen {
     CtrlSUpload,
     CtrlXDownload,
     CtrlAltYReceiptTemplate,
+    CtrlPReprint,
     CtrlAltZSwitchMode,
     UpQuantity,
     RightPrice,
