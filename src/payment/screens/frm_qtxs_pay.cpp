@@ -80,10 +80,17 @@ TfrmQTXSPay::TfrmQTXSPay(CheckoutFlow& flow, QWidget* parent)
   suiBtCancel = new QPushButton(QStringLiteral("取消[Esc]"), body());
   suiBtCancel->setObjectName(QStringLiteral("suiBtCancel"));
 
-  auto* keys = new QHBoxLayout;
-  keys->setSpacing(10);
-  for (QLabel* l : {Label6, lblCardPay, Label4, Label7, Label5, lblReprint}) keys->addWidget(l);
-  keys->addStretch();
+  // Two rows, so every key's caption reads whole in the dialog's width.
+  auto* keys = new QGridLayout;
+  keys->setHorizontalSpacing(14);
+  keys->setVerticalSpacing(4);
+  keys->addWidget(Label6, 0, 0);
+  keys->addWidget(lblCardPay, 0, 1);
+  keys->addWidget(lblReprint, 0, 2);
+  keys->addWidget(Label4, 1, 0);
+  keys->addWidget(Label7, 1, 1);
+  keys->addWidget(Label5, 1, 2);
+  keys->setColumnStretch(3, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(suiBtSave);
