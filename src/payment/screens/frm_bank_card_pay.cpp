@@ -10,6 +10,7 @@
 
 #include "base/error.h"
 #include "payment/screens/card_amount_filter.h"
+#include "payment/screens/pay_step_view.h"
 
 namespace quilmo {
 
@@ -127,55 +128,40 @@ void TfrmBankCardPay::EmptyEditsToZero() {
 }
 
 void TfrmBankCardPay::Apply(const PayStep& step) {
-  if (!step.Accepted()) ui_.ShowNoticeBox(step.Notice);
-  if (step.CashText) suiEdtCash->setText(*step.CashText);
-  if (step.Focus == PayField::Confirm) {
-    suiButton1->setFocus();
-  } else if (QLineEdit* next = Field(step.Focus)) {
-    next->setFocus();
-    if (!step.Accepted()) next->selectAll();
-  }
+  QWidget* next = Field(step.Focus);
+  if (step.Focus == PayField::Confirm) next = suiButton1;
+  ShowPayStep(ui_, step, suiEdtCash, next);
 }
 
 void TfrmBankCardPay::PartEnter(PayField field) {
   EmptyEditsToZero();
-  QLineEdit* edit = Field(field);
-  if (!RunReported(ui_, [&] {
-        Apply(BankPartEntered(amount_due_, field, suiEdtCardPay->text(), suEdtCashCard->text()));
-      })) {
-    edit->setFocus();
-    edit->selectAll();
-  }
+  RunPayStep(ui_, Field(field), [&] {
+    Apply(BankPartEntered(amount_due_, field, suiEdtCardPay->text(), suEdtCashCard->text()));
+  });
 }
 
 void TfrmBankCardPay::suiEdtCashEnter() {
   EmptyEditsToZero();
-  if (!RunReported(ui_, [&] {
-        Apply(BankCashEntered(amount_due_, suiEdtCardPay->text(), suiEdtCash->text(),
-                              suEdtCashCard->text()));
-      })) {
-    suiEdtCash->setFocus();
-    suiEdtCash->selectAll();
-  }
+  RunPayStep(ui_, suiEdtCash, [&] {
+    Apply(BankCashEntered(amount_due_, suiEdtCardPay->text(), suiEdtCash->text(),
+                          suEdtCashCard->text()));
+  });
 }
 
 void TfrmBankCardPay::suiButton1Click() {
-  if (!RunReported(ui_, [&] {
-        const PayStep step = ConfirmBankCardPay(amount_due_, suiEdtCardPay->text(),
-                                                suiEdtCash->text(), suEdtCashCard->text());
-        if (!step.Accepted()) {
-          Apply(step);
-          return;
-        }
-        result_.Confirmed = true;
-        result_.BankCardPart = ReadPayAmount(suiEdtCardPay->text());
-        result_.CashPart = ReadPayAmount(suiEdtCash->text());
-        result_.VoucherPart = ReadPayAmount(suEdtCashCard->text());
-        accept();
-      })) {
-    suiEdtCash->setFocus();
-    suiEdtCash->selectAll();
-  }
+  RunPayStep(ui_, suiEdtCash, [&] {
+    const PayStep step = ConfirmBankCardPay(amount_due_, suiEdtCardPay->text(), suiEdtCash->text(),
+                                            suEdtCashCard->text());
+    if (!step.Accepted()) {
+      Apply(step);
+      return;
+    }
+    result_.Confirmed = true;
+    result_.BankCardPart = ReadPayAmount(suiEdtCardPay->text());
+    result_.CashPart = ReadPayAmount(suiEdtCash->text());
+    result_.VoucherPart = ReadPayAmount(suEdtCashCard->text());
+    accept();
+  });
 }
 
 }  // namespace quilmo

@@ -11,6 +11,7 @@
 #include "base/error.h"
 #include "payment/card_select.h"
 #include "payment/screens/card_amount_filter.h"
+#include "payment/screens/pay_step_view.h"
 
 namespace quilmo {
 namespace {
@@ -122,40 +123,25 @@ QWidget* TfrmCardPay::Field(PayField field) const {
 }
 
 void TfrmCardPay::Apply(const PayStep& step) {
-  if (!step.Accepted()) ui_.ShowNoticeBox(step.Notice);
-  if (step.CashText) suiEdtCash->setText(*step.CashText);
-  if (QWidget* next = Field(step.Focus)) {
-    next->setFocus();
-    if (!step.Accepted()) {
-      if (auto* edit = qobject_cast<QLineEdit*>(next)) edit->selectAll();
-    }
-  }
-}
-
-template <class Step>
-void TfrmCardPay::Run(QLineEdit* edit, Step step) {
-  if (!RunReported(ui_, step)) {
-    edit->setFocus();
-    edit->selectAll();
-  }
+  ShowPayStep(ui_, step, suiEdtCash, Field(step.Focus));
 }
 
 void TfrmCardPay::suiEdtCardPayEnter() {
   if (suiEdtCardPay->text().trimmed().isEmpty()) suiEdtCardPay->setText(QStringLiteral("0"));
-  Run(suiEdtCardPay, [this] {
+  RunPayStep(ui_, suiEdtCardPay, [this] {
     Apply(CardPartEntered(request_.AmountDue, request_.Balance, suiEdtCardPay->text()));
   });
 }
 
 void TfrmCardPay::suiEdtCashEnter() {
   if (suiEdtCash->text().trimmed().isEmpty()) suiEdtCash->setText(QStringLiteral("0"));
-  Run(suiEdtCash, [this] {
+  RunPayStep(ui_, suiEdtCash, [this] {
     Apply(CardPayCashEntered(request_.AmountDue, suiEdtCardPay->text(), suiEdtCash->text()));
   });
 }
 
 void TfrmCardPay::suiButton1Click() {
-  Run(suiEdtCash, [this] {
+  RunPayStep(ui_, suiEdtCash, [this] {
     const PayStep step = ConfirmCardPay(request_.AmountDue, request_.Balance, suiEdtCardPay->text(),
                                         suiEdtCash->text());
     if (!step.Accepted()) {

@@ -38,10 +38,6 @@ class TfrmCardPay : public TfrmRootDialog {
   void suiEdtCardPayEnter();
   void suiEdtCashEnter();
   void suiButton1Click();
-  // Shows a step's refusal or moves on; a text that is no number is reported and its edit
-  // selected.
-  template <class Step>
-  void Run(QLineEdit* edit, Step step);
   void Apply(const PayStep& step);
   QWidget* Field(PayField field) const;
 

@@ -2,18 +2,14 @@
 
 #include <exception>
 
-#include "frame/frm_root.h"
+#include "frame/frm_root_input.h"
 #include "sale/sale_ui.h"
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 namespace quilmo {
 
-// "选择导购员": the one-field dialog for a sales assistant's code. OK asks the finder; an
-// unknown code keeps the dialog open (the finder has said why).
-class TfrmSelectEmployee : public TfrmRootDialog {
+// "选择导购员": the one-field input dialog for a sales assistant's code. OK asks the finder;
+// an unknown code keeps the dialog open (the finder has said why).
+class TfrmSelectEmployee : public TfrmRootInput {
   Q_OBJECT
  public:
   TfrmSelectEmployee(Ui& ui, SaleUi::EmployeeFinder find, QWidget* parent = nullptr);
@@ -23,17 +19,10 @@ class TfrmSelectEmployee : public TfrmRootDialog {
   // An error the finder raised; the dialog closed and the caller rethrows it.
   std::exception_ptr error() const { return error_; }
 
-  QLabel* lblMsg;
-  QLineEdit* suiEdtInput;
-  QPushButton* suibtSave;
-  QPushButton* suibtCancel;
-
  protected:
-  bool EnterInControl(QWidget* control) override;
+  bool AcceptValue(const QString& text) override;
 
  private:
-  void Save();
-
   Ui& ui_;
   SaleUi::EmployeeFinder find_;
   QString employee_no_;
