@@ -9,8 +9,7 @@ namespace quilmo {
 // The till's devices as checkout and the shift see them: the pole display, the drawer, the
 // receipt printer and the shift report of the application's devices (AppContext::devices).
 // Where the till runs without them (a test, a tool), a configured drawer or printer is told
-// plainly not to have acted, never shown a success; the shift report's text lines then go to
-// the printer port as a path.
+// plainly not to have acted, never shown a success.
 class CheckoutShiftDevices final : public CheckoutDevices, public ShiftDevices {
  public:
   explicit CheckoutShiftDevices(AppContext& app) : app_(app) {}

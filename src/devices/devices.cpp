@@ -150,21 +150,23 @@ void Devices::DesignReceiptTemplate(const ReceiptData& sample) {
 }
 
 bool Devices::PrintShiftReport(const QString& shift_no, const ReportPeople& people) {
-  try {
+  return PrintShift([&] {
     const Report report =
         ShiftReportTemplate(setup_.local, shift_no, setup_.ini_file, setup_.program_folder, people);
     setup_.printer.Print(report, Setting(kReportPrinterKey));
-    return true;
-  } catch (const Error& e) {
-    setup_.ui.ShowErrorBox(QStringLiteral("交班信息没有打印出来：%1").arg(e.message()));
-    return false;
-  }
+  });
 }
 
 bool Devices::PrintShiftText(const QString& port, const QByteArray& bytes) {
-  try {
+  return PrintShift([&] {
     if (port.isEmpty()) throw DeviceError(QStringLiteral("未设置票据打印机连接端口！"));
     WriteToDevice(PrinterPath(port), bytes, port);
+  });
+}
+
+bool Devices::PrintShift(const std::function<void()>& print) {
+  try {
+    print();
     return true;
   } catch (const Error& e) {
     setup_.ui.ShowErrorBox(QStringLiteral("交班信息没有打印出来：%1").arg(e.message()));

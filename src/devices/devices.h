@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "base/clock.h"
 #include "data/connection.h"
@@ -82,6 +83,8 @@ class Devices final : public TillDevices {
   QString PrinterPath(const QString& port) const;
   void PrintTemplate(const ReceiptData& receipt, int copies);
   void TellPrintFailed(const QString& reason);
+  // Runs a printing of the shift report; a failure is told, and the answer is false.
+  bool PrintShift(const std::function<void()>& print);
 
   DeviceSetup setup_;
   PoleDisplay display_;

@@ -225,13 +225,11 @@ void CheckoutFlow::DriveDevices() {
   RunReported(pay_.ui, [&] {
     if (HasDevice("HaveCashBox")) pay_.devices.OpenCashDrawer();
   });
-  const bool printed = RunReported(pay_.ui, [&] {
+  RunReported(pay_.ui, [&] {
     if (!print_on_ || !HasDevice("HavePrinter")) return;
-    if (!pay_.devices.PrintReceipt(order_, pay_.session().PrintTwo ? 2 : 1)) {
-      receipt_failed_ = true;
-    }
+    receipt_failed_ = true;  // until the printer says otherwise, a throw included
+    receipt_failed_ = !pay_.devices.PrintReceipt(order_, pay_.session().PrintTwo ? 2 : 1);
   });
-  if (!printed) receipt_failed_ = true;
   RunReported(pay_.ui, [&] {
     if (HasDevice("HaveScreen")) pay_.devices.ShowOnDisplay(3, change);
   });
