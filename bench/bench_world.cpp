@@ -131,6 +131,13 @@ MsgResult BenchUi::MessageBox(const QString& caption, const QString& text, MsgIc
 // Two promotions on ten generated goods each: a discount by pieces and a discount by spend.
 // Both act on every pass and ask the cashier nothing. Written into both databases, replacing
 // what an earlier run left.
+void OpenWorld(TDMFM& dm) {
+  const BenchWorld& w = World();
+  QString error;
+  if (!dm.conServer.OpenServer(w.server, w.account, &error)) Die(error);
+  if (!dm.conClient.OpenLocal(w.local_path, &error)) Die(error);
+}
+
 void AddBenchPromotions(const Connection& db, int goods) {
   for (const char* table : {"QTCXOrderDetail", "QTCXOrder"}) {
     db.Exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN ('BENCH9', 'BENCH5')")

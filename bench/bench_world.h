@@ -7,6 +7,7 @@
 
 #include "app/null_ui.h"
 #include "data/connection.h"
+#include "data/tdmfm.h"
 
 namespace quilmo::bench {
 
@@ -23,6 +24,10 @@ struct BenchWorld {
 };
 
 const BenchWorld& World();
+
+// Opens the data module's two connections on the world: the account database and the local
+// file with the catalogue. A benchmark that cannot have them stops with the reason.
+void OpenWorld(TDMFM& dm);
 
 // The Ui of a benchmark: nobody is there to answer. A box is not expected on a measured path,
 // so each one is printed and counted.

@@ -56,11 +56,7 @@ struct Till {
     order.CardDiscount = 100;
     order.lines.SetAmountPoint(2);
     order.header.OrderNo = QStringLiteral("XS00120261210000001");
-    QString error;
-    if (!dm.conServer.OpenServer(w.server, w.account, &error) ||
-        !dm.conClient.OpenLocal(w.local_path, &error)) {
-      qFatal("sale_bench: %s", qPrintable(error));
-    }
+    OpenWorld(dm);
     AddBenchPromotions(dm.conServer, w.goods);
     AddBenchPromotions(dm.conClient, w.goods);
 

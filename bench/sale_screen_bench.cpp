@@ -59,11 +59,7 @@ struct ScreenTill {
     session.SPNotDiscount = true;
     session.VIPNotDiscount = true;
     session.PremiumRate = 100;
-    QString error;
-    if (!dm.conServer.OpenServer(w.server, w.account, &error) ||
-        !dm.conClient.OpenLocal(w.local_path, &error)) {
-      qFatal("sale_screen_bench: %s", qPrintable(error));
-    }
+    OpenWorld(dm);
     AddBenchPromotions(dm.conServer, w.goods);
     AddBenchPromotions(dm.conClient, w.goods);
     screen = std::make_unique<TfrmQTSale>(sale, SaleScreenActions{}, QString());

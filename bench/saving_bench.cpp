@@ -56,15 +56,10 @@ struct Till {
   TDMFM dm{session, clock};
 
   explicit Till(bool online) {
-    const BenchWorld& w = World();
     session.IsOnline = online;
     session.PerJFAmount = 10;
     session.CashierName = QStringLiteral("bench");
-    QString error;
-    if (!dm.conServer.OpenServer(w.server, w.account, &error) ||
-        !dm.conClient.OpenLocal(w.local_path, &error)) {
-      qFatal("saving_bench: %s", qPrintable(error));
-    }
+    OpenWorld(dm);
     AddCards(dm);
   }
 };
