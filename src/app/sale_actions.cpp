@@ -5,7 +5,6 @@
 #include "devices/devices.h"
 #include "devices/receipt_from_order.h"
 #include "payment/card_context.h"
-#include "payment/card_pay.h"
 #include "payment/card_select.h"
 #include "payment/card_ui.h"
 #include "payment/checkout.h"
@@ -25,8 +24,8 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
   // Ctrl+X: the download options ("选择下载方式"), online only (the screen checks).
   actions.download = [&app] { app.ui.ShowDownloadOptions(app); };
 
-  // F12: the checkout over the order on the screen; its devices are the till's. The Ui the
-  // application composed answers for every port, the payment screens' among them.
+  // F12: the stored-value card part first, then the checkout over the order on the screen; its
+  // devices are the till's. The Ui the application composed answers for every port.
   actions.checkout = [&app](SaleDesk& desk) -> std::optional<CheckoutAmounts> {
     CheckoutShiftDevices devices(app);
     PaymentContext pay{app.dm,
@@ -34,18 +33,7 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
                        devices,
                        [&app] { return SwitchOfflineAfterServerLoss(app); },
                        {}};
-    // A stored-value card pays first: the card dialog agrees the card part and the cash;
-    // cancelled, no checkout opens and the order stays.
-    StoredValuePart part;
-    const Order& order = desk.order();
-    if (!order.CardsCode.isEmpty() && order.CardType == 2) {
-      std::optional<CardPayment> paid;
-      CardContext cards{app.dm, pay.ui};
-      RunReported(app.ui, [&] { paid = PayByCard(cards, order, order.header.Amount); });
-      if (!paid) return std::nullopt;
-      part = {paid->CardPayAmount, paid->CashPart};
-    }
-    const CheckoutResult result = Checkout(pay, desk.order(), part);
+    const CheckoutResult result = PayAndCheckout(pay, desk.order());
     if (!result.saved) return std::nullopt;
     return CheckoutAmounts{result.due, result.received, result.change};
   };

@@ -12,6 +12,12 @@ const Money kMostChange = 100;
 
 Money ParsedOrZero(const QString& text) { return Money::Parse(text.trimmed()).value_or(Money()); }
 
+// The stored-value card dialog over the order's Amount, as F12 and F2 open it.
+std::optional<CardPayment> PayByCard(PaymentContext& pay, const Order& order) {
+  CardContext cards{pay.dm, pay.ui};
+  return PayByCard(cards, order, order.header.Amount);
+}
+
 }  // namespace
 
 QString CheckoutAmountText(Money amount) {
@@ -108,10 +114,8 @@ void CheckoutFlow::TogglePrint() { print_on_ = !print_on_; }
 void CheckoutFlow::PayFromCard() {
   if (!card_pay_visible_) return;
   RunReported(pay_.ui, [&] {
-    CardContext cards{pay_.dm, pay_.ui};
-    const Money due = order_.header.Amount;
-    if (const auto part = PayByCard(cards, order_, due)) {
-      ApplyStoredValue(part->CardPayAmount, part->CashPart, due);
+    if (const auto part = PayByCard(pay_, order_)) {
+      ApplyStoredValue(part->CardPayAmount, part->CashPart, order_.header.Amount);
     }
   });
 }
@@ -246,6 +250,16 @@ CheckoutResult Checkout(PaymentContext& pay, Order& order, StoredValuePart part)
   result.received = flow.receivedText().trimmed();
   result.change = flow.changeText().trimmed();
   return result;
+}
+
+CheckoutResult PayAndCheckout(PaymentContext& pay, Order& order) {
+  StoredValuePart part;
+  if (!order.CardsCode.isEmpty() && order.CardType == 2) {
+    const std::optional<CardPayment> paid = PayByCard(pay, order);
+    if (!paid) return {};
+    part = {paid->CardPayAmount, paid->CashPart};
+  }
+  return Checkout(pay, order, part);
 }
 
 }  // namespace quilmo

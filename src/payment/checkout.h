@@ -138,4 +138,9 @@ struct CheckoutResult {
 // next checkout).
 CheckoutResult Checkout(PaymentContext& pay, Order& order, StoredValuePart part = {});
 
+// The sale screen's F12: an order with a stored-value card first agrees the card part in the
+// card dialog, for the header's Amount; cancelled, no checkout opens and nothing is saved.
+// Then Checkout with that part.
+CheckoutResult PayAndCheckout(PaymentContext& pay, Order& order);
+
 }  // namespace quilmo
