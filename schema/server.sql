@@ -22,6 +22,25 @@ CREATE TABLE QTCardShortfall (
 );
 CREATE INDEX ix_qtcardshortfall_cardscode ON QTCardShortfall(CardsCode);
 
+-- The money of a stored sale adds up, for sales and returns alike, whatever till or upload
+-- sent it: the parts pay exactly the amount due, each part has the sign of that amount (a sale
+-- takes money, a return gives it back), rounding never takes the amount past zero and change is
+-- never negative. The tills check the same before they send; this is the books' own guard.
+ALTER TABLE QTSaleOrder
+  ADD CONSTRAINT ck_qtsaleorder_parts_sum CHECK (
+    coalesce(CashAmount, 0) + coalesce(CardAmount, 0) + coalesce(BankCardAmount, 0)
+      + coalesce(Card1Amount, 0) = coalesce(RealAmount, 0)),
+  ADD CONSTRAINT ck_qtsaleorder_parts_sign CHECK (
+    CASE WHEN coalesce(RealAmount, 0) >= 0
+      THEN least(coalesce(CashAmount, 0), coalesce(CardAmount, 0), coalesce(BankCardAmount, 0),
+                 coalesce(Card1Amount, 0)) >= 0
+      ELSE greatest(coalesce(CashAmount, 0), coalesce(CardAmount, 0),
+                    coalesce(BankCardAmount, 0), coalesce(Card1Amount, 0)) <= 0
+    END),
+  ADD CONSTRAINT ck_qtsaleorder_rounding_sign CHECK (
+    sign(coalesce(RealAmount, 0)) * sign(coalesce(Amount, 0)) >= 0),
+  ADD CONSTRAINT ck_qtsaleorder_change CHECK (coalesce(BackAmount, 0) >= 0);
+
 -- Current stock per store, goods, colour and size. The day-sale posting books sales off it and
 -- the till's stock list and negative-stock warning read it.
 CREATE TABLE CKCurrStoreCS (

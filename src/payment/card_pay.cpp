@@ -31,10 +31,27 @@ QString CheckCardPart(Money amount_due, Money balance, Money card) {
   return {};
 }
 
+// A bank-card or voucher part: not above the amount due, not below zero on a sale (a negative
+// part would be paid out in cash), and on a return the mirror of that.
 QString CheckBankPart(Money amount_due, PayField field, Money part) {
-  if (part <= amount_due) return {};
-  return field == PayField::Voucher ? QStringLiteral("现金卷支付金额不能大于应收金额！")
-                                    : CardAboveDue();
+  const bool voucher = field == PayField::Voucher;
+  if (amount_due >= 0 ? part < 0 : part > 0) {
+    return voucher ? QStringLiteral("现金卷付额不能小于零！")
+                   : QStringLiteral("银行卡付额不能小于零！");
+  }
+  if (amount_due >= 0 ? part <= amount_due : part >= amount_due) return {};
+  return voucher ? QStringLiteral("现金卷支付金额不能大于应收金额！") : CardAboveDue();
+}
+
+// Checked together, since each alone may fit while the two exceed the due.
+QString CheckBankParts(Money amount_due, Money bank, Money voucher) {
+  QString refusal = CheckBankPart(amount_due, PayField::Voucher, voucher);
+  if (refusal.isEmpty()) refusal = CheckBankPart(amount_due, PayField::CardPart, bank);
+  if (refusal.isEmpty() &&
+      !CheckBankPart(amount_due, PayField::CardPart, bank + voucher).isEmpty()) {
+    refusal = QStringLiteral("银行卡与现金卷合计不能大于应收金额！");
+  }
+  return refusal;
 }
 
 }  // namespace
@@ -112,8 +129,8 @@ PayStep BankPartEntered(Money amount_due, PayField field, const QString& bank_te
                         const QString& voucher_text) {
   const Money bank = ReadPayAmount(bank_text);
   const Money voucher = ReadPayAmount(voucher_text);
-  const QString refusal =
-      CheckBankPart(amount_due, field, field == PayField::Voucher ? voucher : bank);
+  QString refusal = CheckBankPart(amount_due, field, field == PayField::Voucher ? voucher : bank);
+  if (refusal.isEmpty()) refusal = CheckBankParts(amount_due, bank, voucher);
   if (!refusal.isEmpty()) return Refuse(refusal, field);
   return {QString(), PayField::Cash, PayAmountText(amount_due - voucher - bank)};
 }
@@ -136,7 +153,7 @@ PayStep ConfirmBankCardPay(Money amount_due, const QString& bank_text, const QSt
   // hand the difference out in cash.
   QString refusal = CheckBankPart(amount_due, PayField::Voucher, voucher);
   if (!refusal.isEmpty()) return Refuse(refusal, PayField::Voucher);
-  refusal = CheckBankPart(amount_due, PayField::CardPart, bank);
+  refusal = CheckBankParts(amount_due, bank, voucher);
   if (!refusal.isEmpty()) return Refuse(refusal, PayField::CardPart);
   if (amount_due - paid >= kHundred) return Refuse(TooSmallForBank(), PayField::Cash);
   if (paid - amount_due >= kHundred) return Refuse(TooLarge(), PayField::Cash);

@@ -67,8 +67,9 @@ std::optional<CardPayment> PayByCard(CardContext& cards, const Order& order, Mon
 
 // ---- The bank-card and voucher dialog (TfrmBankCardPay) ----
 
-// Enter in the bank-card part (field CardPart) or the voucher part (field Voucher): that part
-// may not exceed the amount due; then cash gets what the two leave.
+// Enter in the bank-card part (field CardPart) or the voucher part (field Voucher): each part is
+// between 0 and the amount due and the two together do not exceed it; then cash gets what the
+// two leave.
 PayStep BankPartEntered(Money amount_due, PayField field, const QString& bank_text,
                         const QString& voucher_text);
 
@@ -84,7 +85,8 @@ PayStep ConfirmBankCardPay(Money amount_due, const QString& bank_text, const QSt
 QString BankCardPayTotalText(const QString& bank_text, const QString& cash_text,
                              const QString& voucher_text);
 
-// F4 at checkout: the bank-card and voucher dialog for the amount due.
+// F4 at checkout: the bank-card and voucher dialog for the amount due (what the stored-value
+// card leaves of it).
 BankCardPayment PayByBankCard(CardUi& ui, Money amount_due);
 
 }  // namespace quilmo

@@ -12,10 +12,22 @@ const Money kMostChange = 100;
 
 Money ParsedOrZero(const QString& text) { return Money::Parse(text.trimmed()).value_or(Money()); }
 
+// A part paid other than in cash lies between zero and the amount due: on a sale it is not
+// negative and not above the due, on a return (a negative due) the mirror of that.
+bool WithinDue(Money part, Money due) {
+  return due >= 0 ? part >= 0 && part <= due : part <= 0 && part >= due;
+}
+
+// The same part, pulled back inside the due when the due fell below it.
+Money LimitedToDue(Money part, Money due) {
+  if (due >= 0) return part > due ? due : part;
+  return part < due ? due : part;
+}
+
 // The stored-value card dialog over the order's Amount, as F12 and F2 open it.
-std::optional<CardPayment> PayByCard(PaymentContext& pay, const Order& order) {
+std::optional<CardPayment> PayByCard(PaymentContext& pay, const Order& order, Money due) {
   CardContext cards{pay.dm, pay.ui};
-  return PayByCard(cards, order, order.header.Amount);
+  return PayByCard(cards, order, due);
 }
 
 }  // namespace
@@ -28,6 +40,7 @@ CheckoutFlow::CheckoutFlow(PaymentContext& pay, Order& order, StoredValuePart pa
     : pay_(pay), order_(order), card_pay_amount_(part.card), cash_part_(part.cash) {
   amount_text_ = CheckoutAmountText(order_.header.RealAmount);
   if (order_.CardType == 2) {
+    card_pay_amount_ = LimitedToDue(card_pay_amount_, order_.header.RealAmount);
     const Money received = card_pay_amount_ + cash_part_;
     received_text_ = CheckoutAmountText(received);
     change_text_ = CheckoutAmountText(received - order_.header.RealAmount);
@@ -77,8 +90,31 @@ void CheckoutFlow::CalculateChange() {
 
 void CheckoutFlow::SetDue(Money due) {
   amount_text_ = CheckoutAmountText(due);
+  // A lower due lowers the card part with it: the card never pays more than is owed, or the
+  // difference would go out of the drawer as change.
+  card_pay_amount_ = LimitedToDue(card_pay_amount_, due);
+  if (!WithinDue(card_pay_amount_ + bank_card_part_ + voucher_part_, due)) {
+    // The bank-card and voucher parts were agreed for a higher due; they are asked again.
+    bank_card_part_ = voucher_part_ = Money();
+    bank_card_no_.clear();
+    pay_.ui.ShowNoticeBox(QStringLiteral("应收款已改变，请重新输入银行卡/现金卷金额！"));
+  }
+  if (received_read_only_) {
+    // The stored-value order's received amount is what its parts bring, never typed: when the
+    // due rises (F6 rounding up) the cash part makes up the rest, when it falls the cash the
+    // customer gave stays and the difference is change.
+    const Money owed = due - card_pay_amount_ - bank_card_part_ - voucher_part_;
+    if (due >= 0 && owed > cash_part_) cash_part_ = owed;
+    received_text_ = CheckoutAmountText(ReceivedFromParts());
+  }
   CalculateChange();
 }
+
+Money CheckoutFlow::ReceivedFromParts() const {
+  return card_pay_amount_ + cash_part_ + bank_card_part_ + voucher_part_;
+}
+
+Money CheckoutFlow::Due() const { return ParsedOrZero(amount_text_); }
 
 bool CheckoutFlow::MayRoundOff() {
   if (HasRight(pay_.dm, pay_.session().CashierNo, kRoundOffRight)) return true;
@@ -96,8 +132,13 @@ void CheckoutFlow::RoundOff() {
   const Money off = answer.confirmed ? ParsedOrZero(answer.value) : Money();
   if (off.IsZero()) return;
   // Always from the order's own amount, so a second F5 replaces the first; the amount moves
-  // towards zero.
+  // towards zero, and at most down to it.
   const Money amount = order_.header.Amount;
+  const Money most = amount > 0 ? amount : -amount;
+  if (off < 0 || off > most) {
+    pay_.ui.ShowNoticeBox(QStringLiteral("抹零金额须在0到%1之间！").arg(most.ShortText()));
+    return;
+  }
   SetDue(amount > 0 ? amount - off : amount + off);
 }
 
@@ -114,35 +155,55 @@ void CheckoutFlow::TogglePrint() { print_on_ = !print_on_; }
 void CheckoutFlow::PayFromCard() {
   if (!card_pay_visible_) return;
   RunReported(pay_.ui, [&] {
-    if (const auto part = PayByCard(pay_, order_)) {
-      ApplyStoredValue(part->CardPayAmount, part->CashPart, order_.header.Amount);
+    // The card is offered what the bank card and vouchers leave of the amount due.
+    const Money due = Due() - bank_card_part_ - voucher_part_;
+    if (const auto part = PayByCard(pay_, order_, due)) {
+      ApplyStoredValue(part->CardPayAmount, part->CashPart);
     }
   });
 }
 
 void CheckoutFlow::PayByBankCardOrVoucher() {
-  const Money due = ParsedOrZero(amount_text_);
+  // What the stored-value card pays is not asked again: the dialog gets what it leaves.
+  const Money due = Due() - card_pay_amount_;
   const BankCardPayment part = PayByBankCard(pay_.ui, due);
   if (!part.Confirmed) return;
-  ApplyBankCard(part.BankCardNo, part.BankCardPart, part.CashPart, part.VoucherPart, due);
+  ApplyBankCard(part.BankCardNo, part.BankCardPart, part.CashPart, part.VoucherPart);
 }
 
-void CheckoutFlow::ApplyStoredValue(Money card, Money cash, Money due) {
+bool CheckoutFlow::PartsFit(Money card, Money bank_card, Money voucher) {
+  const Money due = Due();
+  QString refusal;
+  if (!WithinDue(card, due)) {
+    refusal = QStringLiteral("储值卡支付金额须在0到应收款%1之间！");
+  } else if (!WithinDue(bank_card, due)) {
+    refusal = QStringLiteral("银行卡付额须在0到应收款%1之间！");
+  } else if (!WithinDue(voucher, due)) {
+    refusal = QStringLiteral("现金卷付额须在0到应收款%1之间！");
+  } else if (!WithinDue(card + bank_card + voucher, due)) {
+    refusal = QStringLiteral("储值卡、银行卡与现金卷合计不能超过应收款%1！");
+  }
+  if (refusal.isEmpty()) return true;
+  pay_.ui.ShowNoticeBox(refusal.arg(due.ShortText()));
+  return false;
+}
+
+void CheckoutFlow::ApplyStoredValue(Money card, Money cash) {
+  if (!PartsFit(card, bank_card_part_, voucher_part_)) return;
   card_pay_amount_ = card;
   cash_part_ = cash;
-  received_text_ = CheckoutAmountText(card + cash);
-  change_text_ = CheckoutAmountText(card + cash - due);
+  received_text_ = CheckoutAmountText(ReceivedFromParts());
   CalculateChange();
 }
 
 void CheckoutFlow::ApplyBankCard(const QString& bank_card_no, Money bank_card, Money cash,
-                                 Money voucher, Money due) {
+                                 Money voucher) {
+  if (!PartsFit(card_pay_amount_, bank_card, voucher)) return;
   bank_card_no_ = bank_card_no;
   bank_card_part_ = bank_card;
   cash_part_ = cash;
   voucher_part_ = voucher;
-  received_text_ = CheckoutAmountText(bank_card + cash + voucher);
-  change_text_ = CheckoutAmountText(voucher + bank_card + cash - due);
+  received_text_ = CheckoutAmountText(ReceivedFromParts());
   CalculateChange();
 }
 
@@ -163,8 +224,10 @@ CheckoutFlow::OkResult CheckoutFlow::Confirm() {
     select_received_ = true;
     return OkResult::FilledExact;
   }
-  const Money due = ParsedOrZero(amount_text_);
+  const Money due = Due();
   const Money change = ParsedOrZero(change_text_);
+  // The parts were checked when they were agreed; the due may have moved since.
+  if (!PartsFit(card_pay_amount_, bank_card_part_, voucher_part_)) return OkResult::Refused;
   if (change < 0) {
     pay_.ui.ShowNoticeBox(QStringLiteral("实收款不能小于应收款"));
     focus_received_ = true;
@@ -179,15 +242,12 @@ CheckoutFlow::OkResult CheckoutFlow::Confirm() {
   h.BankCardNo = bank_card_no_;
   h.BankCardAmount = bank_card_part_;
   h.Card1Amount = voucher_part_;
-  if (order_.CardType == 2) {
-    h.CardAmount = card_pay_amount_;
-    h.CashAmount = due - card_pay_amount_ - bank_card_part_ - voucher_part_;
-    cash_part_ = h.CashAmount;
-  } else {
-    h.CashAmount = due - bank_card_part_ - voucher_part_;
-    h.AdjustAmount = h.Amount - due;
-    h.BackAmount = change;
-  }
+  // The rounding and the change are the same for every order; a card order records them too.
+  h.CardAmount = order_.CardType == 2 ? card_pay_amount_ : Money();
+  h.CashAmount = due - h.CardAmount - bank_card_part_ - voucher_part_;
+  h.AdjustAmount = h.Amount - due;
+  h.BackAmount = change;
+  if (order_.CardType == 2) cash_part_ = h.CashAmount;
 
   bool stored = false;
   try {
@@ -255,7 +315,7 @@ CheckoutResult Checkout(PaymentContext& pay, Order& order, StoredValuePart part)
 CheckoutResult PayAndCheckout(PaymentContext& pay, Order& order) {
   StoredValuePart part;
   if (!order.CardsCode.isEmpty() && order.CardType == 2) {
-    const std::optional<CardPayment> paid = PayByCard(pay, order);
+    const std::optional<CardPayment> paid = PayByCard(pay, order, order.header.Amount);
     if (!paid) return {};
     part = {paid->CardPayAmount, paid->CashPart};
   }

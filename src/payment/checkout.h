@@ -68,14 +68,17 @@ class CheckoutFlow {
   void RoundWhole();
   // F9: the receipt on or off.
   void TogglePrint();
-  // F2, while the stored-value part shows: the card payment dialog for the header's Amount.
+  // F2, while the stored-value part shows: the card payment dialog for what the bank card and
+  // vouchers leave of the amount due.
   void PayFromCard();
-  // F4 (and Label6): the bank-card and voucher dialog for the amount due.
+  // F4 (and Label6): the bank-card and voucher dialog for what the stored-value card leaves of
+  // the amount due.
   void PayByBankCardOrVoucher();
-  // After the stored-value card dialog (F2) and the bank-card dialog (F4) were confirmed.
-  void ApplyStoredValue(Money card, Money cash, Money due);
-  void ApplyBankCard(const QString& bank_card_no, Money bank_card, Money cash, Money voucher,
-                     Money due);
+  // After the stored-value card dialog (F2) and the bank-card dialog (F4) were confirmed, with
+  // the due each dialog was offered. Parts that are negative or together exceed the amount due
+  // are refused with a notice and change nothing.
+  void ApplyStoredValue(Money card, Money cash);
+  void ApplyBankCard(const QString& bank_card_no, Money bank_card, Money cash, Money voucher);
 
   enum class OkResult {
     Closed,       // already saved: the dialog closes
@@ -95,6 +98,9 @@ class CheckoutFlow {
   void CalculateChange();
   void SetReceived(const QString& text);
   void SetDue(Money due);
+  Money Due() const;
+  Money ReceivedFromParts() const;
+  bool PartsFit(Money card, Money bank_card, Money voucher);
   bool MayRoundOff();
   bool HasDevice(const char* key) const;
   void DriveDevices();

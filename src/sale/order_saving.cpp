@@ -184,6 +184,46 @@ SaveOutcome StoreOnServer(TDMFM& dm, const OrderHeader& header, const std::vecto
 
 }  // namespace
 
+QString OrderMismatch(const OrderHeader& h, const std::vector<OrderLine>& lines) {
+  Money sum;
+  for (const OrderLine& line : lines) sum += line.Amount;
+  if (sum != h.Amount) {
+    return QStringLiteral("单据金额%1与商品金额合计%2不符！")
+        .arg(h.Amount.ShortText(), sum.ShortText());
+  }
+  if (h.RealAmount != h.Amount - h.AdjustAmount) {
+    return QStringLiteral("实收金额%1不等于单据金额%2减抹零%3！")
+        .arg(h.RealAmount.ShortText(), h.Amount.ShortText(), h.AdjustAmount.ShortText());
+  }
+  // Rounding off takes the amount towards zero at most down to zero: 150 off a 100 sale would
+  // pay the customer 50 out of the drawer.
+  if ((h.Amount > 0 && h.RealAmount < 0) || (h.Amount < 0 && h.RealAmount > 0)) {
+    return QStringLiteral("抹零金额%1超出单据金额%2！")
+        .arg(h.AdjustAmount.ShortText(), h.Amount.ShortText());
+  }
+  const Money parts = h.CashAmount + h.CardAmount + h.BankCardAmount + h.Card1Amount;
+  if (parts != h.RealAmount) {
+    return QStringLiteral("现金、储值卡、银行卡与现金卷合计%1不等于实收金额%2！")
+        .arg(parts.ShortText(), h.RealAmount.ShortText());
+  }
+  const bool is_return = h.RealAmount < 0;
+  const std::pair<Money, const char*> named[] = {{h.CashAmount, "现金"},
+                                                 {h.CardAmount, "储值卡"},
+                                                 {h.BankCardAmount, "银行卡"},
+                                                 {h.Card1Amount, "现金卷"}};
+  for (const auto& [part, name] : named) {
+    if (is_return ? part > 0 : part < 0) {
+      return QStringLiteral("%1金额%2%3！")
+          .arg(QString::fromUtf8(name), part.ShortText(),
+               is_return ? QStringLiteral("在退货单中不能大于零") : QStringLiteral("不能小于零"));
+    }
+  }
+  if (h.BackAmount < 0) {
+    return QStringLiteral("找零金额%1不能小于零！").arg(h.BackAmount.ShortText());
+  }
+  return {};
+}
+
 bool EarnsNoPoints(const OrderLine& line, const PosSession& options) {
   return (line.PriceFlag == kGoodsPromotion && options.SPNotDiscount) ||
          (line.PriceFlag == kMemberPrice && options.VIPNotDiscount) ||
@@ -270,6 +310,10 @@ void AddToShiftAmount(const Connection& local, const QString& shift_no, const QS
 
 SaveOutcome StoreOrder(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
                        const SaveRequest& request, const SaveStepHook& hook) {
+  if (!request.uploaded) {
+    const QString mismatch = OrderMismatch(header, lines);
+    if (!mismatch.isEmpty()) throw SaveError(mismatch);
+  }
   const double points = header.CardCode.isEmpty() ? 0 : OrderPoints(header, lines, dm.session());
   try {
     if (request.on_server) return StoreOnServer(dm, header, lines, request, points, hook);

@@ -43,6 +43,13 @@ double GiftAmount(const Connection& local, const QString& order_table, const QSt
 double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& lines,
                    const PosSession& options);
 
+// Why an order may not be booked as it stands, or empty when it reconciles: its Amount is the
+// sum of its lines, RealAmount is Amount less AdjustAmount and never crosses zero, cash, card,
+// bank card and vouchers add up to RealAmount, each of them has the sign of RealAmount (a sale
+// takes money, a return gives it back) and the change is never negative. Whatever a screen did,
+// an order that breaks one of these never reaches the books.
+QString OrderMismatch(const OrderHeader& header, const std::vector<OrderLine>& lines);
+
 // Where and how an order is stored.
 struct SaveRequest {
   bool on_server = false;    // the account database; else the local file
@@ -70,7 +77,10 @@ using SaveStepHook = std::function<void(std::string_view step)>;
 // the card's balance does not cover refuses the save with BalanceShortText(); then the cash into
 // the shift record. On the server the shift record (in the local file) is updated after the
 // server's commit, through QTShiftPending, so a program that dies between the two leaves a
-// row that SettlePendingShiftAmounts completes. Throws SaveError (nothing stored) on failure.
+// row that SettlePendingShiftAmounts completes. Throws SaveError (nothing stored) on failure,
+// an order that does not reconcile (OrderMismatch) included; a sale made offline and uploaded
+// is left to the server's own checks, since it was checked when it was saved and old sales must
+// still get through.
 SaveOutcome StoreOrder(TDMFM& dm, const OrderHeader& header, const std::vector<OrderLine>& lines,
                        const SaveRequest& request, const SaveStepHook& hook = {});
 

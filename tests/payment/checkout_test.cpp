@@ -176,7 +176,7 @@ TEST_P(CheckoutTest, CardAndBankCardPartsAreRecordedWithTheCashThatIsLeft) {
              card_type ? u"SV001"_s : QString());
     order.CardType = card_type;
     ui.OnCheckout([](CheckoutFlow& flow) {
-      flow.ApplyBankCard(QString(), 50, 30, 20, 100);
+      flow.ApplyBankCard(QString(), 50, 30, 20);
       EXPECT_EQ(flow.receivedText(), u"100.00 "_s);
       flow.Confirm();
     });
