@@ -123,6 +123,12 @@ TEST(CardPayRules, TheBankCardDialogPaysTheRestInCash) {
   step = BankPartEntered(due, PayField::CardPart, u"100.01"_s, u"0"_s);
   EXPECT_EQ(step.Notice, u"卡支付金额不能大于应收金额！"_s);
   EXPECT_EQ(step.Focus, PayField::CardPart);
+  // Enter on the second of two parts that together exceed the due.
+  step = BankPartEntered(due, PayField::CardPart, u"60"_s, u"60"_s);
+  EXPECT_EQ(step.Notice, u"银行卡与现金卷合计不能大于应收金额！"_s);
+  EXPECT_EQ(step.Focus, PayField::CardPart);
+  EXPECT_EQ(BankPartEntered(due, PayField::Voucher, u"0"_s, u"-1"_s).Notice,
+            u"现金卷付额不能小于零！"_s);
 
   struct Case {
     const char* bank;
@@ -139,6 +145,10 @@ TEST(CardPayRules, TheBankCardDialogPaysTheRestInCash) {
       // A voucher above the amount due, confirmed without Enter, would pay out cash.
       {"0", "0", "150", "现金卷支付金额不能大于应收金额！"},
       {"120", "0", "0", "卡支付金额不能大于应收金额！"},
+      // A negative part would pay out cash; two parts that each fit may still exceed the due.
+      {"-50", "150", "0", "银行卡付额不能小于零！"},
+      {"0", "150", "-50", "现金卷付额不能小于零！"},
+      {"60", "0", "60", "银行卡与现金卷合计不能大于应收金额！"},
   };
   for (const Case& c : ok_cases) {
     EXPECT_EQ(ConfirmBankCardPay(due, QString::fromLatin1(c.bank), QString::fromLatin1(c.cash),

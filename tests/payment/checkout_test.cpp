@@ -188,6 +188,102 @@ TEST_P(CheckoutTest, CardAndBankCardPartsAreRecordedWithTheCashThatIsLeft) {
   }
 }
 
+// Each way a part or the due can move, on a 100 sale: the parts saved always pay exactly the
+// due, none is negative, the card pays no more than is owed and the change is never negative.
+TEST_P(CheckoutTest, ThePartsAlwaysReconcileWithTheAmountDue) {
+  Card(u"SV001"_s, u"储值卡"_s, 500);
+  struct Saved {
+    double real, card, cash, bank, voucher, adjust, back;
+  };
+  struct Case {
+    const char* name;
+    StoredValuePart card;  // a stored-value card order when not zero
+    std::function<void(CheckoutFlow&)> steps;
+    const char* notice;  // the last notice, empty for none
+    Saved saved;
+  };
+  auto off = [this](const char* amount) {
+    return [this, amount](CheckoutFlow& f) {
+      ui.Type(QString::fromLatin1(amount));
+      f.RoundOff();
+    };
+  };
+  const Case cases[] = {
+      {"round-off above the due",
+       {},
+       off("150"),
+       "抹零金额须在0到100之间！",
+       {100, 0, 100, 0, 0, 0, 0}},
+      {"negative round-off", {}, off("-10"), "抹零金额须在0到100之间！", {100, 0, 100, 0, 0, 0, 0}},
+      {"whole round-off", {}, off("100"), "", {0, 0, 0, 0, 0, 100, 0}},
+      {"card falls with the due", {100, 0}, off("10"), "", {90, 90, 0, 0, 0, 10, 0}},
+      {"card part under the new due keeps its cash",
+       {60, 40},
+       off("10"),
+       "",
+       {90, 60, 30, 0, 0, 10, 10}},
+      {"card above the due at opening", {120, 0}, {}, "", {100, 100, 0, 0, 0, 0, 0}},
+      {"negative bank card",
+       {},
+       [](CheckoutFlow& f) { f.ApplyBankCard(QString(), -50, 150, 0); },
+       "银行卡付额须在0到应收款100之间！",
+       {100, 0, 100, 0, 0, 0, 0}},
+      {"negative voucher",
+       {},
+       [](CheckoutFlow& f) { f.ApplyBankCard(QString(), 0, 150, -50); },
+       "现金卷付额须在0到应收款100之间！",
+       {100, 0, 100, 0, 0, 0, 0}},
+      {"bank and voucher together above the due",
+       {},
+       [](CheckoutFlow& f) { f.ApplyBankCard(QString(), 60, 0, 60); },
+       "储值卡、银行卡与现金卷合计不能超过应收款100！",
+       {100, 0, 100, 0, 0, 0, 0}},
+      {"card and bank together above the due",
+       {60, 40},
+       [](CheckoutFlow& f) { f.ApplyBankCard(QString(), 60, 0, 0); },
+       "储值卡、银行卡与现金卷合计不能超过应收款100！",
+       {100, 60, 40, 0, 0, 0, 0}},
+      {"card and bank share the due",
+       {60, 0},
+       [](CheckoutFlow& f) { f.ApplyBankCard(QString(), 30, 10, 0); },
+       "",
+       {100, 60, 10, 30, 0, 0, 0}},
+      {"round-off below the bank part asks it again",
+       {},
+       [this](CheckoutFlow& f) {
+         f.ApplyBankCard(QString(), 50, 20, 30);
+         ui.Type(u"90"_s);
+         f.RoundOff();
+       },
+       "应收款已改变，请重新输入银行卡/现金卷金额！",
+       {10, 0, 10, 0, 0, 90, 90}},
+  };
+  int serial = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool card = !c.card.card.IsZero() || !c.card.cash.IsZero();
+    NewOrder(u"XS01202612100000%1"_s.arg(++serial, 2, 10, QLatin1Char('0')), {u"A001"_s},
+             card ? u"SV001"_s : QString());
+    order.CardType = card ? 2 : 0;
+    ui.clear();
+    ui.OnCheckout([&](CheckoutFlow& flow) {
+      if (c.steps) c.steps(flow);
+      EXPECT_EQ(ui.texts().isEmpty() ? QString() : ui.texts().back(), QString::fromUtf8(c.notice));
+      if (flow.Confirm() == CheckoutFlow::OkResult::FilledExact) flow.Confirm();
+    });
+    ASSERT_TRUE(Checkout(pay, order, c.card).saved) << ui.last().toStdString();
+    const Saved got{
+        StoredHeader("RealAmount").toDouble(),  StoredHeader("CardAmount").toDouble(),
+        StoredHeader("CashAmount").toDouble(),  StoredHeader("BankCardAmount").toDouble(),
+        StoredHeader("Card1Amount").toDouble(), StoredHeader("AdjustAmount").toDouble(),
+        StoredHeader("BackAmount").toDouble()};
+    EXPECT_EQ((std::vector<double>{got.real, got.card, got.cash, got.bank, got.voucher, got.adjust,
+                                   got.back}),
+              (std::vector<double>{c.saved.real, c.saved.card, c.saved.cash, c.saved.bank,
+                                   c.saved.voucher, c.saved.adjust, c.saved.back}));
+  }
+}
+
 class OnlineCheckoutTest : public CheckoutTest {};
 INSTANTIATE_TEST_SUITE_P(Online, OnlineCheckoutTest, ::testing::Values(true));
 

@@ -124,6 +124,72 @@ TEST_P(OrderSavingTest, AFailedSaveLeavesNoTraceOfTheOrderTheCardOrTheShift) {
   EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 0);
 }
 
+// Whatever a screen hands it, the save itself books only an order whose money adds up: each
+// fault is refused with its reason and leaves nothing in the tables and nothing in the shift's
+// cash. A return, with every part negative, still saves.
+TEST_P(OrderSavingTest, AnOrderWhoseMoneyDoesNotAddUpIsRefusedAndNothingIsWritten) {
+  struct Case {
+    const char* name;
+    std::function<void(OrderHeader&)> change;
+    const char* reason;  // empty: saved
+  };
+  const Case cases[] = {
+      {"amount is not the sum of the lines",
+       [](OrderHeader& h) { h.Amount = h.RealAmount = h.CashAmount = 150; },
+       "单据金额150与商品金额合计140不符！"},
+      {"real amount is not amount less rounding",
+       [](OrderHeader& h) { h.RealAmount = h.CashAmount = 130; },
+       "实收金额130不等于单据金额140减抹零0！"},
+      {"rounding past zero",
+       [](OrderHeader& h) {
+         h.AdjustAmount = 190;
+         h.RealAmount = h.CashAmount = -50;
+       },
+       "抹零金额190超出单据金额140！"},
+      {"parts short of the due", [](OrderHeader& h) { h.CashAmount = 100; },
+       "现金、储值卡、银行卡与现金卷合计100不等于实收金额140！"},
+      {"negative bank card",
+       [](OrderHeader& h) {
+         h.BankCardAmount = -50;
+         h.CashAmount = 190;
+       },
+       "银行卡金额-50不能小于零！"},
+      {"bank card and voucher over the due",
+       [](OrderHeader& h) {
+         h.BankCardAmount = 80;
+         h.Card1Amount = 80;
+         h.CashAmount = -20;
+       },
+       "现金金额-20不能小于零！"},
+      {"negative change", [](OrderHeader& h) { h.BackAmount = -10; }, "找零金额-10不能小于零！"},
+  };
+  int serial = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewOrder(u"XS01202612100000%1"_s.arg(++serial, 2, 10, QLatin1Char('0')),
+             {u"A001"_s, u"A002"_s});
+    c.change(header);
+    const QSqlRecord shift_before = ShiftRow();
+    ui.clear();
+    EXPECT_FALSE(Save());
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text, u"保存单据错误！原因："_s + QString::fromUtf8(c.reason));
+    EXPECT_EQ(Count(u"QTSaleOrder"_s, header.OrderNo, GetParam()), 0);
+    EXPECT_EQ(Count(u"QTSaleOrderDetail"_s, header.OrderNo, GetParam()), 0);
+    EXPECT_DOUBLE_EQ(D(ShiftRow(), "SaleAmount"), D(shift_before, "SaleAmount"));
+    EXPECT_DOUBLE_EQ(D(ShiftRow(), "OverAmount"), D(shift_before, "OverAmount"));
+    EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 0);
+  }
+
+  // A return of 100 paid back in cash: every part negative, and booked.
+  NewOrder(u"XS0120261210000099"_s, {});
+  OrderLine returned = Line(1, 100, kOrdinaryPrice, -1);
+  returned.OrderNo = header.OrderNo;
+  header.Amount = header.RealAmount = header.CashAmount = -100;
+  EXPECT_TRUE(SaveOrder(dm, ui, header, {returned}, true)) << ui.last().toStdString();
+  EXPECT_DOUBLE_EQ(D(ShiftRow(), "SaleAmount"), -100);
+}
+
 // The card pays only what its balance covers; a payment it does not cover refuses the whole
 // save, and a return pays back to the card.
 TEST_P(OrderSavingTest, AStoredValuePaymentIsTakenOnlyWhenTheBalanceCoversIt) {
@@ -203,6 +269,44 @@ class OnlineSavingTest : public test::SavingTest {
   }
 };
 INSTANTIATE_TEST_SUITE_P(Online, OnlineSavingTest, ::testing::Values(true));
+
+// The server keeps the same rule for what reaches it without the till's check, an uploaded
+// sale: parts that do not pay the due, or a negative part in a sale, are refused there and
+// nothing is stored; a return uploaded with its negative parts is stored.
+TEST_P(OnlineSavingTest, TheServerRefusesASaleWhoseMoneyDoesNotAddUp) {
+  SaveRequest upload;
+  upload.on_server = true;
+  upload.add_to_shift = false;
+  upload.only_new = true;
+  upload.uploaded = true;
+  const std::function<void(OrderHeader&)> faults[] = {
+      [](OrderHeader& h) {
+        h.BankCardAmount = -50;
+        h.CashAmount = 150;
+      },
+      [](OrderHeader& h) { h.CashAmount = 90; },
+      [](OrderHeader& h) { h.BackAmount = -1; },
+      [](OrderHeader& h) {
+        h.AdjustAmount = 150;
+        h.RealAmount = h.CashAmount = -50;
+      },
+  };
+  int serial = 0;
+  for (const auto& fault : faults) {
+    NewOrder(u"XS01202612100000%1"_s.arg(++serial), {u"A001"_s});
+    fault(header);
+    EXPECT_THROW(StoreOrder(dm, header, LinesOf(lines), upload), SaveError) << serial;
+    EXPECT_EQ(Count(u"QTSaleOrder"_s, header.OrderNo, true), 0) << serial;
+    EXPECT_EQ(Count(u"QTSaleOrderDetail"_s, header.OrderNo, true), 0) << serial;
+  }
+  NewOrder(u"XS0120261210000009"_s, {});
+  OrderLine returned = Line(1, 100, kOrdinaryPrice, -1);
+  returned.OrderNo = header.OrderNo;
+  header.Amount = header.RealAmount = -100;
+  header.CashAmount = -60;
+  header.BankCardAmount = -40;
+  EXPECT_EQ(StoreOrder(dm, header, {returned}, upload), SaveOutcome::Saved);
+}
 
 TEST_P(OnlineSavingTest, TheStockPostingVetoStoresNothingAndSaysWhichGoods) {
   session.XSTotal = true;
