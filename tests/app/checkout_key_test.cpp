@@ -6,6 +6,7 @@
 
 #include "app/sale_actions.h"
 #include "app/screens/frm_main.h"
+#include "app/screens/qt_ui.h"
 #include "payment/card_select.h"
 #include "payment/checkout.h"
 #include "payment/screens/frm_qtxs_pay.h"
