@@ -211,6 +211,13 @@ TEST_P(OrderSavingTest, AStoredValuePaymentIsTakenOnlyWhenTheBalanceCoversIt) {
     NewOrder(u"XS012026121000%1"_s.arg(++n, 4, 10, QLatin1Char('0')), {u"A001"_s});
     header.CardCode = QString::fromLatin1(c.card);
     header.CardAmount = M(c.paid);
+    if (header.CardAmount < 0) {
+      // Only a return pays back to the card: the goods come back.
+      OrderLine& back = lines[0];
+      back.Quantity = -1;
+      back.Amount = -back.Amount;
+      header.Amount = header.RealAmount = back.Amount;
+    }
     header.CashAmount = header.RealAmount - header.CardAmount;
     const double shift_before = D(ShiftRow(), "SaleAmount");
     ui.clear();
