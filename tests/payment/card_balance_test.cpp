@@ -37,11 +37,16 @@ class ServerCardBalanceTest : public CardTest {
     header.OrderNo = order_no;
     header.CardCode = u"SV"_s;
     header.Amount = header.RealAmount = header.CardAmount = amount;
+    OrderLine line;
+    line.OrderNo = order_no;
+    line.SerialNo = 1;
+    line.Quantity = 1;
+    line.Price = line.Amount = amount;
     SaveRequest request;
     request.on_server = true;
     request.add_to_shift = false;
     try {
-      StoreOrder(till, header, {}, request);
+      StoreOrder(till, header, {line}, request);
       return true;
     } catch (const SaveError& e) {
       if (e.message() != BalanceShortText()) throw;

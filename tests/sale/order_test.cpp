@@ -135,7 +135,9 @@ TEST_P(OrderRowsTest, HeaderAndLineGoThroughTheirTablesUnchanged) {
   header.Amount = M("50.97");
   header.CashAmount = M("0.3");
   header.CardAmount = M("1234567.8901");
-  header.BackAmount = M("-0.0001");
+  // The parts add up to the amount due, as the server's checks ask.
+  header.RealAmount = M("1234568.1901");
+  header.BackAmount = M("0.0001");
   header.TotalFlag = 0;
   header.Memo = QStringLiteral("备注'引号");
   db.Exec(InsertStatement<OrderHeader>(QStringLiteral("QTSaleOrder")), ToParams(header));
