@@ -2,10 +2,12 @@
 
 #include <QSqlRecord>
 
+#include "base/input_rules.h"
 #include "data/rights.h"
 #include "data/values_apart.h"
 #include "payment/card_balance.h"
 #include "sale/promotions.h"
+#include "sale/shift_record.h"
 
 namespace quilmo {
 namespace {
@@ -29,7 +31,8 @@ CardRecord ReadCard(const QSqlRecord& r) {
   card.SalesType = r.value(QStringLiteral("SalesType")).toString();
   card.Discount = r.value(QStringLiteral("Discount")).toDouble();
   card.TotalSaleAmount = Money::FromVariant(r.value(QStringLiteral("TotalSaleAmount")));
-  card.PointTotal = r.value(QStringLiteral("PointTotal")).toDouble();
+  // A total written before points were kept to the hundredth reads as the hundredth.
+  card.PointTotal = RoundPoints(r.value(QStringLiteral("PointTotal")).toDouble());
   card.Amount = Money::FromVariant(r.value(QStringLiteral("Amount")));
   return card;
 }
@@ -213,14 +216,28 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
   if (!number) shown = 0;
   const InputResult input = cards.ui.Input(
       {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, false});
-  const double points = input.confirmed ? input.value.trimmed().toDouble() : 0;
+  if (!input.confirmed) return action;
+  // The adjustment checks its figure itself: whatever dialog asked, "NaN", "inf" or a slip of
+  // the finger never reaches a card.
+  const std::optional<double> typed = ParseTypedNumber(input.value);
+  if (!typed) {
+    cards.ui.ShowNoticeBox(QStringLiteral("“") + input.value.trimmed() +
+                           QStringLiteral("”不是有效的积分！"));
+    return action;
+  }
+  if (const std::optional<QString> refusal = PointsRefusal(*typed, QStringLiteral("积分"))) {
+    cards.ui.ShowNoticeBox(*refusal);
+    return action;
+  }
+  const double points = RoundPoints(*typed);
   if (points == 0) return action;
 
   const QVariantMap params{{QStringLiteral(":Amount"), points},
                            {QStringLiteral(":CardsCode"), order.CardsCode}};
   try {
     cards.dm.conServer.Exec(
-        QStringLiteral("UPDATE QTCards SET PointTotal = COALESCE(PointTotal, 0) + :Amount, %1 "
+        QStringLiteral("UPDATE QTCards SET PointTotal = ROUND(CAST(COALESCE(PointTotal, 0) + "
+                       ":Amount AS NUMERIC), 2), %1 "
                        "WHERE CardsCode = :CardsCode")
             .arg(kNextDownLogNo),
         params);
@@ -228,11 +245,11 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
     ShowFailure(cards, QStringLiteral("冲减积分失败！原因："), e.message());
     return action;
   }
-  action.Shown = ShortNumber(shown + points);
+  action.Shown = ShortNumber(RoundPoints(shown + points));
   try {
     cards.dm.conClient.Exec(QStringLiteral("UPDATE QTCards SET PointTotal = "
-                                           "COALESCE(PointTotal, 0) + :Amount WHERE CardsCode = "
-                                           ":CardsCode"),
+                                           "ROUND(COALESCE(PointTotal, 0) + :Amount, 2) WHERE "
+                                           "CardsCode = :CardsCode"),
                             params);
   } catch (const Error& e) {
     ShowLocalCopyStale(cards, QStringLiteral("积分已冲减"), e.message());
@@ -247,8 +264,16 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   }
   const InputResult input = cards.ui.Input(
       {QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number, false});
-  const Money amount =
-      input.confirmed ? Money::Parse(input.value.trimmed()).value_or(Money()) : Money();
+  if (!input.confirmed || input.value.trimmed().isEmpty()) return action;
+  const std::optional<Money> typed = Money::Parse(input.value.trimmed());
+  // A correction may be negative; either way no more than a till takes at once.
+  const Money most = Money::FromUnits(99999999900);
+  if (!typed || *typed > most || *typed < -most) {
+    cards.ui.ShowNoticeBox(QStringLiteral("冲值金额必须是不超过") + most.ToString(2) +
+                           QStringLiteral("的金额！"));
+    return action;
+  }
+  const Money amount = *typed;
   if (amount.IsZero()) return action;
 
   TopUpDone done;
@@ -263,6 +288,17 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   // The balance shown is the server's own after the top-up, not the one shown before plus the
   // amount: another till may have paid from the card since.
   action.Shown = done.NewBalance.ShortText();
+  const PosSession& session = cards.session();
+  // The cash taken is the shift's: it is in the drawer, so the shift expects it there.
+  if (session.OverFlag == 0 && !session.OnOverOrderNo.isEmpty()) {
+    try {
+      AddTopUpToShift(cards.dm.conClient, session.OnOverOrderNo, done.AddCardNo, order.CardsCode,
+                      amount);
+    } catch (const Error& e) {
+      ShowFailure(cards, QStringLiteral("冲值现金未能记入当班！原因："), e.message());
+    }
+  }
+  cards.ui.ShowNoticeBox(QStringLiteral("冲值成功！冲值单号：") + done.AddCardNo);
   try {
     cards.dm.conClient.Exec(QStringLiteral("UPDATE QTCards SET Amount = ROUND(COALESCE(Amount, "
                                            "0) + :Amount, 4) WHERE CardsCode = :CardsCode"),
