@@ -2,6 +2,8 @@
 
 #include <QSqlRecord>
 
+#include "base/gbk.h"
+#include "base/ini_file.h"
 #include "base/input_rules.h"
 #include "data/rights.h"
 #include "data/values_apart.h"
@@ -70,6 +72,34 @@ void ShowLocalCopyStale(CardContext& cards, const QString& done, const QString& 
 
 const QString kNextDownLogNo =
     QStringLiteral("DownLogNo = (SELECT COALESCE(MAX(DownLogNo), 0) + 1 FROM QTCards)");
+
+QString HardWare(const PosSession& session, const char* key) {
+  return ReadIniString(session.IniFile, QStringLiteral("HardWareSet"), QString::fromLatin1(key));
+}
+
+// The slip of a top-up on the till's text printer, when it has one: the number is what the
+// customer quotes to the back office.
+void PrintTopUpSlip(CardContext& cards, const QString& cards_code, Money amount,
+                    const TopUpDone& done) {
+  const PosSession& session = cards.session();
+  if (!cards.print_text || HardWare(session, "HavePrinter") != QStringLiteral("Y")) return;
+  const QStringList lines = {
+      QStringLiteral("      储值卡冲值"),
+      QString(),
+      QStringLiteral("冲值单号：") + done.AddCardNo,
+      QStringLiteral("卡    号：") + cards_code,
+      QStringLiteral("冲值金额：") + amount.ToString(2),
+      QStringLiteral("卡内余额：") + done.NewBalance.ToString(2),
+      QStringLiteral("收 银 员：") + session.CashierName,
+      cards.dm.clock().Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+      QString(),
+      QString(),
+  };
+  QByteArray bytes;
+  for (const QString& line : lines) bytes += EncodeGbk(line) + QByteArrayLiteral("\r\n");
+  // The top-up is made whatever the printer does; a failure is only reported.
+  RunReported(cards.ui, [&] { cards.print_text(HardWare(session, "PrintPort"), bytes); });
+}
 
 }  // namespace
 
@@ -299,6 +329,7 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
     }
   }
   cards.ui.ShowNoticeBox(QStringLiteral("冲值成功！冲值单号：") + done.AddCardNo);
+  PrintTopUpSlip(cards, order.CardsCode, amount, done);
   try {
     cards.dm.conClient.Exec(QStringLiteral("UPDATE QTCards SET Amount = ROUND(COALESCE(Amount, "
                                            "0) + :Amount, 4) WHERE CardsCode = :CardsCode"),

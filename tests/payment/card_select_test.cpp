@@ -1,5 +1,7 @@
 #include "payment/card_select.h"
 
+#include "base/gbk.h"
+#include "base/ini_file.h"
 #include "payment/card_fixture.h"
 #include "sale/shift_record.h"
 
@@ -306,6 +308,29 @@ TEST_P(CardMaintenanceTest, TheTopUpsCashGoesIntoTheOpenShift) {
   EXPECT_EQ(Money::FromVariant(row.value(1)), M("580.3"));
   EXPECT_EQ(ShiftTopUpAmount(dm.conClient, shift_no), M("480.3"));
   EXPECT_EQ(ShiftTopUpAmount(dm.conClient, u"OTHER"_s), 0);
+}
+
+// The top-up's number is printed on a slip where the till has a printer, and only there.
+TEST_P(CardMaintenanceTest, ATopUpPrintsItsSlipWhereTheTillHasAPrinter) {
+  QStringList ports;
+  QByteArray slip;
+  cards.print_text = [&](const QString& port, const QByteArray& bytes) {
+    ports << port;
+    slip = bytes;
+  };
+  ui.Type(u"80"_s);
+  ASSERT_TRUE(TopUpCard(cards, order).Shown);
+  EXPECT_TRUE(ports.isEmpty());
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"HavePrinter"_s, u"Y"_s);
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"PrintPort"_s, u"LPT1"_s);
+  ui.Type(u"20"_s);
+  ASSERT_TRUE(TopUpCard(cards, order).Shown);
+  EXPECT_EQ(ports, QStringList{u"LPT1"_s});
+  const QString text = DecodeGbk(slip);
+  for (const QString& part : {u"冲值单号：2\r\n"_s, u"卡    号：SV\r\n"_s, u"冲值金额：20.00\r\n"_s,
+                              u"卡内余额：220.00\r\n"_s}) {
+    EXPECT_TRUE(text.contains(part)) << text.toStdString();
+  }
 }
 
 // Every figure of a points adjustment is checked by the adjustment itself: nothing that is not
