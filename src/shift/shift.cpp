@@ -66,6 +66,11 @@ void PrintReport(ShiftContext& shift, const ShiftReport& report, const ShiftReco
   });
 }
 
+// The cash the shift expects in the drawer now.
+Money ExpectedCashInDrawer(const Connection& local, const QString& shift_no) {
+  return ReadShift(local, shift_no).OverAmount;
+}
+
 }  // namespace
 
 QString ShiftDuration(const QDateTime& on, const QDateTime& over) {
@@ -119,10 +124,6 @@ std::optional<QString> WithdrawalRefusal(Money amount, Money expected_in_drawer)
            QStringLiteral("！");
   }
   return std::nullopt;
-}
-
-Money ExpectedCashInDrawer(const Connection& local, const QString& shift_no) {
-  return ReadShift(local, shift_no).OverAmount;
 }
 
 bool OpenShift(ShiftContext& shift, Money box_amount) {
