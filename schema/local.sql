@@ -163,3 +163,13 @@ CREATE TABLE QTShiftPending (
   ShiftNo VARCHAR(30),
   Amount DOUBLE PRECISION DEFAULT 0
 );
+
+-- Cash taken at this till for stored-value top-ups, by the shift it went into. The top-up
+-- itself is the server's QTAddCardAmount row of the same number; the shift's OverAmount holds
+-- the cash too, and the shift report shows the sum as its own line.
+CREATE TABLE IF NOT EXISTS QTShiftTopUp (
+  AddCardNo VARCHAR(20) NOT NULL PRIMARY KEY,
+  ShiftNo VARCHAR(30),
+  CardsCode VARCHAR(30),
+  Amount DOUBLE PRECISION DEFAULT 0
+);

@@ -432,7 +432,7 @@ BEGIN
       UPDATE QTCards c
          SET TotalSaleAmount = coalesce(c.TotalSaleAmount, 0) + coalesce(h.RealAmount, 0),
              TotalSaleCount = coalesce(c.TotalSaleCount, 0) + 1,
-             PointTotal = coalesce(c.PointTotal, 0) + coalesce(p_points, 0),
+             PointTotal = round((coalesce(c.PointTotal, 0) + coalesce(p_points, 0))::NUMERIC, 2),
              Amount = coalesce(c.Amount, 0) - v_debit,
              DownLogNo = (SELECT coalesce(max(x.DownLogNo), 0) + 1 FROM QTCards x)
        WHERE c.CardsCode = h.CardCode

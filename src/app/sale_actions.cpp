@@ -75,6 +75,12 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
   // discount of a discount card and starts the gift exchange of a gift card itself.
   actions.chooseCard = [&app](SaleDesk& desk) {
     CardContext cards{app.dm, dynamic_cast<CardUi&>(app.ui)};
+    // The card dialog's top-up prints its slip on the till's text printer.
+    if (app.devices) {
+      cards.print_text = [&app](const QString& port, const QByteArray& bytes) {
+        app.devices->PrintSlipText(port, bytes);
+      };
+    }
     bool chosen = false;
     RunReported(app.ui, [&] { chosen = SelectCardForOrder(cards, desk.order()); });
     return chosen;

@@ -164,6 +164,17 @@ bool Devices::PrintShiftText(const QString& port, const QByteArray& bytes) {
   });
 }
 
+bool Devices::PrintSlipText(const QString& port, const QByteArray& bytes) {
+  try {
+    if (port.isEmpty()) throw DeviceError(QStringLiteral("未设置票据打印机连接端口！"));
+    WriteToDevice(PrinterPath(port), bytes, port);
+    return true;
+  } catch (const Error& e) {
+    setup_.ui.ShowErrorBox(QStringLiteral("冲值单没有打印出来：%1").arg(e.message()));
+    return false;
+  }
+}
+
 bool Devices::PrintShift(const std::function<void()>& print) {
   try {
     print();

@@ -47,6 +47,9 @@ class TillDevices : public CustomerDisplay {
   // The shift-report template in the report designer, with the shift as its sample data (the
   // shift report's Ctrl+Alt+Y).
   virtual void DesignShiftTemplate(const QString& shift_no, const ReportPeople& people) = 0;
+  // A slip's text lines (a stored-value top-up) to the printer port named `port`. A failure is
+  // told; what the slip records is done already.
+  virtual bool PrintSlipText(const QString& port, const QByteArray& bytes) = 0;
 };
 
 // What the devices work with.
@@ -72,6 +75,7 @@ class Devices final : public TillDevices {
   void DesignReceiptTemplate(const ReceiptData& sample) override;
   bool PrintShiftReport(const QString& shift_no, const ReportPeople& people) override;
   bool PrintShiftText(const QString& port, const QByteArray& bytes) override;
+  bool PrintSlipText(const QString& port, const QByteArray& bytes) override;
   void DesignShiftTemplate(const QString& shift_no, const ReportPeople& people) override;
 
   // The display itself, for the settings screen's test, which reports what InitDisplay hides.

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
 #include "base/pos_session.h"
 #include "data/tdmfm.h"
 #include "payment/card_ui.h"
@@ -11,6 +15,9 @@ namespace quilmo {
 struct CardContext {
   TDMFM& dm;
   CardUi& ui;
+  // Text lines to a printer port (a top-up's slip); the application hands it in, a tool
+  // without devices leaves it empty and prints nothing.
+  std::function<void(const QString& port, const QByteArray& bytes)> print_text = {};
 
   PosSession& session() const { return dm.session(); }
 };

@@ -2,10 +2,14 @@
 
 #include <QSqlRecord>
 
+#include "base/gbk.h"
+#include "base/ini_file.h"
+#include "base/input_rules.h"
 #include "data/rights.h"
 #include "data/values_apart.h"
 #include "payment/card_balance.h"
 #include "sale/promotions.h"
+#include "sale/shift_record.h"
 
 namespace quilmo {
 namespace {
@@ -29,7 +33,8 @@ CardRecord ReadCard(const QSqlRecord& r) {
   card.SalesType = r.value(QStringLiteral("SalesType")).toString();
   card.Discount = r.value(QStringLiteral("Discount")).toDouble();
   card.TotalSaleAmount = Money::FromVariant(r.value(QStringLiteral("TotalSaleAmount")));
-  card.PointTotal = r.value(QStringLiteral("PointTotal")).toDouble();
+  // A total written before points were kept to the hundredth reads as the hundredth.
+  card.PointTotal = RoundPoints(r.value(QStringLiteral("PointTotal")).toDouble());
   card.Amount = Money::FromVariant(r.value(QStringLiteral("Amount")));
   return card;
 }
@@ -67,6 +72,34 @@ void ShowLocalCopyStale(CardContext& cards, const QString& done, const QString& 
 
 const QString kNextDownLogNo =
     QStringLiteral("DownLogNo = (SELECT COALESCE(MAX(DownLogNo), 0) + 1 FROM QTCards)");
+
+QString HardWare(const PosSession& session, const char* key) {
+  return ReadIniString(session.IniFile, QStringLiteral("HardWareSet"), QString::fromLatin1(key));
+}
+
+// The slip of a top-up on the till's text printer, when it has one: the number is what the
+// customer quotes to the back office.
+void PrintTopUpSlip(CardContext& cards, const QString& cards_code, Money amount,
+                    const TopUpDone& done) {
+  const PosSession& session = cards.session();
+  if (!cards.print_text || HardWare(session, "HavePrinter") != QStringLiteral("Y")) return;
+  const QStringList lines = {
+      QStringLiteral("      储值卡冲值"),
+      QString(),
+      QStringLiteral("冲值单号：") + done.AddCardNo,
+      QStringLiteral("卡    号：") + cards_code,
+      QStringLiteral("冲值金额：") + amount.ToString(2),
+      QStringLiteral("卡内余额：") + done.NewBalance.ToString(2),
+      QStringLiteral("收 银 员：") + session.CashierName,
+      cards.dm.clock().Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+      QString(),
+      QString(),
+  };
+  QByteArray bytes;
+  for (const QString& line : lines) bytes += EncodeGbk(line) + QByteArrayLiteral("\r\n");
+  // The top-up is made whatever the printer does; a failure is only reported.
+  RunReported(cards.ui, [&] { cards.print_text(HardWare(session, "PrintPort"), bytes); });
+}
 
 }  // namespace
 
@@ -213,14 +246,28 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
   if (!number) shown = 0;
   const InputResult input = cards.ui.Input(
       {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, false});
-  const double points = input.confirmed ? input.value.trimmed().toDouble() : 0;
+  if (!input.confirmed) return action;
+  // The adjustment checks its figure itself: whatever dialog asked, "NaN", "inf" or a slip of
+  // the finger never reaches a card.
+  const std::optional<double> typed = ParseTypedNumber(input.value);
+  if (!typed) {
+    cards.ui.ShowNoticeBox(QStringLiteral("“") + input.value.trimmed() +
+                           QStringLiteral("”不是有效的积分！"));
+    return action;
+  }
+  if (const std::optional<QString> refusal = PointsRefusal(*typed, QStringLiteral("积分"))) {
+    cards.ui.ShowNoticeBox(*refusal);
+    return action;
+  }
+  const double points = RoundPoints(*typed);
   if (points == 0) return action;
 
   const QVariantMap params{{QStringLiteral(":Amount"), points},
                            {QStringLiteral(":CardsCode"), order.CardsCode}};
   try {
     cards.dm.conServer.Exec(
-        QStringLiteral("UPDATE QTCards SET PointTotal = COALESCE(PointTotal, 0) + :Amount, %1 "
+        QStringLiteral("UPDATE QTCards SET PointTotal = ROUND(CAST(COALESCE(PointTotal, 0) + "
+                       ":Amount AS NUMERIC), 2), %1 "
                        "WHERE CardsCode = :CardsCode")
             .arg(kNextDownLogNo),
         params);
@@ -228,11 +275,11 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
     ShowFailure(cards, QStringLiteral("冲减积分失败！原因："), e.message());
     return action;
   }
-  action.Shown = ShortNumber(shown + points);
+  action.Shown = ShortNumber(RoundPoints(shown + points));
   try {
     cards.dm.conClient.Exec(QStringLiteral("UPDATE QTCards SET PointTotal = "
-                                           "COALESCE(PointTotal, 0) + :Amount WHERE CardsCode = "
-                                           ":CardsCode"),
+                                           "ROUND(COALESCE(PointTotal, 0) + :Amount, 2) WHERE "
+                                           "CardsCode = :CardsCode"),
                             params);
   } catch (const Error& e) {
     ShowLocalCopyStale(cards, QStringLiteral("积分已冲减"), e.message());
@@ -247,8 +294,16 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   }
   const InputResult input = cards.ui.Input(
       {QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number, false});
-  const Money amount =
-      input.confirmed ? Money::Parse(input.value.trimmed()).value_or(Money()) : Money();
+  if (!input.confirmed || input.value.trimmed().isEmpty()) return action;
+  const std::optional<Money> typed = Money::Parse(input.value.trimmed());
+  // A correction may be negative; either way no more than a till takes at once.
+  const Money most = Money::FromUnits(99999999900);
+  if (!typed || *typed > most || *typed < -most) {
+    cards.ui.ShowNoticeBox(QStringLiteral("冲值金额必须是不超过") + most.ToString(2) +
+                           QStringLiteral("的金额！"));
+    return action;
+  }
+  const Money amount = *typed;
   if (amount.IsZero()) return action;
 
   TopUpDone done;
@@ -263,6 +318,18 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   // The balance shown is the server's own after the top-up, not the one shown before plus the
   // amount: another till may have paid from the card since.
   action.Shown = done.NewBalance.ShortText();
+  const PosSession& session = cards.session();
+  // The cash taken is the shift's: it is in the drawer, so the shift expects it there.
+  if (session.OverFlag == 0 && !session.OnOverOrderNo.isEmpty()) {
+    try {
+      AddTopUpToShift(cards.dm.conClient, session.OnOverOrderNo, done.AddCardNo, order.CardsCode,
+                      amount);
+    } catch (const Error& e) {
+      ShowFailure(cards, QStringLiteral("冲值现金未能记入当班！原因："), e.message());
+    }
+  }
+  cards.ui.ShowNoticeBox(QStringLiteral("冲值成功！冲值单号：") + done.AddCardNo);
+  PrintTopUpSlip(cards, order.CardsCode, amount, done);
   try {
     cards.dm.conClient.Exec(QStringLiteral("UPDATE QTCards SET Amount = ROUND(COALESCE(Amount, "
                                            "0) + :Amount, 4) WHERE CardsCode = :CardsCode"),

@@ -266,6 +266,8 @@ CheckoutFlow::OkResult CheckoutFlow::Confirm() {
     return OkResult::Failed;
   }
   saved_ = true;
+  // The receipt and the screen show the card's points after this sale.
+  order_.PointTotal = CardPointsAfterSale(pay_.dm, h, LinesOf(order_.lines), order_.PointTotal);
   DriveDevices();
   closed_ = !receipt_failed_;
   return OkResult::Saved;

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlRecord>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "sale/pricing.h"
@@ -224,6 +226,22 @@ QString OrderMismatch(const OrderHeader& h, const std::vector<OrderLine>& lines)
   return {};
 }
 
+double RoundPoints(double points) {
+  return Money::FromDouble(points).Rounded(kPointDecimals).ToDouble();
+}
+
+std::optional<QString> PointsRefusal(double points, const QString& field) {
+  if (!std::isfinite(points) || std::fabs(points) > kMostPoints) {
+    return field + QStringLiteral("必须是不超过") + QString::number(kMostPoints, 'f', 2) +
+           QStringLiteral("的数！");
+  }
+  return std::nullopt;
+}
+
+bool IsPointsGift(const OrderLine& line) {
+  return line.Memo == kGiftMemo && line.PriceFlag == kGiftPrice && line.CXOrderNo.isEmpty();
+}
+
 bool EarnsNoPoints(const OrderLine& line, const PosSession& options) {
   return (line.PriceFlag == kGoodsPromotion && options.SPNotDiscount) ||
          (line.PriceFlag == kMemberPrice && options.VIPNotDiscount) ||
@@ -234,7 +252,7 @@ double GiftAmount(const OrderHeader& header, const std::vector<OrderLine>& lines
   if (header.CardCode.isEmpty()) return 0;
   double points = 0;
   for (const OrderLine& line : lines) {
-    if (line.Memo == kGiftMemo && line.PriceFlag == kGiftPrice) {
+    if (IsPointsGift(line)) {
       points += line.Quantity * line.OrigPrice.ToDouble();
     }
   }
@@ -251,10 +269,10 @@ double GiftAmount(const Connection& local, const QString& order_table, const QSt
   params.insert(QStringLiteral(":Memo"), kGiftMemo);
   const QSqlRecord sum = local.FirstRow(
       QStringLiteral("SELECT SUM(Quantity * OrigPrice) AS Amount FROM %1 WHERE Memo = :Memo "
-                     "AND PriceFlag = 11 AND OrderNo = :OrderNo")
+                     "AND PriceFlag = 11 AND COALESCE(CXOrderNo, '') = '' AND OrderNo = :OrderNo")
           .arg(detail_table),
       params);
-  return sum.isEmpty() || sum.isNull(0) ? 0 : sum.value(0).toDouble();
+  return sum.isEmpty() || sum.isNull(0) ? 0 : RoundPoints(sum.value(0).toDouble());
 }
 
 double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& lines,
@@ -263,10 +281,15 @@ double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& line
   for (const OrderLine& line : lines) {
     if (EarnsNoPoints(line, options)) no_points += line.Amount;
   }
+  // What earns no points lies between nothing and the amount paid (a return's amounts are
+  // negative, and so is its bound).
+  const Money paid = header.RealAmount;
+  no_points =
+      paid >= Money() ? std::clamp(no_points, Money(), paid) : std::clamp(no_points, paid, Money());
   const double per = options.PerJFAmount == 0 ? 1 : options.PerJFAmount;
-  const Money earning = header.RealAmount - no_points;
+  const Money earning = paid - no_points;
   const double points = earning.IsZero() ? 0 : earning.ToDouble() / per;
-  return points - GiftAmount(header, lines);
+  return RoundPoints(RoundPoints(points) - GiftAmount(header, lines));
 }
 
 bool UpdateCardAfterSale(const Connection& local, const OrderHeader& header, double points) {
@@ -277,7 +300,7 @@ bool UpdateCardAfterSale(const Connection& local, const OrderHeader& header, dou
       QStringLiteral("UPDATE QTCards SET "
                      "TotalSaleAmount = COALESCE(TotalSaleAmount, 0) + :TotalSaleAmount, "
                      "TotalSaleCount = COALESCE(TotalSaleCount, 0) + 1, "
-                     "PointTotal = COALESCE(PointTotal, 0) + :PointTotal, "
+                     "PointTotal = ROUND(COALESCE(PointTotal, 0) + :PointTotal, 2), "
                      "Amount = ROUND(COALESCE(Amount, 0) - :Amount, 4) "
                      "WHERE CardsCode = :CardsCode "
                      "AND (:Amount <= 0 OR ROUND(COALESCE(Amount, 0), 4) >= :Amount)"),
@@ -341,6 +364,20 @@ bool SaveOrder(TDMFM& dm, Ui& ui, const OrderHeader& header, const std::vector<O
                   MsgButtons::Ok);
     return false;
   }
+}
+
+double CardPointsAfterSale(TDMFM& dm, const OrderHeader& header,
+                           const std::vector<OrderLine>& lines, double before) {
+  if (header.CardCode.isEmpty()) return before;
+  try {
+    const QSqlRecord row = dm.Current().FirstRow(
+        QStringLiteral("SELECT PointTotal FROM QTCards WHERE CardsCode = :CardsCode"),
+        {{QStringLiteral(":CardsCode"), header.CardCode}});
+    if (!row.isEmpty()) return RoundPoints(row.value(0).toDouble());
+  } catch (const DbError&) {
+    // The order is stored; the receipt shows the figure worked out here instead.
+  }
+  return RoundPoints(before + OrderPoints(header, lines, dm.session()));
 }
 
 int SettlePendingShiftAmounts(TDMFM& dm, bool final) {

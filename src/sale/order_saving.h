@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -24,12 +25,28 @@ class SaveError : public Error {
 // The refusal of a stored-value payment the card's balance does not cover.
 inline QString BalanceShortText() { return QStringLiteral("卡内余额不够！"); }
 
+// Card points are kept to two decimals, as the back office shows them: every figure of points
+// (earned, spent, adjusted, the card's total) is rounded to the hundredth on its decimal value,
+// so sums such as 0.1 + 0.2 stay 0.3 in memory, in the local file and on the server.
+inline constexpr int kPointDecimals = 2;
+// The most points one adjustment or one card may hold; beyond that a figure is a slip.
+inline constexpr double kMostPoints = 99999999.99;
+double RoundPoints(double points);
+// Why a number of points cannot be used (not finite, or beyond kMostPoints either way);
+// nothing when it can. `field` names the figure in the message ("积分").
+std::optional<QString> PointsRefusal(double points, const QString& field);
+
+// Whether a gift line was exchanged for the card's points: a gift (Memo "【礼品】", PriceFlag
+// 11) that no promotion gave. A gift a "spend X, add cash" promotion gave carries that
+// promotion's number and was paid with the added cash.
+bool IsPointsGift(const OrderLine& line);
+
 // Whether a line's amount earns no points on the card: the goods' own promotion price or a
 // promotion's line while SPNotDiscount is set, a member price while VIPNotDiscount is set.
 bool EarnsNoPoints(const OrderLine& line, const PosSession& options);
 
-// The points value of an order's gift lines (Memo "【礼品】", PriceFlag 11): Quantity ×
-// OrigPrice, 0 for an order without a card.
+// The points value of an order's points gifts (IsPointsGift): Quantity × OrigPrice, 0 for an
+// order without a card.
 double GiftAmount(const OrderHeader& header, const std::vector<OrderLine>& lines);
 // The same for an order stored in the local file (QTSaleORder and its lines, or a parked order
 // in QTHalSaleOrder): 0 when the order has no card.
@@ -37,7 +54,10 @@ double GiftAmount(const Connection& local, const QString& order_table, const QSt
                   const QString& order_no);
 
 // The points an order earns on its card, from the order itself: (RealAmount − the amount of
-// lines that earn none) / PerJFAmount (0 counts as 1) − its gift lines' points. The same order
+// lines that earn none) / PerJFAmount (0 counts as 1) − its points gifts' points, rounded to
+// kPointDecimals. The amount that earns none never exceeds what was paid (a money-off line
+// makes the lines worth more than the order), so a sale lowers the card's points only by the
+// points it spent on gifts, and a return only by what it gives back. The same order
 // earns the same points whether it is saved at checkout or uploaded later; nothing of the
 // till's state at that moment (the card held then) enters.
 double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& lines,
@@ -88,6 +108,12 @@ SaveOutcome StoreOrder(TDMFM& dm, const OrderHeader& header, const std::vector<O
 // with the reason (no caption, error icon) and answers false.
 bool SaveOrder(TDMFM& dm, Ui& ui, const OrderHeader& header, const std::vector<OrderLine>& lines,
                bool add_to_shift, const SaveStepHook& hook = {});
+
+// The card's points once the order is stored: the card's total as the mode's database holds it
+// now (another till may have changed it since the card was read), or, when it cannot be read,
+// `before` plus the points the order earned.
+double CardPointsAfterSale(TDMFM& dm, const OrderHeader& header,
+                           const std::vector<OrderLine>& lines, double before);
 
 // The card's totals, points and balance after a sale, in the caller's transaction on the local
 // file: one statement that treats a missing value as 0 and touches that card only, and takes

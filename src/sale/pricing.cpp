@@ -447,6 +447,10 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
     line.GoodsName = goods.GoodsName + QStringLiteral("【礼品】");
     line.Memo = QStringLiteral("【礼品】");
     flag = kGiftPrice;
+    // A gift belongs to no promotion of its goods: only the promotion that gave it (if any)
+    // marks it, so a gift with no promotion's number is one exchanged for points.
+    line.CXOrderNo.clear();
+    line.CXFlag = kNoPromotion;
   }
   line.PriceFlag = flag;
   lines.Append(line);

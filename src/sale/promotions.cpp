@@ -156,6 +156,9 @@ void ApplyPromotions(SaleContext& sale, const PromotionTallies& tallies, Order& 
                              QStringLiteral("买满") + NumberText(n) + QStringLiteral("元加补") +
                                  NumberText(m) + QStringLiteral("元现金可赠送礼品，是否需要？"));
         if (!wanted || !ChooseGiftGoods(sale, order)) break;
+        // The gift is paid with the added cash, not with points: it carries the promotion's
+        // number (and no kind, so no promotion counts it as bought).
+        order.lines.Current()->CXOrderNo = t.CXOrderNo;
         AddMoneyLine(sale, order, t.CXOrderNo, m, 1,
                      QStringLiteral("买满") + Int(n) + QStringLiteral("元 加") + Int(m) +
                          QStringLiteral("元赠送礼品"));

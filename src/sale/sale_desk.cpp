@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "base/input_rules.h"
 #include "data/rights.h"
+#include "sale/order_saving.h"
 #include "sale/pricing.h"
 #include "sale/promotions.h"
 
@@ -256,9 +257,8 @@ bool SaleDesk::DeleteCurrentLine() {
   OrderLines& lines = order_.lines;
   const OrderLine* line = lines.Current();
   if (!line) return false;
-  if (line->PriceFlag == kGiftPrice && line->GoodsName.contains(kGiftMark)) {
-    // The points the gift cost come back. A gift given for added cash looks the same and cost
-    // no points, so the points spent never go below none.
+  if (IsPointsGift(*line)) {
+    // The points the gift cost come back; a gift given for added cash cost none.
     order_.GiftPoints =
         std::max(0.0, order_.GiftPoints - line->OrigPrice.ToDouble() * line->Quantity);
   }

@@ -216,7 +216,8 @@ double SuspendedGiftPoints(TDMFM& dm, const QString& orderNo) {
   return local
       .Scalar(QStringLiteral("SELECT SUM(Quantity * OrigPrice) AS Amount "
                              "FROM QTHalSaleOrderDetail WHERE Memo = :Memo "
-                             "AND PriceFlag = :PriceFlag AND OrderNo = :OrderNo"),
+                             "AND PriceFlag = :PriceFlag AND COALESCE(CXOrderNo, '') = '' "
+                             "AND OrderNo = :OrderNo"),
               params)
       .toDouble();
 }

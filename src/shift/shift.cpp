@@ -38,6 +38,12 @@ void OpenDrawerIfAny(ShiftContext& shift) {
 
 const QString kNoRight = QStringLiteral("对不起，您没有权限使用该功能，请与后台管理员联系！");
 
+// The most cash a shop keeps in one drawer, so a slip of the finger ("10000000") is asked
+// again instead of becoming the shift's figures.
+const Money kMostBoxAmount = Money::FromUnits(99999999900);
+
+QString AmountLimitText() { return kMostBoxAmount.ToString(2); }
+
 ShiftRecord ReadShift(const Connection& local, const QString& shift_no) {
   const QSqlRecord row =
       local.FirstRow(QStringLiteral("SELECT * FROM QTOnOverOrder WHERE OrderNo = :OrderNo"),
@@ -58,6 +64,11 @@ void PrintReport(ShiftContext& shift, const ShiftReport& report, const ShiftReco
                                    ShiftReportText(report));
     }
   });
+}
+
+// The cash the shift expects in the drawer now.
+Money ExpectedCashInDrawer(const Connection& local, const QString& shift_no) {
+  return ReadShift(local, shift_no).OverAmount;
 }
 
 }  // namespace
@@ -82,13 +93,13 @@ QByteArray ShiftReportText(const ShiftReport& r) {
       QString(),
       QStringLiteral("    提款金额：") + r.GetAmount,
       QString(),
+      QStringLiteral("  储值卡冲值：") + r.TopUpAmount,
+      QString(),
       QStringLiteral("交班钱箱金额：") + r.OverAmount,
       QString(),
       QStringLiteral("总计收银时间：") + r.TimeTotal,
       QString(),
       r.Time,
-      QString(),
-      QString(),
       QString(),
       QString(),
       QString(),
@@ -98,9 +109,30 @@ QByteArray ShiftReportText(const ShiftReport& r) {
   return bytes;
 }
 
+std::optional<QString> BoxAmountRefusal(Money box_amount) {
+  if (box_amount < Money()) return QStringLiteral("钱箱金额不能为负数！");
+  if (box_amount > kMostBoxAmount) {
+    return QStringLiteral("钱箱金额不能超过") + AmountLimitText() + QStringLiteral("！");
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> WithdrawalRefusal(Money amount, Money expected_in_drawer) {
+  if (amount <= Money()) return QStringLiteral("取款金额必须大于0！");
+  if (amount > expected_in_drawer) {
+    return QStringLiteral("取款金额不能超过钱箱中应有的现金") + expected_in_drawer.ToString(2) +
+           QStringLiteral("！");
+  }
+  return std::nullopt;
+}
+
 bool OpenShift(ShiftContext& shift, Money box_amount) {
   TDMFM& dm = shift.dm;
   PosSession& session = shift.session();
+  if (const std::optional<QString> refusal = BoxAmountRefusal(box_amount)) {
+    shift.ui.ShowNoticeBox(*refusal);
+    return false;
+  }
   const QString number = dm.NextBillNo(QStringLiteral("OnOverOrder"));
   if (number.isEmpty()) {
     shift.ui.ShowNoticeBox(QStringLiteral("取单号失败！"));
@@ -190,6 +222,7 @@ ShiftReport CloseShift(ShiftContext& shift, ShiftRecord* record_out) {
   report.OnAmount = ShiftAmountText(record.OnBoxAmount);
   report.SaleAmount = ShiftAmountText(record.SaleAmount);
   report.GetAmount = ShiftAmountText(record.GetAmount);
+  report.TopUpAmount = ShiftAmountText(ShiftTopUpAmount(dm.conClient, session.OnOverOrderNo));
   report.OverAmount = ShiftAmountText(record.OverAmount);
   report.TimeTotal = ShiftDuration(record.OnTime, record.OverTime);
   WriteIni(session, "OnverBoxAmount", report.OverAmount);
@@ -226,6 +259,28 @@ bool RunCloseShift(ShiftContext& shift) {
   return true;
 }
 
+bool WithdrawCash(ShiftContext& shift, Money amount) {
+  const PosSession& session = shift.session();
+  if (!HasRight(shift.dm, session.CashierNo, kWithdrawalRight)) {
+    shift.ui.ShowNoticeBox(QStringLiteral("对不起！，你没有开钱箱的权限！"));
+    return false;
+  }
+  // Read and changed in one transaction, so the check is against the figure that is changed.
+  {
+    Transaction tx(shift.dm.conClient, /*immediate=*/true);
+    const Money expected = ExpectedCashInDrawer(shift.dm.conClient, session.OnOverOrderNo);
+    if (const std::optional<QString> refusal = WithdrawalRefusal(amount, expected)) {
+      shift.ui.ShowNoticeBox(*refusal);
+      return false;
+    }
+    AddToShiftAmount(shift.dm.conClient, session.OnOverOrderNo, QStringLiteral("GetAmount"), false,
+                     amount);
+    tx.Commit();
+  }
+  OpenDrawerIfAny(shift);
+  return true;
+}
+
 void CashWithdrawal(ShiftContext& shift) {
   const PosSession& session = shift.session();
   if (!HasRight(shift.dm, session.CashierNo, kWithdrawalRight)) {
@@ -239,10 +294,12 @@ void CashWithdrawal(ShiftContext& shift) {
   const InputResult answer = shift.ui.Input(request);
   if (!answer.confirmed || answer.value.trimmed().isEmpty()) return;
   const std::optional<Money> amount = Money::Parse(answer.value.trimmed());
-  if (!amount) return;  // the number dialog accepts numbers only
-  AddToShiftAmount(shift.dm.conClient, session.OnOverOrderNo, QStringLiteral("GetAmount"), false,
-                   *amount);
-  OpenDrawerIfAny(shift);
+  if (!amount) {
+    shift.ui.ShowNoticeBox(QStringLiteral("“") + answer.value.trimmed() +
+                           QStringLiteral("”不是有效的取款金额！"));
+    return;
+  }
+  WithdrawCash(shift, *amount);
 }
 
 }  // namespace quilmo

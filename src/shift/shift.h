@@ -46,9 +46,18 @@ struct ShiftContext {
   PosSession& session() const { return dm.session(); }
 };
 
+// Why a box amount cannot open a shift (negative, or more than a drawer holds); nothing when it
+// can.
+std::optional<QString> BoxAmountRefusal(Money box_amount);
+
+// Why a withdrawal cannot be taken: it is not above 0, or it is more than the cash the shift
+// expects in the drawer. Nothing when it can.
+std::optional<QString> WithdrawalRefusal(Money amount, Money expected_in_drawer);
+
 // Opens a shift with the cash counted in the box: a new QTOnOverOrder row, the shift state in
-// the session and in SysSet of the settings file, so an open shift survives a restart. False
-// (after "取单号失败！") when no shift number could be had.
+// the session and in SysSet of the settings file, so an open shift survives a restart. False,
+// after the notice, for a box amount BoxAmountRefusal refuses, or (after "取单号失败！") when no
+// shift number could be had.
 bool OpenShift(ShiftContext& shift, Money box_amount);
 
 // The main window's F2: right 1, no shift open yet, the cash-box amount dialog proposing the
@@ -64,8 +73,12 @@ ShiftReport CloseShift(ShiftContext& shift, ShiftRecord* record = nullptr);
 // shift was closed (the caller uploads online and returns to the login).
 bool RunCloseShift(ShiftContext& shift);
 
-// The sale screen's Ctrl+Q: right 13, the amount asked, added to the shift's withdrawals and
-// taken from the cash that should be in the box, then the drawer opens.
+// A cash withdrawal: right 13, the amount checked by WithdrawalRefusal against the shift's
+// expected cash, added to the shift's withdrawals and taken from the cash that should be in
+// the box, then the drawer opens. False, after the notice, when it is refused.
+bool WithdrawCash(ShiftContext& shift, Money amount);
+
+// The sale screen's Ctrl+Q: right 13, the amount asked, then WithdrawCash.
 void CashWithdrawal(ShiftContext& shift);
 
 // The length of a shift as the report gives it: whole hours and minutes, "8小时 59分".

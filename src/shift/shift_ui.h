@@ -16,6 +16,7 @@ struct ShiftReport {
   QString OverAmount;   // lblOverAmount: cash that should be in the box now
   QString TimeTotal;    // lblTimeTotal: "8小时 59分"
   QString Time;         // lblTime: the closing moment
+  QString TopUpAmount;  // lblTopUpAmount: cash taken for stored-value top-ups
 };
 
 // The screens of the shift.

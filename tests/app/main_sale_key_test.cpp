@@ -11,6 +11,7 @@
 #include "app/screens/qt_ui.h"
 #include "base/ini_file.h"
 #include "devices/devices.h"
+#include "devices/receipt_store.h"
 #include "payment/card_select.h"
 #include "payment/checkout.h"
 #include "report/screens/report_rendering.h"
@@ -310,6 +311,67 @@ TEST_F(MainSaleKeyTest, ReprintTemplateWithdrawalAndReturnKeysDoTheirWork) {
             30);
   EXPECT_EQ(return_memo, u"退："_s + sold) << ui.texts().join(u"|"_s).toStdString();
   EXPECT_EQ(return_quantity, -1);
+}
+
+// Ctrl+Q takes out only cash the drawer holds: a negative amount or more than the shift
+// expects is refused with its reason and leaves the shift as it was.
+TEST_F(MainSaleKeyTest, CtrlQRefusesANegativeWithdrawalAndMoreThanTheDrawerHolds) {
+  ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 13)"_s);
+  dm.conClient.Exec(
+      u"INSERT INTO QTOnOverOrder (OrderNo, OnBoxAmount, SaleAmount, GetAmount, OverFlag, "
+      "OverAmount) VALUES ('BC01', 50, 0, 0, 0, 50)"_s);
+  session.OnOverOrderNo = u"BC01"_s;
+  WorkTheSaleScreen([&](TfrmQTSale&) {
+    for (const QString& typed : {u"-5"_s, u"50.01"_s, u"50"_s}) {
+      ui.Type(typed);
+      Press(Qt::Key_Q, Qt::ControlModifier);
+    }
+  });
+  EXPECT_EQ(ui.texts().mid(0, 2),
+            (QStringList{u"取款金额必须大于0！"_s, u"取款金额不能超过钱箱中应有的现金50.00！"_s}));
+  const QSqlRecord row =
+      dm.conClient.FirstRow(u"SELECT GetAmount, OverAmount FROM QTOnOverOrder"_s);
+  EXPECT_EQ(Money::FromVariant(row.value(0)), 50);
+  EXPECT_EQ(Money::FromVariant(row.value(1)), 0);
+}
+
+// A card sale's receipt carries the card's points after the sale, not those it had before.
+TEST_F(MainSaleKeyTest, ACardSalesReceiptShowsThePointsAfterTheSale) {
+  ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', 4)"_s);
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag, Amount, PointTotal) VALUES ('C9', 'VIP', '钱七', '会员卡', '固定折扣', 100, 0, "
+      "0, 100.1)"_s);
+  session.PerJFAmount = 10;
+  const QString printed = QDir(HomePath()).filePath(u"printer.out"_s);
+  for (const auto& [section, key, value] : {std::tuple{"HardWareSet", "HavePrinter", u"Y"_s},
+                                            std::tuple{"HardWareSet", "PrintModel", u"0"_s},
+                                            std::tuple{"HardWareSet", "PrintPort", u"LPT1"_s},
+                                            std::tuple{"DevicePorts", "LPT1", printed}}) {
+    ASSERT_TRUE(WriteIniString(session.IniFile, QString::fromLatin1(section),
+                               QString::fromLatin1(key), value));
+  }
+  QtReportPrinter printer;
+  Devices devices(DeviceSetup{session.IniFile, HomePath(), dm.conClient, ui, printer, clock});
+  app.devices = &devices;
+  ui.OnSelectCards(
+      [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"VIP"_s).has_value(); });
+  ui.OnCheckout([](CheckoutFlow& flow) {
+    flow.ReceivedEdited(u"100"_s);
+    EXPECT_EQ(flow.Confirm(), CheckoutFlow::OkResult::Saved);
+  });
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Press(Qt::Key_F4);
+    Scan(screen, u"A100"_s);
+    Press(Qt::Key_F12);
+  });
+  const std::optional<StoredReceipt> receipt = ReceiptStore(dm.conClient).Last();
+  ASSERT_TRUE(receipt) << ui.texts().join(u"|"_s).toStdString();
+  EXPECT_EQ(receipt->Data.CardsCode, u"VIP"_s);
+  EXPECT_EQ(receipt->Data.PointTotal, 110);  // 100.1 + 99 / 10
+  EXPECT_EQ(
+      dm.conClient.Scalar(u"SELECT PointTotal FROM QTCards WHERE CardsCode = 'VIP'"_s).toString(),
+      u"110"_s);
 }
 
 // Ctrl+L on a gift-exchange card: a gift for the card's points, at once after F4 and again

@@ -1,6 +1,9 @@
 #include "payment/card_select.h"
 
+#include "base/gbk.h"
+#include "base/ini_file.h"
 #include "payment/card_fixture.h"
+#include "sale/shift_record.h"
 
 namespace quilmo {
 namespace {
@@ -280,7 +283,75 @@ TEST_P(CardMaintenanceTest, ATopUpIsNumberedWrittenAndInTheTillsCopyAtOnce) {
   EXPECT_EQ(q.value(0).toString(), u"2"_s);
   EXPECT_EQ(Money::FromVariant(q.value(4)), 620);
   EXPECT_FALSE(q.next());
-  EXPECT_TRUE(ui.messages().empty());
+  // The cashier is told each top-up's number.
+  EXPECT_EQ(ui.texts(), (QStringList{u"冲值成功！冲值单号：0001"_s, u"冲值成功！冲值单号：2"_s}));
+}
+
+// The cash taken for a top-up is in the drawer: the open shift expects it there and keeps it
+// apart from the sales. A top-up with no shift open still counts nowhere else.
+TEST_P(CardMaintenanceTest, TheTopUpsCashGoesIntoTheOpenShift) {
+  const QString shift_no = u"BC0120261210001"_s;
+  dm.conClient.Exec(
+      u"INSERT INTO QTOnOverOrder (OrderNo, OnBoxAmount, SaleAmount, GetAmount, OverFlag, "
+      "OverAmount) VALUES (:No, 100, 0, 0, 0, 100)"_s,
+      {{u":No"_s, shift_no}});
+  session.OnOverOrderNo = shift_no;
+  session.OverFlag = 0;
+  for (const char* amount : {"500", "0.3", "-20"}) {
+    ui.Type(QString::fromLatin1(amount));
+    ASSERT_TRUE(TopUpCard(cards, order).Shown) << amount;
+  }
+  const QSqlRecord row = dm.conClient.FirstRow(
+      u"SELECT SaleAmount, OverAmount FROM QTOnOverOrder WHERE OrderNo = :No"_s,
+      {{u":No"_s, shift_no}});
+  EXPECT_EQ(Money::FromVariant(row.value(0)), 0);
+  EXPECT_EQ(Money::FromVariant(row.value(1)), M("580.3"));
+  EXPECT_EQ(ShiftTopUpAmount(dm.conClient, shift_no), M("480.3"));
+  EXPECT_EQ(ShiftTopUpAmount(dm.conClient, u"OTHER"_s), 0);
+}
+
+// The top-up's number is printed on a slip where the till has a printer, and only there.
+TEST_P(CardMaintenanceTest, ATopUpPrintsItsSlipWhereTheTillHasAPrinter) {
+  QStringList ports;
+  QByteArray slip;
+  cards.print_text = [&](const QString& port, const QByteArray& bytes) {
+    ports << port;
+    slip = bytes;
+  };
+  ui.Type(u"80"_s);
+  ASSERT_TRUE(TopUpCard(cards, order).Shown);
+  EXPECT_TRUE(ports.isEmpty());
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"HavePrinter"_s, u"Y"_s);
+  WriteIniString(session.IniFile, u"HardWareSet"_s, u"PrintPort"_s, u"LPT1"_s);
+  ui.Type(u"20"_s);
+  ASSERT_TRUE(TopUpCard(cards, order).Shown);
+  EXPECT_EQ(ports, QStringList{u"LPT1"_s});
+  const QString text = DecodeGbk(slip);
+  for (const QString& part : {u"冲值单号：2\r\n"_s, u"卡    号：SV\r\n"_s, u"冲值金额：20.00\r\n"_s,
+                              u"卡内余额：220.00\r\n"_s}) {
+    EXPECT_TRUE(text.contains(part)) << text.toStdString();
+  }
+}
+
+// Every figure of a points adjustment is checked by the adjustment itself: nothing that is not
+// a finite number of sensible size reaches either copy of the card.
+TEST_P(CardMaintenanceTest, APointsAdjustmentRefusesWhatIsNoNumberOfPoints) {
+  for (const QString& typed : {u"NaN"_s, u"inf"_s, u"1e308"_s, u"100000000"_s, u"-1e5x"_s}) {
+    ui.clear();
+    ui.Type(typed);
+    EXPECT_FALSE(AdjustCardPoints(cards, order, u"800"_s).Shown) << typed.toStdString();
+    ASSERT_EQ(ui.texts().size(), 1) << typed.toStdString();
+  }
+  for (bool server : {true, false}) EXPECT_EQ(CardColumn(server, u"SV"_s, "PointTotal"), 800);
+  EXPECT_EQ(DownLogNo(), 1);
+  // Tenths typed one after the other add up to what the cashier typed.
+  for (int i = 0; i < 3; ++i) {
+    ui.Type(u"0.1"_s);
+    AdjustCardPoints(cards, order, u"0"_s);
+  }
+  for (bool server : {true, false}) {
+    EXPECT_EQ(CardColumn(server, u"SV"_s, "PointTotal").toString(), u"800.3"_s);
+  }
 }
 
 TEST_P(CardMaintenanceTest, ATopUpTheServerRefusesLeavesBothCopiesAsTheyWere) {
@@ -305,6 +376,11 @@ TEST_P(CardMaintenanceTest, ATopUpTheServerRefusesLeavesBothCopiesAsTheyWere) {
   ui.Type(u"-120"_s);
   EXPECT_EQ(TopUpCard(cards, order).Shown, u"0"_s);
   for (bool server : {true, false}) EXPECT_EQ(Balance(server, u"SV"_s), 0);
+  // A figure no till takes at once is refused before the server is asked.
+  ui.clear();
+  ui.Type(u"100000000"_s);
+  EXPECT_FALSE(TopUpCard(cards, order).Shown);
+  EXPECT_EQ(ui.texts(), QStringList{u"冲值金额必须是不超过9999999.99的金额！"_s});
 }
 
 TEST_P(CardMaintenanceTest, APasswordChangesOnBothCopiesAfterTheOldOneAndTheConfirmation) {

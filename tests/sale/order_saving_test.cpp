@@ -2,6 +2,8 @@
 
 #include <QThread>
 #include <atomic>
+#include <cmath>
+#include <functional>
 #include <thread>
 
 #include "sale/pricing.h"
@@ -377,6 +379,106 @@ TEST_P(OrderSavingTest, GiftAmountTotalsTheGiftLinesOfACardOrder) {
   ASSERT_TRUE(Save());
   EXPECT_DOUBLE_EQ(
       GiftAmount(dm.conClient, u"QTSaleORder"_s, u"QTSaleORderDetail"_s, header.OrderNo), 0);
+}
+
+// A card order rung up through the promotions earns points on what was paid, and loses points
+// only for a gift exchanged for them: neither a money-off line nor a gift given for added cash
+// takes points off the card.
+TEST_P(OrderSavingTest, ACardLosesPointsOnlyForTheGiftsItExchangesForThem) {
+  session.SPNotDiscount = true;  // promotion lines earn no points
+  MoneyGoods();
+  Goods(u"GC"_s, u"COAT"_s, 150);
+  Goods(u"GS"_s, u"SUIT"_s, 250);
+  Goods(u"GF"_s, u"GIFT"_s, 300, {{u"IsGift"_s, 1}});
+  Promotion(u"CX4"_s, kSpendXGetMoneyOff, 200, 20, 0, {u"GC"_s});
+  Promotion(u"CX10"_s, kSpendXAddCashForGift, 200, 20, 0, {u"GS"_s});
+  Card(u"POINTS"_s, u"会员卡"_s, 0);
+  dm.Current().Exec(u"UPDATE QTCards SET PointTotal = 1000 WHERE CardsCode = 'POINTS'"_s);
+
+  struct Case {
+    const char* name;
+    QStringList codes;
+    std::function<void()> before, after;  // the cashier's answers, the keys after the scans
+    Money paid;
+    double earned;
+  };
+  const auto nothing = [] {};
+  const std::vector<Case> cases = {
+      // 450 of promotion goods, 40 off: what earns no points is at most the 410 paid.
+      {"money off", {u"COAT"_s, u"COAT"_s, u"COAT"_s}, nothing, nothing, 410, 0},
+      // 250 of promotion goods + 20 added cash for a gift worth 300: the cash earns its 2
+      // points, the gift costs none.
+      {"gift for added cash",
+       {u"SUIT"_s},
+       [this] {
+         ui.AnswerYes();
+         ui.ChooseGoods(u"GIFT"_s);
+       },
+       nothing,
+       270,
+       2},
+      // An ordinary sale of 100 with a gift of 300 points exchanged: 10 earned, 300 spent.
+      {"points gift",
+       {u"A001"_s},
+       nothing,
+       [this] {
+         order.PointTotal = 1000;
+         ui.ChooseGoods(u"GIFT"_s);
+         ExchangePointsForGift(sale, order);
+         RecalcOrder(sale, order);
+       },
+       100,
+       10 - 300},
+  };
+  double points = 1000;
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.before();
+    NewOrder(u"XS012026121000010%1"_s.arg(++n), c.codes, u"POINTS"_s);
+    c.after();
+    header.CashAmount = header.RealAmount;
+    ASSERT_EQ(header.RealAmount, c.paid);
+    EXPECT_DOUBLE_EQ(OrderPoints(header, LinesOf(lines), session), c.earned);
+    ASSERT_TRUE(Save()) << ui.last().toStdString();
+    points += c.earned;
+    EXPECT_DOUBLE_EQ(D(CardRow(u"POINTS"_s, GetParam()), "PointTotal"), points);
+    // What the receipt shows after the save is the card's new total.
+    EXPECT_DOUBLE_EQ(CardPointsAfterSale(dm, header, LinesOf(lines), 0), points);
+  }
+  // A return of promotion goods gives back no more points than the return paid out either.
+  const OrderLine back = Line(1, 150, kGoodsPromotion, -1);
+  EXPECT_DOUBLE_EQ(
+      OrderPoints(OrderHeader{.RealAmount = -100, .CardCode = u"POINTS"_s}, {back}, session), 0);
+}
+
+// Points add up to the hundredth the back office shows, with no binary residue: ten sales of
+// 0.1 point each leave exactly 1 on the card, in both databases' arithmetic.
+TEST_P(OrderSavingTest, PointsAddUpToTheHundredth) {
+  session.PerJFAmount = 10;
+  for (int i = 1; i <= 10; ++i) {
+    header = OrderHeader();
+    header.OrderNo = u"XS01202612100002%1"_s.arg(i, 2, 10, QChar(u'0'));
+    header.OnOverOrderNo = session.OnOverOrderNo;
+    header.CardCode = u"VIP001"_s;
+    lines.Clear();
+    OrderLine l = Line(1, 1);
+    l.OrderNo = header.OrderNo;
+    {
+      OrderLines::SuspendRules keep(lines);
+      lines.Append(l);
+    }
+    header.Amount = header.RealAmount = header.CashAmount = 1;
+    ASSERT_TRUE(Save()) << ui.last().toStdString();
+  }
+  const QString total = CardRow(u"VIP001"_s, GetParam()).value(u"PointTotal"_s).toString();
+  EXPECT_EQ(total, u"1"_s);
+  EXPECT_EQ(RoundPoints(0.1 + 0.2), 0.3);
+  EXPECT_EQ(RoundPoints(1.005), 1.01);
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e9, -1e9}) {
+    EXPECT_TRUE(PointsRefusal(bad, u"积分"_s)) << bad;
+  }
+  EXPECT_FALSE(PointsRefusal(-99999999.99, u"积分"_s));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "base/gbk.h"
 #include "base/ini_file.h"
 #include "devices/devices.h"
+#include "payment/card_select.h"
 #include "report/screens/report_rendering.h"
 #include "report/template_files.h"
 #include "sale/saving_fixture.h"
@@ -144,6 +145,50 @@ TEST_P(ShiftTest, RefusalsNameWhoIsOnDutyAndChangeNothing) {
   EXPECT_EQ(D(ShiftRow(), "GetAmount"), 0);
 }
 
+// The drawer's figures are amounts of cash that is there: a box amount is never negative, a
+// withdrawal is more than nothing and no more than the shift expects in the drawer, and a
+// refused one changes nothing.
+TEST_P(ShiftTest, WithdrawalsTakeOnlyCashTheDrawerHolds) {
+  ui.Type(u"-5"_s);
+  RunOpenShift(shift);
+  EXPECT_EQ(ui.last(), u"提示！|钱箱金额不能为负数！"_s);
+  EXPECT_EQ(session.OverFlag, 1);
+  ui.Type(u"100"_s);
+  RunOpenShift(shift);
+  ASSERT_EQ(session.OverFlag, 0);
+  NewOrder(u"XS0120261210000001"_s, {u"S120"_s});
+  ASSERT_TRUE(Save());  // the drawer should hold 220 now
+
+  struct Case {
+    QString typed;
+    QString refusal;  // empty: taken
+  };
+  const Case cases[] = {
+      {u"-5"_s, u"提示！|取款金额必须大于0！"_s},
+      {u"0"_s, u"提示！|取款金额必须大于0！"_s},
+      {u"1e5"_s, u"提示！|“1e5”不是有效的取款金额！"_s},
+      {u"220.01"_s, u"提示！|取款金额不能超过钱箱中应有的现金220.00！"_s},
+      {u"200"_s, QString()},
+      {u"20.01"_s, u"提示！|取款金额不能超过钱箱中应有的现金20.00！"_s},
+      {u"20"_s, QString()},
+  };
+  Money taken;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    ui.clear();
+    ui.Type(c.typed);
+    CashWithdrawal(shift);
+    if (c.refusal.isEmpty()) {
+      taken += *Money::Parse(c.typed);
+      EXPECT_TRUE(ui.messages().empty());
+    } else {
+      EXPECT_EQ(ui.last(), c.refusal);
+    }
+    EXPECT_DOUBLE_EQ(D(ShiftRow(), "GetAmount"), taken.ToDouble());
+    EXPECT_DOUBLE_EQ(D(ShiftRow(), "OverAmount"), 220 - taken.ToDouble());
+  }
+}
+
 TEST_P(ShiftTest, ParkedOrdersAreClearedOnlyWithConsentAndTheReportPrintsAsConfigured) {
   WriteIniString(session.IniFile, u"HardWareSet"_s, u"HavePrinter"_s, u"Y"_s);
   WriteIniString(session.IniFile, u"HardWareSet"_s, u"HaveCashBox"_s, u"Y"_s);
@@ -167,8 +212,9 @@ TEST_P(ShiftTest, ParkedOrdersAreClearedOnlyWithConsentAndTheReportPrintsAsConfi
   ASSERT_EQ(lines.size(), 21);  // 20 lines, each ended by CR LF
   EXPECT_EQ(lines[2], EncodeGbk(u"      收银员：张三\r"_s));
   EXPECT_EQ(lines[4], EncodeGbk(u"当班钱箱金额：50\r"_s));
-  EXPECT_EQ(lines[12], EncodeGbk(u"总计收银时间：0小时 0分\r"_s));
-  for (int i : {2, 4, 6, 8, 10, 12}) EXPECT_EQ(lines[i].indexOf(EncodeGbk(u"："_s)), 12) << i;
+  EXPECT_EQ(lines[10], EncodeGbk(u"  储值卡冲值：0\r"_s));
+  EXPECT_EQ(lines[14], EncodeGbk(u"总计收银时间：0小时 0分\r"_s));
+  for (int i : {2, 4, 6, 8, 10, 12, 14}) EXPECT_EQ(lines[i].indexOf(EncodeGbk(u"："_s)), 12) << i;
 }
 
 // The main window's F2 and F7 reach the shift through the real window and the handlers the
@@ -185,6 +231,10 @@ TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
   EXPECT_TRUE(window.button(MainCommand::OnClass)->isEnabled());
   EXPECT_TRUE(window.button(MainCommand::OverClass)->isEnabled());
 
+  ui.Type(u"-5"_s);
+  test::Press(Qt::Key_F2);
+  EXPECT_EQ(ui.last(), u"提示！|钱箱金额不能为负数！"_s);
+  EXPECT_EQ(session.OverFlag, 1);
   ui.Type(u"500"_s);
   test::Press(Qt::Key_F2);
   EXPECT_EQ(ui.last(), u"提示！|当班操作完成，您可以开始销售了！"_s);
@@ -212,6 +262,45 @@ TEST_P(MainWindowShiftTest, F2OpensAndF7ClosesAndReturnsToTheLogin) {
           .Scalar(u"SELECT COUNT(*) FROM QTOnOverOrder WHERE OrderNo = :No"_s, {{u":No"_s, closed}})
           .toInt(),
       GetParam() ? 0 : 1);
+}
+
+// A top-up taken during the shift: F7's report has its cash on a line of its own and in the
+// cash the drawer should hold.
+TEST_P(MainWindowShiftTest, F7ReportsTheTopUpsCashOnItsOwnLine) {
+  if (!GetParam()) GTEST_SKIP() << "top-ups are taken online only";
+  AppContext app{session, dm, ui, clock, HomePath()};
+  MainMenu menu;
+  RegisterMainScreens(menu);
+  TfrmMain window(app, menu);
+  test::ShowActive(&window);
+  ui.Type(u"500"_s);
+  test::Press(Qt::Key_F2);
+  ASSERT_EQ(session.OverFlag, 0);
+
+  Insert(u"QTCards"_s, {{u"CardNo"_s, u"K1"_s},
+                        {u"CardsCode"_s, u"SV"_s},
+                        {u"CardType"_s, u"储值卡"_s},
+                        {u"SalesType"_s, u"固定折扣"_s},
+                        {u"StopFlag"_s, 0},
+                        {u"Amount"_s, 20},
+                        {u"Password"_s, u""_s}});
+  Insert(u"QTCashierRight"_s, {{u"CashierNo"_s, u"C01"_s}, {u"RightID"_s, 16}});
+  // The card screen's top-up, as the F4 dialog runs it.
+  CardContext cards{dm, ui};
+  Order order;
+  ASSERT_TRUE(IdentifyCard(cards, order, u"SV"_s));
+  ui.Type(u"80"_s);
+  ASSERT_TRUE(TopUpCard(cards, order).Shown);
+  EXPECT_EQ(ui.last(), u"提示！|冲值成功！冲值单号：0001"_s);
+
+  ui.AnswerYes();
+  ui.AnswerOverMsg(false);
+  ui.OnLogin([](AppContext&) { return true; });
+  test::Press(Qt::Key_F7);
+  ASSERT_EQ(ui.overReports().size(), 1u);
+  const ShiftReport& r = ui.overReports()[0];
+  EXPECT_EQ((QStringList{r.OnAmount, r.SaleAmount, r.TopUpAmount, r.OverAmount}),
+            (QStringList{u"500"_s, u"0"_s, u"80"_s, u"580"_s}));
 }
 
 // F7 on the main window with an order parked and the report printed through its template:

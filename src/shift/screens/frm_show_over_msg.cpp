@@ -39,6 +39,7 @@ TfrmShowOverMsg::TfrmShowOverMsg(const ShiftReport& report, std::function<void()
   lblOnAmount = add(QStringLiteral("当班钱箱金额："), "lblOnAmount", report.OnAmount);
   lblSaleAmount = add(QStringLiteral("总计销售额："), "lblSaleAmount", report.SaleAmount);
   lblGetAmount = add(QStringLiteral("提款金额："), "lblGetAmount", report.GetAmount);
+  lblTopUpAmount = add(QStringLiteral("储值卡冲值："), "lblTopUpAmount", report.TopUpAmount);
   lblOverAmount = add(QStringLiteral("交班钱箱金额："), "lblOverAmount", report.OverAmount);
   lblTimeTotal = add(QStringLiteral("总计收银时间："), "lblTimeTotal", report.TimeTotal);
   lblTime = new QLabel(report.Time, body());

@@ -23,6 +23,7 @@ class TfrmShowOverMsg : public TfrmRootDialog {
   QLabel* lblOnAmount;
   QLabel* lblSaleAmount;
   QLabel* lblGetAmount;
+  QLabel* lblTopUpAmount;
   QLabel* lblOverAmount;
   QLabel* lblTimeTotal;
   QLabel* lblTime;
