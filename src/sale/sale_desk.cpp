@@ -100,8 +100,6 @@ std::optional<double> SaleDesk::ReadQuantity(const QString& text, QString& refus
     refusal = QStringLiteral("输入数量不能为0！");
   } else if (std::abs(*value) > kMaxQuantity) {
     refusal = QStringLiteral("数量不能超过") + NumberText(kMaxQuantity) + QStringLiteral("！");
-  } else if (*value < 0 && !HasRight(Right::Returns)) {
-    refusal = NoRightQuantityReturn();
   }
   if (!refusal.isEmpty()) return std::nullopt;
   return value;
@@ -141,7 +139,10 @@ bool SaleDesk::DiscountNeedsRight(double value) const {
 
 EntryCheck SaleDesk::CheckQuantity(const QString& text) {
   QString refusal;
-  if (ReadQuantity(text, refusal)) return {};
+  if (const std::optional<double> value = ReadQuantity(text, refusal)) {
+    if (*value > 0 || HasRight(Right::Returns)) return {};
+    refusal = NoRightQuantityReturn();
+  }
   ui().ShowNoticeBox(refusal);
   returnToGoods = false;
   return {false, QStringLiteral("1")};
@@ -209,6 +210,7 @@ std::optional<AddResult> SaleDesk::EnterGoods(const EntryTexts& entry) {
   QString refusal;
   const std::optional<double> quantity = ReadQuantity(entry.quantity, refusal);
   if (!quantity) throw Error(refusal);
+  if (*quantity < 0 && !HasRight(Right::Returns)) throw Error(NoRightQuantityReturn());
   const std::optional<double> discount = ReadDiscount(entry.discount, refusal);
   if (!discount) throw Error(refusal);
   if (DiscountNeedsRight(*discount) && !HasRight(Right::Discount)) {
@@ -449,6 +451,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
       if (!ParseTypedNumber(text)) return refuse();
       const std::optional<double> value = ReadQuantity(text, refusal);
       if (!value) return tell(refusal);
+      // A negative quantity meets the returns right in the line rules, as every way in does.
       lines.SetQuantity(row, *value);
       return true;
     }

@@ -203,7 +203,7 @@ class SaleDesk {
  private:
   void LineChecks(OrderLines& lines, int row, LineField changed);
   // A typed quantity, price or discount read and bounded; empty with `refusal` set when it
-  // does not stand.
+  // does not stand. The rights are the callers': a negative quantity needs right 10.
   std::optional<double> ReadQuantity(const QString& text, QString& refusal);
   std::optional<Money> ReadPrice(const QString& text, QString& refusal);
   std::optional<double> ReadDiscount(const QString& text, QString& refusal);
