@@ -790,6 +790,8 @@ void TfrmQTSale::Execute(Command command) {
     case Command::F11Retrieve:
       if (!desk_.MayRetrieve() || !actions_.retrieve(desk_)) break;
       lblOrderNo->setText(order.header.OrderNo);
+      // The parked lines are new lines: shown whatever their count says.
+      ShowTotals();
       order.header.EmployeeNo = order.EmployeeNo;
       lblEmployee->setText(order.EmployeeNo.isEmpty() ? QString() : order.EmployeeName);
       if (!order.CardsCode.isEmpty()) ShowCard();
