@@ -472,9 +472,10 @@ TEST_F(MainSaleKeyTest, TheGridsCellsTakeOnlyWhatTheEntryEditsTake) {
   QStringList expected;
   for (const Cell& c : refused) expected << c.text + u" "_s + c.refusal + u" 99×1×100=99"_s;
   EXPECT_EQ(after_refusals, expected);
-  EXPECT_EQ(amount_at_half, Money::FromUnits(495000));
-  EXPECT_EQ(after_rights_gone, (QStringList{u"对不起！您没有修改价格的权限！ 49.5"_s,
-                                            u"对不起！您没有修改折扣的权限！ 49.5"_s}));
+  // 49.50 at the till's amount decimals (none here).
+  EXPECT_EQ(amount_at_half, 50);
+  EXPECT_EQ(after_rights_gone, (QStringList{u"对不起！您没有修改价格的权限！ 50"_s,
+                                            u"对不起！您没有修改折扣的权限！ 50"_s}));
   EXPECT_EQ(entry_reset, u"数量不能超过99999！ 1"_s);
 }
 
