@@ -37,12 +37,11 @@ struct AppContext {
   // session, the data module and the Ui it refers to, so the thread is waited for before any
   // of them is destroyed.
   BackgroundDownload download{};
-  // The customer pole display; none until one is connected.
-  CustomerDisplay* display = nullptr;
-
+  // The customer pole display is one of the till's devices: the sale screen's running total
+  // goes to it, and where there are no devices (a tool, a test without them) nowhere.
   CustomerDisplay& Display() {
     static NoCustomerDisplay none;
-    return display ? *display : none;
+    return devices ? static_cast<CustomerDisplay&>(*devices) : none;
   }
 
   QString IniPath() const { return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini")); }

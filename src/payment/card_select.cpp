@@ -1,6 +1,7 @@
 #include "payment/card_select.h"
 
 #include <QSqlRecord>
+#include <cmath>
 
 #include "base/gbk.h"
 #include "base/ini_file.h"
@@ -147,6 +148,24 @@ bool CardPasswordMatches(const Connection& connection, const QString& cards_code
                           {QStringLiteral(":Password"), password}}) > 0;
 }
 
+namespace {
+
+// The discount the card would give this order, when it is not one a sale can use: beyond
+// 100 it would charge a multiple of the price, at or below 0 (or not a number) give the
+// goods away. 0 on a fixed-discount card means none, as TakeCard reads it.
+std::optional<double> UnusableCardDiscount(const Connection& connection, const CardRecord& card) {
+  double discount = 100;
+  if (card.SalesType == kPointsDiscountSale) {
+    discount = CardDiscountForPoints(connection, card.PointTotal);
+  } else if (card.SalesType != kMemberPriceSale && card.SalesType != kGiftExchangeSale) {
+    discount = card.Discount != 0 ? card.Discount : 100;
+  }
+  if (std::isfinite(discount) && discount > 0 && discount <= 100) return std::nullopt;
+  return discount;
+}
+
+}  // namespace
+
 void TakeCard(const Connection& connection, const CardRecord& card, Order& order) {
   order.CardsCode = card.CardsCode;
   order.HolderName = card.HolderName;
@@ -173,7 +192,7 @@ bool RestoreCardOnOrder(CardContext& cards, const QString& cards_code, Order& or
   const Connection& connection = cards.dm.Current();
   const std::optional<CardRecord> card = FindCard(connection, cards_code);
   if (!card || card->CardsCode != cards_code || card->StopFlag == 1 ||
-      CardExpired(*card, cards.dm.ServerNow().date())) {
+      CardExpired(*card, cards.dm.ServerNow().date()) || UnusableCardDiscount(connection, *card)) {
     return false;
   }
   TakeCard(connection, *card, order);
@@ -199,6 +218,11 @@ std::optional<CardView> IdentifyCard(CardContext& cards, Order& order, const QSt
   }
   if (CardExpired(card, cards.dm.ServerNow().date())) {
     cards.ui.ShowNoticeBox(QStringLiteral("对不起，您的卡号已过期！"));
+    return std::nullopt;
+  }
+  if (const std::optional<double> bad = UnusableCardDiscount(connection, card)) {
+    cards.ui.ShowNoticeBox(QStringLiteral("会员卡%1的折扣“%2”不在1-100之间，不能使用！")
+                               .arg(card.CardsCode, ShortNumber(*bad)));
     return std::nullopt;
   }
   if (card.HasPassword) {

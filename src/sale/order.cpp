@@ -80,6 +80,7 @@ void OrderLines::SetCurrentIndex(int row) {
 
 int OrderLines::Append(const OrderLine& line) {
   lines_.push_back(line);
+  ++revision_;
   current_ = size() - 1;
   const int row = current_;
   RunRules(row, LineField::Quantity);
@@ -91,6 +92,7 @@ int OrderLines::Append(const OrderLine& line) {
 void OrderLines::Delete(int row) {
   if (row < 0 || row >= size()) return;
   lines_.erase(lines_.begin() + row);
+  ++revision_;
   if (lines_.empty()) {
     current_ = -1;
   } else if (current_ >= size()) {
@@ -102,6 +104,7 @@ void OrderLines::Delete(int row) {
 
 void OrderLines::Clear() {
   lines_.clear();
+  ++revision_;
   current_ = -1;
 }
 
@@ -118,6 +121,7 @@ void OrderLines::SetDiscount(int row, double value) {
 template <class V>
 void OrderLines::Set(int row, V OrderLine::*member, LineField field, V value) {
   (*this)[row].*member = value;
+  ++revision_;
   RunRules(row, field);
 }
 

@@ -126,6 +126,9 @@ class OrderLines {
   void SetQuantity(int row, double value);
   void SetPrice(int row, Money value);
   void SetDiscount(int row, double value);
+  // Counts every append, delete, clear and quantity, price or discount write: whoever shows
+  // the totals compares it with what it last showed instead of being told by each change.
+  quint64 Revision() const { return revision_; }
   // Copy by column name (case does not matter); quantity, price and discount go through the
   // rules. False for a name that is not a column.
   bool SetField(int row, QAnyStringView name, const QVariant& value);
@@ -152,6 +155,7 @@ class OrderLines {
   int current_ = -1;
   int amount_point_;
   LineChecks checks_;
+  quint64 revision_ = 0;
   int suspended_ = 0;
   bool running_ = false;
 };

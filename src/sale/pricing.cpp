@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QSqlRecord>
+#include <cmath>
 #include <optional>
 
 namespace quilmo {
@@ -19,11 +20,23 @@ std::optional<double> FixedDiscount(const GoodsCandidate& goods) {
   if (text.isEmpty() || text == QStringLiteral("0")) return std::nullopt;
   bool ok = false;
   const double value = text.toDouble(&ok);
-  if (!ok) {
+  if (!ok || !std::isfinite(value)) {
     throw GoodsDataError(QStringLiteral("商品%1的固定折扣“%2”不是有效的数字")
                              .arg(goods.GoodsCode, goods.ProduceArea));
   }
+  // Beyond 100 it would charge more than the price, at 0 or below it would give the goods away.
+  if (value <= 0 || value > 100) {
+    throw GoodsDataError(QStringLiteral("商品%1的固定折扣“%2”不在1-100之间")
+                             .arg(goods.GoodsCode, goods.ProduceArea));
+  }
   return value;
+}
+
+// A price the back office sent below zero would sell at a refund without the returns right.
+void RefuseNegativePrice(const GoodsCandidate& goods, Money price) {
+  if (price >= 0) return;
+  throw GoodsDataError(
+      QStringLiteral("商品%1的价格%2为负数，不能销售").arg(goods.GoodsCode, price.ShortText()));
 }
 
 // What the goods' own promotion says for this scan.
@@ -330,6 +343,7 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
   const QString& giftOrderNo = scan.giftOrderNo;
   const double quantity = scan.quantity;
   const std::optional<double> fixed_discount = FixedDiscount(goods);
+  if (!scan.isGift) RefuseNegativePrice(goods, goods.SRefPrice);
   // A row without a unit rate (never set by the search) is one base unit per scan.
   const double r = goods.UnitRate > 0 ? goods.UnitRate : 1;
 
@@ -354,6 +368,11 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
     promotion.CXFlag = kGivenLine;
   } else {
     promotion = facts.promotion ? *facts.promotion : FindPromotion(sale.dm, goods.GoodsNo);
+  }
+  if (promotion.found && promotion.CXFlag == kDiscountPromotion &&
+      !(std::isfinite(promotion.Discount) && promotion.Discount > 0 && promotion.Discount <= 100)) {
+    throw GoodsDataError(QStringLiteral("商品%1的促销折扣“%2”不在1-100之间")
+                             .arg(goods.GoodsCode, NumberText(promotion.Discount)));
   }
 
   // A second scan of the goods just entered adds to its line. Lines a promotion gave and
@@ -453,6 +472,7 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
     line.CXFlag = kNoPromotion;
   }
   line.PriceFlag = flag;
+  RefuseNegativePrice(goods, line.Price);
   lines.Append(line);
   ++order.NextSerialNo;
   return AddResult::Added;

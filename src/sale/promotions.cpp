@@ -1,5 +1,7 @@
 #include "sale/promotions.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 #include "sale/goods_lookup.h"
@@ -37,6 +39,53 @@ void AddMoneyLine(SaleContext& sale, Order& order, const QString& cxOrderNo, Mon
   line.CXOrderNo = cxOrderNo;
 }
 
+// A gift or money line brought back from an earlier sale was given by that sale, not this one.
+bool BroughtBack(const OrderLine& line) {
+  return !ReturnedOrderNo(line).isEmpty() ||
+         (line.Quantity < 0 && line.GoodsCode != kMoneyGoodsCode);
+}
+
+bool GivenHere(const OrderLine& line) { return line.CXFlag == kGivenLine && !BroughtBack(line); }
+
+bool IsGiftLine(const OrderLine& line) {
+  return line.PriceFlag == kGiftPrice && line.Memo.trimmed() == QStringLiteral("【礼品】");
+}
+
+// What a promotion gave goes when the lines that earned it no longer do (deleted, fewer
+// pieces, a lower amount), so this pass gives what they earn now; an order where nothing is
+// bought keeps nothing a promotion gave. The gift chosen for added cash stands just above
+// its money line and goes with it.
+void WithdrawUnearned(Order& order, PromotionTallies& tallies) {
+  OrderLines& lines = order.lines;
+  const bool bought = std::any_of(lines.begin(), lines.end(), [](const OrderLine& line) {
+    return line.CXFlag != kGivenLine && line.GoodsCode != kMoneyGoodsCode && !IsGiftLine(line);
+  });
+  QStringList unearned;
+  for (const OrderLine& line : lines) {
+    if (!GivenHere(line) || unearned.contains(line.CXOrderNo)) continue;
+    const auto t = std::find_if(tallies.begin(), tallies.end(), [&line](const PromotionTally& p) {
+      return p.CXOrderNo == line.CXOrderNo;
+    });
+    const int earned =
+        t != tallies.end() && t->CXQty != 0 ? t->GiftQty * (Whole(t->QtyTemp) / t->CXQty) : 0;
+    if (!bought || t == tallies.end() || Whole(t->HasQty) > earned) unearned << line.CXOrderNo;
+  }
+  if (unearned.isEmpty()) return;
+  for (int row = lines.size() - 1; row >= 0; --row) {
+    const OrderLine& line = lines[row];
+    if (!GivenHere(line) || !unearned.contains(line.CXOrderNo)) continue;
+    const bool cash_for_gift = line.GoodsCode == kMoneyGoodsCode && line.Quantity > 0;
+    lines.Delete(row);
+    if (cash_for_gift && row > 0 && IsGiftLine(lines[row - 1])) {
+      lines.Delete(row - 1);
+      --row;
+    }
+  }
+  for (PromotionTally& t : tallies) {
+    if (unearned.contains(t.CXOrderNo)) t.HasQty = 0;
+  }
+}
+
 }  // namespace
 
 void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool isGivenLine,
@@ -54,9 +103,7 @@ void AccumulatePromotion(PromotionTallies& tallies, const OrderLine& line, bool 
   if (isGivenLine) {
     // A gift or money line brought back from an earlier sale was given by that sale: counted
     // here it would keep this order's own purchases from their gifts.
-    const bool brought_back = !ReturnedOrderNo(line).isEmpty() ||
-                              (line.Quantity < 0 && line.GoodsCode != kMoneyGoodsCode);
-    if (it != tallies.end() && !brought_back) it->HasQty += measure;
+    if (it != tallies.end() && !BroughtBack(line)) it->HasQty += measure;
     return;
   }
   if (it != tallies.end()) {
@@ -88,6 +135,7 @@ OrderTotals RecalcOrder(SaleContext& sale, Order& order) {
     if (line.CXFlag == kGivenLine) AccumulatePromotion(tallies, line, true, kGivenLine);
   }
 
+  WithdrawUnearned(order, tallies);
   ApplyPromotions(sale, tallies, order);
 
   // The totals are taken from the lines as the promotions left them, so the header, the

@@ -1,6 +1,7 @@
 #include "sale/sale_desk.h"
 
 #include <QDebug>
+#include <cmath>
 
 #include "base/error.h"
 #include "base/input_rules.h"
@@ -82,6 +83,7 @@ bool SaleDesk::StartNewOrder() {
   next.CardDiscount = 100;
   next.DiscountMode = 0;
   order_ = std::move(next);
+  whole_order_discount_.reset();
   return true;
 }
 
@@ -91,37 +93,79 @@ OrderTotals SaleDesk::Recalc() { return RecalcOrder(sale_, order_); }
 
 // ---- The entry edits ----
 
-EntryCheck SaleDesk::CheckQuantity(const QString& text) {
-  QString refusal;
+std::optional<double> SaleDesk::ReadQuantity(const QString& text, QString& refusal) {
   const std::optional<double> value = ParseTypedNumber(text);
   if (!value) {
     refusal = QStringLiteral("您输入的不是数字类型！");
   } else if (*value == 0) {
     refusal = QStringLiteral("输入数量不能为0！");
-  } else if (*value < 0 && !HasRight(Right::Returns)) {
+  } else if (std::abs(*value) > kMaxQuantity) {
+    refusal = QStringLiteral("数量不能超过") + NumberText(kMaxQuantity) + QStringLiteral("！");
+  }
+  if (!refusal.isEmpty()) return std::nullopt;
+  return value;
+}
+
+std::optional<Money> SaleDesk::ReadPrice(const QString& text, QString& refusal) {
+  const std::optional<Money> value = Money::Parse(QStringView(text).trimmed());
+  if (!value) {
+    refusal = QStringLiteral("您输入的单价不是数字类型！");
+  } else if (*value < 0) {
+    // A refund is a negative quantity, which needs the returns right; a negative price
+    // would get round it.
+    refusal = QStringLiteral("单价不能为负数！");
+  } else if (*value > kMaxPrice) {
+    refusal = QStringLiteral("单价不能超过") + kMaxPrice.ShortText() + QStringLiteral("！");
+  }
+  if (!refusal.isEmpty()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> SaleDesk::ReadDiscount(const QString& text, QString& refusal) {
+  const std::optional<double> value = ParseTypedNumber(text);
+  if (!value) {
+    refusal = QStringLiteral("您输入的折扣非数字类型！");
+  } else if (*value > 100 || *value < 1) {
+    refusal = QStringLiteral("折扣必须在1-100之间 ！");
+  }
+  if (!refusal.isEmpty()) return std::nullopt;
+  return value;
+}
+
+bool SaleDesk::DiscountNeedsRight(double value) const {
+  if (value == 100) return false;
+  if (whole_order_discount_ && *whole_order_discount_ == value) return false;
+  return !(order_.DiscountMode == 1 && !order_.CardsCode.isEmpty() && order_.CardDiscount == value);
+}
+
+EntryCheck SaleDesk::CheckQuantity(const QString& text) {
+  QString refusal;
+  if (const std::optional<double> value = ReadQuantity(text, refusal)) {
+    if (*value > 0 || HasRight(Right::Returns)) return {};
     refusal = NoRightQuantityReturn();
   }
-  if (refusal.isEmpty()) return {};
   ui().ShowNoticeBox(refusal);
   returnToGoods = false;
   return {false, QStringLiteral("1")};
 }
 
 EntryCheck SaleDesk::CheckPrice(const QString& text) {
-  if (text.trimmed().isEmpty() || Money::Parse(QStringView(text).trimmed())) return {};
-  ui().MessageBox(QStringLiteral("提示"), QStringLiteral("您输入的单价不是数字类型！"),
-                  MsgIcon::Question, MsgButtons::Ok);
+  if (text.trimmed().isEmpty()) return {};
+  QString refusal;
+  if (ReadPrice(text, refusal)) {
+    if (HasRight(Right::ChangePrice)) return {};
+    refusal = RightRefusal(Right::ChangePrice);
+  }
+  ui().MessageBox(QStringLiteral("提示"), refusal, MsgIcon::Question, MsgButtons::Ok);
   returnToGoods = false;
   return {false, QString()};
 }
 
 EntryCheck SaleDesk::CheckDiscount(const QString& text) {
-  const std::optional<double> value = ParseTypedNumber(text);
   QString refusal;
-  if (!value) {
-    refusal = QStringLiteral("您输入的折扣非数字类型！");
-  } else if (*value > 100 || *value < 1) {
-    refusal = QStringLiteral("折扣必须在1-100之间 ！");
+  const std::optional<double> value = ReadDiscount(text, refusal);
+  if (value && DiscountNeedsRight(*value) && !HasRight(Right::Discount)) {
+    refusal = RightRefusal(Right::Discount);
   }
   if (!refusal.isEmpty()) {
     ui().MessageBox(QStringLiteral("提示"), refusal, MsgIcon::Question, MsgButtons::Ok);
@@ -146,6 +190,7 @@ bool SaleDesk::ConfirmDiscount(const QString& text) {
     case DiscountTarget::WholeOrder:
       SetLinesDiscount(order_, QString(), *value);
       order_.DiscountMode = 1;
+      whole_order_discount_ = *value;
       return true;
     case DiscountTarget::NextGoods:
       return false;
@@ -160,16 +205,23 @@ std::optional<AddResult> SaleDesk::EnterGoods(const EntryTexts& entry) {
     ui().ShowNoticeBox(QStringLiteral("请选择导购员!"));
     return std::nullopt;
   }
-  // The edits were checked when they were left; a text that still is no number stops here
-  // with the edit's own words rather than pricing a line with a made-up value.
-  const std::optional<double> quantity = ParseTypedNumber(entry.quantity);
-  if (!quantity || *quantity == 0) throw Error(QStringLiteral("您输入的不是数字类型！"));
-  const std::optional<double> discount = ParseTypedNumber(entry.discount);
-  if (!discount) throw Error(QStringLiteral("您输入的折扣非数字类型！"));
+  // The edits were checked when they were left, but the goods are priced from what they
+  // hold now: the same checks again, so no focus path can bring in a value or a change that
+  // the cashier's rights or the bounds refuse.
+  QString refusal;
+  const std::optional<double> quantity = ReadQuantity(entry.quantity, refusal);
+  if (!quantity) throw Error(refusal);
+  if (*quantity < 0 && !HasRight(Right::Returns)) throw Error(NoRightQuantityReturn());
+  const std::optional<double> discount = ReadDiscount(entry.discount, refusal);
+  if (!discount) throw Error(refusal);
+  if (DiscountNeedsRight(*discount) && !HasRight(Right::Discount)) {
+    throw Error(RightRefusal(Right::Discount));
+  }
   Money price;
   if (!entry.price.trimmed().isEmpty()) {
-    const std::optional<Money> typed = Money::Parse(QStringView(entry.price).trimmed());
-    if (!typed) throw Error(QStringLiteral("您输入的单价不是数字类型！"));
+    const std::optional<Money> typed = ReadPrice(entry.price, refusal);
+    if (!typed) throw Error(refusal);
+    if (!HasRight(Right::ChangePrice)) throw Error(RightRefusal(Right::ChangePrice));
     price = *typed;
   }
   Scan scan;
@@ -235,9 +287,15 @@ bool SaleDesk::MayDiscountSingleGoods() {
 
 bool SaleDesk::MayChangePrice() { return CheckRight(Right::ChangePrice); }
 
+bool SaleDesk::MayEnterDiscount() { return CheckRight(Right::Discount); }
+
 bool SaleDesk::MakeGift() {
   OrderLines& lines = order_.lines;
   if (lines.empty()) return false;
+  const OrderLine& current = *lines.Current();
+  // Only goods the customer picked can be given away: a promotion's money line or what it
+  // gave is not the cashier's to change.
+  if (current.GoodsCode == kMoneyGoodsCode || current.CXFlag == kGivenLine) return false;
   if (!CheckRight(Right::Gift)) return false;
   const int row = lines.CurrentIndex();
   lines[row].GoodsName += QStringLiteral("【赠品】");
@@ -380,22 +438,38 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
     ui().MessageBox(QString(), QStringLiteral("错误"), MsgIcon::Error, MsgButtons::Ok);
     return false;
   };
+  auto tell = [this](const QString& refusal) {
+    ui().ShowNoticeBox(refusal);
+    return false;
+  };
+  // A double click opens a cell as well as a key does: the line's kind is checked here.
+  if (const QString gift = GiftEditRefusal(row, column); !gift.isEmpty()) return tell(gift);
+  const bool plain_line = lines[row].CXFlag == kNoPromotion;
+  QString refusal;
   switch (column) {
     case GridColumn::Quantity: {
-      const std::optional<double> value = ParseTypedNumber(text);
-      if (!value) return refuse();
+      if (!ParseTypedNumber(text)) return refuse();
+      const std::optional<double> value = ReadQuantity(text, refusal);
+      if (!value) return tell(refusal);
+      // A negative quantity meets the returns right in the line rules, as every way in does.
       lines.SetQuantity(row, *value);
       return true;
     }
     case GridColumn::Price: {
-      const std::optional<Money> value = Money::Parse(QStringView(text).trimmed());
-      if (!value) return refuse();
+      if (!Money::Parse(QStringView(text).trimmed())) return refuse();
+      if (!plain_line) return tell(QStringLiteral("促销商品不能修改价格！"));
+      const std::optional<Money> value = ReadPrice(text, refusal);
+      if (!value) return tell(refusal);
+      if (!CheckRight(Right::ChangePrice, NoRightGridPrice())) return false;
       lines.SetPrice(row, *value);
       return true;
     }
     case GridColumn::Discount: {
-      const std::optional<double> value = ParseTypedNumber(text);
-      if (!value) return refuse();
+      if (!ParseTypedNumber(text)) return refuse();
+      if (!plain_line) return tell(QStringLiteral("促销商品不能修改折扣！"));
+      const std::optional<double> value = ReadDiscount(text, refusal);
+      if (!value) return tell(refusal);
+      if (!CheckRight(Right::Discount, NoRightGridDiscount())) return false;
       lines.SetDiscount(row, *value);
       return true;
     }

@@ -108,6 +108,11 @@ class SaleDesk {
   DiscountTarget discountTarget = DiscountTarget::NextGoods;
 
   // ---- The order's life ----
+  // The largest quantity and price a person may type: beyond them it is a slip of the
+  // finger, not a sale.
+  static constexpr double kMaxQuantity = 99999;
+  static constexpr Money kMaxPrice = Money::FromUnits(99999999900);  // 9999999.99
+
   // The screen opens: the cashier needs right 3 (else the refusal, and false: nothing is
   // numbered), then the first order starts.
   bool Open();
@@ -121,6 +126,8 @@ class SaleDesk {
   OrderTotals Recalc();
 
   // ---- The entry edits ----
+  // The checks of a typed quantity, price and discount are the same whether the value came
+  // through an entry edit or a grid cell: the range, and the right the change needs.
   EntryCheck CheckQuantity(const QString& text);
   EntryCheck CheckPrice(const QString& text);
   EntryCheck CheckDiscount(const QString& text);
@@ -133,6 +140,9 @@ class SaleDesk {
   std::optional<AddResult> EnterGoods(const EntryTexts& entry);
   // The discount edit after a goods entry: the whole-order discount stays, else 100.
   QString DiscountAfterEntry() const;
+  // Whether the discount edit may take the focus: with right 8, as F3 and F8 ask, whatever
+  // led there (Tab, a click); the price edit asks MayChangePrice. Refused, the cashier is told.
+  bool MayEnterDiscount();
 
   // ---- Keys ----
   bool HasRight(Right right);
@@ -172,7 +182,9 @@ class SaleDesk {
   void CloseGrid();
   // Typing into a cell of a gift line: the refusal to show, or empty when typing is allowed.
   QString GiftEditRefusal(int row, GridColumn column) const;
-  // A value typed into a cell. False when it was no number (the box said "错误").
+  // A value typed into a cell, through the same checks as the entry edits and the line's
+  // kind (a gift keeps its quantity and price, a promotion's line its price and discount).
+  // False when it was refused: no number (the box said "错误"), or the refusal was shown.
   bool SetCell(int row, GridColumn column, const QString& text);
 
   // ---- Failures ----
@@ -190,11 +202,20 @@ class SaleDesk {
 
  private:
   void LineChecks(OrderLines& lines, int row, LineField changed);
+  // A typed quantity, price or discount read and bounded; empty with `refusal` set when it
+  // does not stand. The rights are the callers': a negative quantity needs right 10.
+  std::optional<double> ReadQuantity(const QString& text, QString& refusal);
+  std::optional<Money> ReadPrice(const QString& text, QString& refusal);
+  std::optional<double> ReadDiscount(const QString& text, QString& refusal);
+  // A discount other than 100 needs right 8, unless it is the card's discount or the
+  // whole-order discount already granted on this order.
+  bool DiscountNeedsRight(double value) const;
   void SetEditable(std::initializer_list<GridColumn> columns, bool editable);
 
   SaleContext& sale_;
   Order order_;
   std::array<bool, kGridColumnCount> editable_{};
+  std::optional<double> whole_order_discount_;  // set by F3 with right 8, for this order
   int reconnect_limit_s_ = 15;
 };
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -25,6 +26,22 @@ namespace {
 using test::Press;
 using test::ShowActive;
 using namespace Qt::StringLiterals;
+
+// The till's devices with a pole display that remembers what it was asked to show; the rest
+// does nothing.
+class RecordingDevices final : public TillDevices {
+ public:
+  void InitDisplay() override {}
+  void ShowOnDisplay(int state, Money amount) override { shown.push_back({state, amount}); }
+  bool OpenCashDrawer() override { return true; }
+  bool PrintReceipt(const ReceiptData&, int) override { return true; }
+  bool ReprintLastReceipt() override { return true; }
+  void DesignReceiptTemplate(const ReceiptData&) override {}
+  bool PrintShiftReport(const QString&, const ReportPeople&) override { return true; }
+  bool PrintShiftText(const QString&, const QByteArray&) override { return true; }
+  void DesignShiftTemplate(const QString&, const ReportPeople&) override {}
+  std::vector<std::pair<int, Money>> shown;
+};
 
 // F6 on the main window, as the till is put together: the registered handler opens the real
 // sale screen modally; the test works the screen from inside its event loop.
@@ -413,6 +430,202 @@ TEST_F(MainSaleKeyTest, CtrlSUploadsTheSalesKeptOffline) {
           .toInt(),
       1);
   EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTSaleOrder"_s).toInt(), 0);
+}
+
+// Every key that changes the lines brings the total label and the pole display with it: a
+// gift (F9), a line turned into a return (Ctrl+T), the 删行[Del] label and Del in the grid.
+TEST_F(MainSaleKeyTest, TheTotalAndThePoleDisplayFollowEveryChangeOfTheLines) {
+  for (int right : {10, 11}) {
+    ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', %1)"_s.arg(right));
+  }
+  ExecBoth(
+      u"INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName, SRefPrice) "
+      "VALUES ('G2', 'B200', '领带', 51)"_s);
+  RecordingDevices devices;
+  app.devices = &devices;
+  QStringList seen;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    auto step = [&](const char* what, const std::function<void()>& act) {
+      act();
+      const Money shown = devices.shown.empty() ? Money::Whole(-1) : devices.shown.back().second;
+      seen << QString::fromLatin1(what) + u" "_s + screen.lblAmount->text() + u"/"_s +
+                  shown.ShortText();
+    };
+    auto row = [&](int r) {
+      screen.dbgDetail->setCurrentIndex(screen.model()->index(r, 0));
+      screen.suiEdtGoods->setFocus();
+    };
+    step("scan", [&] { Scan(screen, u"A100"_s); });
+    step("scan", [&] { Scan(screen, u"B200"_s); });
+    step("F9", [&] { Press(Qt::Key_F9); });
+    step("Ctrl+T", [&] {
+      row(0);
+      Press(Qt::Key_T, Qt::ControlModifier);
+    });
+    step("label", [&] {
+      row(0);
+      QTest::mouseClick(screen.label(TfrmQTSale::Command::DelLine), Qt::LeftButton);
+    });
+    step("scan", [&] { Scan(screen, u"A100"_s); });
+    step("Del", [&] {
+      screen.dbgDetail->setFocus();
+      Press(Qt::Key_Delete);
+    });
+  });
+  EXPECT_EQ(seen, (QStringList{u"scan 99/99"_s, u"scan 150/150"_s, u"F9 99/99"_s,
+                               u"Ctrl+T -99/-99"_s, u"label 0/0"_s, u"scan 99/99"_s, u"Del 0/0"_s}))
+      << ui.texts().join(u"|"_s).toStdString();
+}
+
+// A grid cell is checked as the entry edits are: the range, the right and the bound, and a
+// refused value leaves the line as it was. The quantity edit keeps the same bound.
+TEST_F(MainSaleKeyTest, TheGridsCellsTakeOnlyWhatTheEntryEditsTake) {
+  for (int right : {8, 9}) {
+    ExecBoth(u"INSERT INTO QTCashierRight (CashierNo, RightID) VALUES ('C1', %1)"_s.arg(right));
+  }
+  struct Cell {
+    GridColumn column;
+    QString text;
+    QString refusal;
+  };
+  const Cell refused[] = {
+      {GridColumn::Discount, u"-50"_s, u"折扣必须在1-100之间 ！"_s},
+      {GridColumn::Discount, u"900"_s, u"折扣必须在1-100之间 ！"_s},
+      {GridColumn::Discount, u"0"_s, u"折扣必须在1-100之间 ！"_s},
+      // Right 9 without right 10: a negative price would be a return by the back door.
+      {GridColumn::Price, u"-100"_s, u"单价不能为负数！"_s},
+      {GridColumn::Price, u"10000000"_s, u"单价不能超过9999999.99！"_s},
+      {GridColumn::Quantity, u"900000000000"_s, u"数量不能超过99999！"_s},
+      {GridColumn::Quantity, u"0"_s, u"输入数量不能为0！"_s},
+  };
+  QStringList after_refusals, after_rights_gone;
+  Money amount_at_half;
+  QString entry_reset;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Scan(screen, u"A100"_s);
+    for (const Cell& c : refused) {
+      ui.clear();
+      screen.model()->setData(screen.model()->index(0, static_cast<int>(c.column)), c.text,
+                              Qt::EditRole);
+      const OrderLine& l = screen.desk().order().lines[0];
+      after_refusals << c.text + u" "_s + ui.texts().join(u"|"_s) + u" "_s + l.Price.ShortText() +
+                            u"×"_s + QString::number(l.Quantity) + u"×"_s +
+                            QString::number(l.Discount) + u"="_s + l.Amount.ShortText();
+    }
+    screen.model()->setData(screen.model()->index(0, static_cast<int>(GridColumn::Discount)),
+                            u"50"_s, Qt::EditRole);
+    amount_at_half = screen.desk().order().lines[0].Amount;
+
+    ExecBoth(u"DELETE FROM QTCashierRight WHERE RightID IN (8, 9)"_s);
+    for (GridColumn column : {GridColumn::Price, GridColumn::Discount}) {
+      ui.clear();
+      screen.model()->setData(screen.model()->index(0, static_cast<int>(column)), u"1"_s,
+                              Qt::EditRole);
+      after_rights_gone << ui.texts().join(u"|"_s) + u" "_s +
+                               screen.desk().order().lines[0].Amount.ShortText();
+    }
+
+    Press(Qt::Key_F6);
+    screen.suiEdtQuntity->setText(u"900000000000"_s);
+    ui.clear();
+    Press(Qt::Key_Return);
+    entry_reset = ui.texts().join(u"|"_s) + u" "_s + screen.suiEdtQuntity->text();
+  });
+  QStringList expected;
+  for (const Cell& c : refused) expected << c.text + u" "_s + c.refusal + u" 99×1×100=99"_s;
+  EXPECT_EQ(after_refusals, expected);
+  // 49.50 at the till's amount decimals (none here).
+  EXPECT_EQ(amount_at_half, 50);
+  EXPECT_EQ(after_rights_gone, (QStringList{u"对不起！您没有修改价格的权限！ 50"_s,
+                                            u"对不起！您没有修改折扣的权限！ 50"_s}));
+  EXPECT_EQ(entry_reset, u"数量不能超过99999！ 1"_s);
+}
+
+// Without right 9 and right 8 the price and discount edits do not keep the focus, whether
+// Tab or a click brought it; and what they hold cannot price a line either.
+TEST_F(MainSaleKeyTest, ThePriceAndDiscountEditsNeedTheirRightsHoweverReached) {
+  QStringList focus_refusals;
+  bool price_kept = true, discount_kept = true;
+  QString scanned;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Press(Qt::Key_F6);
+    ui.clear();
+    Press(Qt::Key_Tab);  // from the quantity edit on to the price edit
+    price_kept = QApplication::focusWidget() == screen.suiEdtPrice;
+    focus_refusals << ui.texts().join(u"|"_s);
+    ui.clear();
+    QTest::mouseClick(screen.suiEdtDiscount, Qt::LeftButton);
+    discount_kept = QApplication::focusWidget() == screen.suiEdtDiscount;
+    focus_refusals << ui.texts().join(u"|"_s);
+
+    ui.clear();
+    screen.suiEdtPrice->setText(u"1"_s);
+    Scan(screen, u"A100"_s);
+    screen.suiEdtPrice->clear();
+    screen.suiEdtDiscount->setText(u"1"_s);
+    Scan(screen, u"A100"_s);
+    scanned = ui.texts().join(u"|"_s) + u" lines "_s +
+              QString::number(screen.desk().order().lines.size());
+  });
+  EXPECT_FALSE(price_kept);
+  EXPECT_FALSE(discount_kept);
+  const QString refusal = RightRefusal(Right::ChangePrice);
+  EXPECT_EQ(focus_refusals.value(0), refusal);
+  EXPECT_EQ(focus_refusals.value(1), RightRefusal(Right::Discount));
+  EXPECT_EQ(scanned, refusal + u"|"_s + RightRefusal(Right::Discount) + u" lines 0"_s);
+}
+
+// A gift paid with points keeps its quantity even when the grid's quantity column was opened
+// on another line and the gift's cell is reached by a double click.
+TEST_F(MainSaleKeyTest, AGiftsQuantityStaysWhateverOpensItsCell) {
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag, PointTotal) VALUES ('C7', 'GIFT', '钱七', '普通会员卡', '积分兑换礼品', 100, 0, "
+      "300)"_s);
+  ExecBoth(
+      u"INSERT INTO JBGoods (GoodsNo, GoodsCode, GoodsName, SRefPrice, IsGift) "
+      "VALUES ('GF', 'GIFT1', '雨伞', 100, 1)"_s);
+  ui.OnSelectCards(
+      [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"GIFT"_s).has_value(); });
+  ui.ChooseGoods(u"GIFT1"_s);
+  QString refusal;
+  double gift_quantity = 0, points = 0;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Press(Qt::Key_F4);
+    Scan(screen, u"A100"_s);
+    Press(Qt::Key_Up);  // the quantity column opens on the goods just scanned
+    ui.clear();
+    screen.model()->setData(screen.model()->index(0, static_cast<int>(GridColumn::Quantity)),
+                            u"5"_s, Qt::EditRole);
+    refusal = ui.texts().join(u"|"_s);
+    gift_quantity = screen.desk().order().lines[0].Quantity;
+    points = screen.desk().order().GiftPoints;
+  });
+  EXPECT_EQ(refusal, u"赠送商品不能修改数量！"_s);
+  EXPECT_EQ(gift_quantity, 1);
+  EXPECT_EQ(points, 100);
+}
+
+// A card whose discount the back office set beyond 100 would charge a multiple of the price:
+// F4 refuses it, naming the card, and the goods sell at their price.
+TEST_F(MainSaleKeyTest, F4RefusesACardWhoseDiscountMakesNoSense) {
+  ExecBoth(
+      u"INSERT INTO QTCards (CardNo, CardsCode, HolderName, CardType, SalesType, Discount, "
+      "StopFlag) VALUES ('C9', 'BIG', '王五', '普通会员卡', '固定折扣', 500, 0)"_s);
+  ui.OnSelectCards(
+      [](CardContext& c, Order& o) { return IdentifyCard(c, o, u"BIG"_s).has_value(); });
+  QString card;
+  Money amount;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    Press(Qt::Key_F4);
+    card = screen.desk().order().CardsCode;
+    Scan(screen, u"A100"_s);
+    amount = screen.desk().order().lines[0].Amount;
+  });
+  EXPECT_TRUE(ui.texts().contains(u"会员卡BIG的折扣“500”不在1-100之间，不能使用！"_s))
+      << ui.texts().join(u"|"_s).toStdString();
+  EXPECT_EQ(card, QString());
+  EXPECT_EQ(amount, 99);
 }
 
 TEST_F(MainSaleKeyTest, WithoutRight3F6SaysSoAndNoScreenOpens) {

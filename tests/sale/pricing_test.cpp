@@ -379,6 +379,36 @@ TEST_P(PricingTest, AFixedDiscountThatIsNoNumberStopsTheScanUntouched) {
   EXPECT_EQ(GoodsColumn(u"BAD"_s, "FinishSaleQty").toDouble(), 0);
 }
 
+// Values the back office sent that no sale can use stop the scan with the goods named:
+// never goods made free, charged a multiple of their price or sold below zero.
+TEST_P(PricingTest, BackOfficeValuesThatMakeNoSenseStopTheScan) {
+  struct Case {
+    const char* what;
+    QString fixed_discount;
+    double price;
+    QString words;
+  };
+  const Case cases[] = {
+      {"a fixed discount of nan", u"nan"_s, 100, u"商品X的固定折扣“nan”不是有效的数字"_s},
+      {"a fixed discount of inf", u"inf"_s, 100, u"商品X的固定折扣“inf”不是有效的数字"_s},
+      {"a fixed discount of 500", u"500"_s, 100, u"商品X的固定折扣“500”不在1-100之间"_s},
+      {"a fixed discount below 0", u"-5"_s, 100, u"商品X的固定折扣“-5”不在1-100之间"_s},
+      {"a negative reference price", QString(), -100, u"商品X的价格-100为负数，不能销售"_s},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExecBoth(u"DELETE FROM JBGoods"_s);
+    Goods(u"X"_s, u"X"_s, c.price, {{u"ProduceArea"_s, c.fixed_discount}});
+    try {
+      Scan(u"X"_s);
+      ADD_FAILURE() << "the scan went through";
+    } catch (const GoodsDataError& e) {
+      EXPECT_EQ(e.message(), c.words);
+    }
+    EXPECT_TRUE(lines.empty());
+  }
+}
+
 TEST_P(PricingTest, GoodsPromotionWindows) {
   const QDateTime now = dm.ServerNow();
   struct Case {

@@ -296,6 +296,73 @@ TEST_P(PromotionTest, SpendAndAddCashForAGiftAsksOnEveryPassUntilGiven) {
   EXPECT_EQ(total_amount, 270);
 }
 
+// What a promotion gave goes with the purchase that earned it: deleted, or no longer enough,
+// the next pass takes the gift or the money line off, and gives what the lines earn now.
+TEST_P(PromotionTest, WhatAPromotionGaveFollowsItsPurchase) {
+  Goods(u"T1"_s, u"SHIRT"_s, 50);
+  Goods(u"C1"_s, u"COAT"_s, 150);
+  Promotion(u"CX3"_s, 3, 3, 1, 0, {u"T1"_s});
+  Promotion(u"CX4"_s, 4, 200, 20, 0, {u"C1"_s});
+
+  // Buy three get one: fewer pieces bought, the gift goes.
+  Scan(u"SHIRT"_s, 3);
+  Recalc();
+  ASSERT_EQ(Codes(), (QStringList{u"SHIRT"_s, u"SHIRT"_s}));
+  lines.SetQuantity(0, 2);
+  Recalc();
+  EXPECT_EQ(Codes(), QStringList{u"SHIRT"_s});
+  EXPECT_EQ(total_amount, 100);
+
+  // Spend 300 get 40 off, then a coat deleted: 150 earns nothing.
+  lines.Clear();
+  Scan(u"COAT"_s, 2);
+  Recalc();
+  ASSERT_EQ(Codes(), (QStringList{u"COAT"_s, u"ZS001"_s}));
+  EXPECT_EQ(total_amount, 280);
+  lines.SetQuantity(0, 1);
+  Recalc();
+  EXPECT_EQ(Codes(), QStringList{u"COAT"_s});
+  EXPECT_EQ(total_amount, 150);
+
+  // Four coats earn 60 off, three 40: what was given follows the amount down.
+  lines.SetQuantity(0, 2);
+  Recalc();
+  lines.SetQuantity(0, 4);
+  Recalc();
+  ASSERT_EQ(Codes(), (QStringList{u"COAT"_s, u"ZS001"_s, u"ZS001"_s}));
+  EXPECT_EQ(total_amount, 540);
+  lines.SetQuantity(0, 3);
+  Recalc();
+  ASSERT_EQ(Codes(), (QStringList{u"COAT"_s, u"ZS001"_s}));
+  EXPECT_EQ(lines[1].Amount, -40);
+  EXPECT_EQ(total_amount, 410);
+
+  // The purchase deleted outright: nothing of what it earned stays, no order of a −40 line.
+  lines.Delete(0);
+  Recalc();
+  EXPECT_TRUE(lines.empty());
+  EXPECT_EQ(total_amount, 0);
+  EXPECT_EQ(display.shown.back().amount, 0);
+}
+
+// The gift chosen for added cash goes with its cash line when the purchase no longer reaches
+// the threshold: no free gift with nothing bought.
+TEST_P(PromotionTest, AGiftForAddedCashGoesWhenThePurchaseGoes) {
+  Goods(u"E1"_s, u"SUIT"_s, 250);
+  Promotion(u"CX10"_s, 10, 200, 20, 0, {u"E1"_s});
+  Scan(u"SUIT"_s);
+  ui.AnswerYes();
+  ui.ChooseGoods(u"GIFT1"_s);
+  Recalc();
+  ASSERT_EQ(Codes(), (QStringList{u"SUIT"_s, u"GIFT1"_s, u"ZS001"_s}));
+  lines.Delete(0);
+  ui.clear();
+  Recalc();
+  EXPECT_TRUE(lines.empty());
+  EXPECT_TRUE(ui.messages().empty());
+  EXPECT_EQ(total_amount, 0);
+}
+
 TEST_P(PromotionTest, PointsPayForAGiftWhenThereAreEnough) {
   Goods(u"P1"_s, u"PLAIN"_s, 100);
   Scan(u"GIFT1"_s);  // bought as well: the gift must not end up on the paid line

@@ -462,6 +462,8 @@ void TfrmQTSale::ShowHeader() {
 
 void TfrmQTSale::ShowTotals() {
   const OrderTotals totals = desk_.Recalc();
+  // The recalculation may itself add what a promotion gives: that is shown too.
+  shown_revision_ = desk_.order().lines.Revision();
   lblTotalQty->setText(NumberText(totals.Quantity));
   lblAmount->setText(totals.Amount.ShortText());
 }
@@ -709,6 +711,15 @@ void TfrmQTSale::Run(const std::function<void()>& work) {
   }
   if (!outer) return;
   in_command_ = false;
+  // Whatever the command changed in the lines, the totals, the labels and the pole display
+  // follow here, once, so no key can leave them behind the order.
+  if (desk_.order().lines.Revision() != shown_revision_) {
+    try {
+      ShowTotals();
+    } catch (const std::exception& e) {
+      desk_.HandleFailure(e);
+    }
+  }
   model_->Sync();
   const int row = desk_.order().lines.CurrentIndex();
   if (row >= 0 &&
@@ -779,7 +790,7 @@ void TfrmQTSale::Execute(Command command) {
     case Command::F11Retrieve:
       if (!desk_.MayRetrieve() || !actions_.retrieve(desk_)) break;
       lblOrderNo->setText(order.header.OrderNo);
-      model_->Sync();
+      // The parked lines are new lines: shown whatever their count says.
       ShowTotals();
       order.header.EmployeeNo = order.EmployeeNo;
       lblEmployee->setText(order.EmployeeNo.isEmpty() ? QString() : order.EmployeeName);
@@ -793,6 +804,8 @@ void TfrmQTSale::Execute(Command command) {
       const std::optional<CheckoutAmounts> paid = actions_.checkout(desk_);
       if (!paid) break;
       StartNextOrder();
+      // The pole display keeps the change the checkout showed until goods are rung up.
+      shown_revision_ = order.lines.Revision();
       lblPRealAmount->setText(paid->due.trimmed());
       lblPClientAmount->setText(paid->received.trimmed());
       lblPChangeAmount->setText(paid->change.trimmed());
@@ -913,8 +926,6 @@ void TfrmQTSale::GoodsEnter() {
   if (!discount.isEmpty()) suiEdtDiscount->setText(discount);
   suiEdtQuntity->setText(QStringLiteral("1"));
   suiEdtPrice->clear();
-  model_->Sync();
-  ShowTotals();
 }
 
 void TfrmQTSale::QuantityExit() {
@@ -957,7 +968,7 @@ void TfrmQTSale::DiscountExit() {
     suiEdtGoods->clear();
     FocusSelect(suiEdtGoods);
   }
-  if (desk_.ConfirmDiscount(suiEdtDiscount->text())) ShowTotals();
+  desk_.ConfirmDiscount(suiEdtDiscount->text());
 }
 
 // ---- The grid ----
@@ -991,11 +1002,22 @@ void TfrmQTSale::OnFocusChanged(QWidget* old, QWidget* now) {
     }
     Run([this] {
       dbgDetail->CommitOpenEditor();
-      ShowTotals();
       desk_.CloseGrid();
     });
     if (QApplication::focusWidget() != suiEdtGoods) suiEdtGoods->setFocus();
     return;
+  }
+  // The price and discount edits need their rights however they are reached (F7 and F8 ask
+  // before they move the focus, Tab and a click do not): without, the focus goes back to the
+  // goods edit and what the cashier left is checked as usual.
+  if (!bouncing_ && !exit_running_ && (now == suiEdtPrice || now == suiEdtDiscount)) {
+    bool allowed = true;
+    Run([&] { allowed = now == suiEdtPrice ? desk_.MayChangePrice() : desk_.MayEnterDiscount(); });
+    if (!allowed) {
+      desk_.returnToGoods = true;
+      const ExitGuard guard(bouncing_);
+      suiEdtGoods->setFocus();
+    }
   }
   // Leaving an entry edit runs its check, unless the check itself moved the focus (after
   // Enter) or the focus is only being sent back.

@@ -170,6 +170,7 @@ class TfrmQTSale : public TfrmRootFullSreen {
   bool exit_running_ = false;  // an entry edit's check is running
   bool bouncing_ = false;      // the focus is being sent back where it must stay
   bool closing_ = false;
+  quint64 shown_revision_ = 0;  // the lines' revision the totals were last shown for
   QMetaObject::Connection focus_connection_;
 };
 

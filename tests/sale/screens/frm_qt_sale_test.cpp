@@ -415,7 +415,7 @@ TEST_P(SaleScreenTest, EveryGuardedKeyRefusesWithoutItsRight) {
   EXPECT_EQ(withdrawals, 1);
 }
 
-TEST_P(SaleScreenTest, GridQuantityZeroOrNegativeNeedsRight10) {
+TEST_P(SaleScreenTest, GridQuantityIsNeverZeroAndANegativeOneNeedsRight10) {
   ASSERT_TRUE(OpenScreen());
   Scan(u"A100"_s);
   struct Case {
@@ -425,9 +425,9 @@ TEST_P(SaleScreenTest, GridQuantityZeroOrNegativeNeedsRight10) {
     QStringList messages;
   };
   for (const Case& c : {
-           Case{u"0"_s, true, 0, {}},
+           Case{u"0"_s, true, 1, {u"输入数量不能为0！"_s}},
            Case{u"-1"_s, true, -1, {}},
-           Case{u"0"_s, false, 1, {u"对不起，您没有退货的权限！"_s}},
+           Case{u"0"_s, false, 1, {u"输入数量不能为0！"_s}},
            Case{u"-3"_s, false, 1, {u"对不起，您没有退货的权限！"_s}},
            Case{u"x"_s, true, 1, {u"错误"_s}},
            Case{u"4"_s, false, 4, {}},
