@@ -126,10 +126,6 @@ class OrderLines {
   void SetQuantity(int row, double value);
   void SetPrice(int row, Money value);
   void SetDiscount(int row, double value);
-  // Copy by column name (case does not matter); quantity, price and discount go through the
-  // rules. False for a name that is not a column.
-  bool SetField(int row, QAnyStringView name, const QVariant& value);
-  QVariant Field(int row, QAnyStringView name) const;
 
   // While one exists, setting a field runs no rules.
   class SuspendRules {
