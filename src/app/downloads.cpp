@@ -39,10 +39,6 @@ void BackgroundDownload::Start(AppContext& app) {
   thread_->start();
 }
 
-void BackgroundDownload::Wait() {
-  if (thread_) thread_->wait();
-}
-
 void BackgroundDownload::Finished(AppContext& app) {
   if (!thread_) return;
   std::unique_ptr<QTThread> thread = std::move(thread_);

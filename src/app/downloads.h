@@ -31,8 +31,6 @@ class BackgroundDownload : public QObject {
   void Start(AppContext& app);
   // Whether a thread was started and its end has not been reported yet.
   bool running() const { return thread_ != nullptr; }
-  // Blocks until the thread has ended; the report follows through the event loop.
-  void Wait();
 
  private:
   void Finished(AppContext& app);

@@ -17,8 +17,4 @@ QString ProgramHome(const QStringList& arguments) {
   return QCoreApplication::applicationDirPath();
 }
 
-QString IniFilePath(const QString& home) {
-  return QDir(home).filePath(QStringLiteral("SysFile/QTSet.ini"));
-}
-
 }  // namespace quilmo

@@ -9,7 +9,4 @@ namespace quilmo {
 // `--home DIR` wins, then the QUILMO_HOME environment variable, then the executable's folder.
 QString ProgramHome(const QStringList& arguments);
 
-// <home>/SysFile/QTSet.ini
-QString IniFilePath(const QString& home);
-
 }  // namespace quilmo

@@ -46,15 +46,15 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
   };
   // Ctrl+S: the offline sales up to the server.
   actions.upload = [&app] { UploadSalesKey(app.dm, app.ui); };
-  // F10 (the screen has asked "您真的要挂起该单吗？") and F11. A parked order's card comes
-  // back through the card lookup, by the rules of choosing it; a card stopped meanwhile does
-  // not come back.
-  actions.suspend = [](SaleDesk& desk) { return SuspendOrder(desk.sale(), desk.order()); };
+  // F10 and F11, each with its own guard and question. A parked order's card comes back
+  // through the card lookup, by the rules of choosing it; a card stopped meanwhile does not
+  // come back.
+  actions.suspend = [](SaleDesk& desk) { return SuspendOrderCommand(desk.sale(), desk.order()); };
   actions.retrieve = [&app](SaleDesk& desk) {
     CardContext cards{app.dm, dynamic_cast<CardUi&>(app.ui)};
-    return RecallSuspendedOrder(desk.sale(), desk.order(), [&](const QString& code, Order& o) {
-      return RestoreCardOnOrder(cards, code, o);
-    });
+    return RecallSuspendedOrderCommand(
+        desk.sale(), desk.order(),
+        [&](const QString& code, Order& o) { return RestoreCardOnOrder(cards, code, o); });
   };
   // Ctrl+T and a line made negative, while returns must refer to the sale they undo.
   actions.startReturn = [](SaleDesk& desk) { StartReturn(desk.sale(), desk.order()); };
@@ -71,8 +71,9 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
       app.devices->DesignReceiptTemplate(ReceiptFromOrder(desk.order(), app.session));
     };
   }
-  // F4 on an order without lines: the card dialog. The screen shows the card, sets the
-  // discount of a discount card and starts the gift exchange of a gift card itself.
+  // F4 on an order without lines: the card dialog, the card on the order and, for a card
+  // that exchanges points for gifts, the exchange at once. The screen shows the card and sets
+  // the discount edit of a discount card.
   actions.chooseCard = [&app](SaleDesk& desk) {
     CardContext cards{app.dm, dynamic_cast<CardUi&>(app.ui)};
     // The card dialog's top-up prints its slip on the till's text printer.
@@ -82,7 +83,7 @@ SaleScreenActions SaleActionsFor(AppContext& app) {
       };
     }
     bool chosen = false;
-    RunReported(app.ui, [&] { chosen = SelectCardForOrder(cards, desk.order()); });
+    RunReported(app.ui, [&] { chosen = ChooseCardForSale(cards, desk.sale(), desk.order()); });
     return chosen;
   };
   // Still to come: lockScreen (Ctrl+K), keyList (Ctrl+J).

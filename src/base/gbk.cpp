@@ -70,6 +70,4 @@ QByteArray EncodeGbk(const QString& text) {
   return cv.Convert(text.toUtf8(), QByteArray("?"), &invalid);
 }
 
-int GbkWidth(const QString& text) { return static_cast<int>(EncodeGbk(text).size()); }
-
 }  // namespace quilmo

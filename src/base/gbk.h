@@ -16,7 +16,4 @@ QString DecodeGbk(const QByteArray& bytes, bool* ok = nullptr);
 // Encodes to GB18030 bytes (identical to GBK for every GBK character).
 QByteArray EncodeGbk(const QString& text);
 
-// Width of a text as the printer and display count it: its length in GBK bytes.
-int GbkWidth(const QString& text);
-
 }  // namespace quilmo

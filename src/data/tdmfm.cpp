@@ -102,32 +102,6 @@ QString TDMFM::LookupValue(const QString& table, const QString& key_column,
   return row.isEmpty() || row.isNull(0) ? QString() : row.value(0).toString();
 }
 
-bool TDMFM::RowExists(const QString& table, const QString& key_column, const QString& key_value,
-                      bool on_server) {
-  return !On(on_server)
-              .FirstRow(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = :KeyValue LIMIT 1")
-                            .arg(key_column, table),
-                        {{QStringLiteral(":KeyValue"), key_value}})
-              .isEmpty();
-}
-
-void TDMFM::DeleteRows(const QString& table, const QString& key_column, const QString& key_value,
-                       bool on_server) {
-  On(on_server).Exec(QStringLiteral("DELETE FROM %1 WHERE %2 = :KeyValue").arg(table, key_column),
-                     {{QStringLiteral(":KeyValue"), key_value}});
-}
-
-int TDMFM::MaxValue(const QString& column, const QString& table) {
-  const QVariant v =
-      Current().Scalar(QStringLiteral("SELECT MAX(%1) AS MField FROM %2").arg(column, table));
-  return v.isNull() ? 0 : v.toInt();
-}
-
-QString TDMFM::NextNumberText(const QString& table, const QString& column, int width) {
-  if (width > 6) throw Error(QStringLiteral("表序号超过6位"));
-  return quilmo::NextNumberText(Current(), table, column);
-}
-
 QString NextNumberText(const Connection& connection, const QString& table, const QString& column) {
   const QVariant v = connection.Scalar(
       QStringLiteral("SELECT MAX(CAST(%1 AS INTEGER)) AS MField FROM %2").arg(column, table));

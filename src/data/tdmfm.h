@@ -88,15 +88,6 @@ class TDMFM {
   // Table and column names come from program constants only; the key value is bound.
   QString LookupValue(const QString& table, const QString& key_column, const QString& key_value,
                       bool on_server, const QString& result_column);
-  bool RowExists(const QString& table, const QString& key_column, const QString& key_value,
-                 bool on_server);
-  void DeleteRows(const QString& table, const QString& key_column, const QString& key_value,
-                  bool on_server);
-  // Max(column) on the mode's connection; 0 for an empty table.
-  int MaxValue(const QString& column, const QString& table);
-  // The next running number of a text column holding digits: "0001" for an empty table,
-  // else the maximum + 1 without leading zeros. A width over 6 throws Error("表序号超过6位").
-  QString NextNumberText(const QString& table, const QString& column, int width);
 
   // Whether a server connection still answers.
   bool ServerAlive(Connection& connection);

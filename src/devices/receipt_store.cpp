@@ -40,9 +40,4 @@ std::optional<StoredReceipt> ReceiptStore::Last() const {
   return r;
 }
 
-int ReceiptStore::Count() const {
-  EnsureTable();
-  return local_.Scalar(QStringLiteral("SELECT COUNT(*) FROM QTReceiptLog")).toInt();
-}
-
 }  // namespace quilmo

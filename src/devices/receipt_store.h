@@ -31,7 +31,6 @@ class ReceiptStore {
 
   void Keep(const StoredReceipt& receipt);
   std::optional<StoredReceipt> Last() const;
-  int Count() const;
 
  private:
   void EnsureTable() const;

@@ -416,29 +416,18 @@ bool SelectCardForOrder(CardContext& cards, Order& order) {
   return cards.ui.SelectCards(cards, order);
 }
 
-SaleCardChoice ChooseCardForSale(CardContext& cards, SaleContext& sale, Order& order) {
-  SaleCardChoice choice;
+bool ChooseCardForSale(CardContext& cards, SaleContext& sale, Order& order) {
   if (!order.lines.empty()) {
     cards.ui.ShowNoticeBox(QStringLiteral(
         "会员/储值卡的消费必须在开单之前！\r\n 请在删除当前所有记录再选择会员/储值卡"));
-    return choice;
+    return false;
   }
-  choice.Chosen = SelectCardForOrder(cards, order);
-  if (!choice.Chosen || order.CardsCode.isEmpty()) return choice;
+  const bool chosen = SelectCardForOrder(cards, order);
+  if (!chosen || order.CardsCode.isEmpty()) return chosen;
   order.header.CardCode = order.CardsCode;
-  if (order.SalesType == kPointsDiscountSale || order.SalesType == kFixedDiscountSale) {
-    choice.DiscountEdit = ShortNumber(order.CardDiscount);
-  }
   if (order.SalesType == kGiftExchangeSale && order.PointTotal > 0) {
     ExchangePointsForGift(sale, order);
   }
-  return choice;
-}
-
-bool ExchangeCardPoints(SaleContext& sale, Order& order) {
-  if (order.CardsCode.isEmpty() || order.PointTotal <= 0) return false;
-  if (order.SalesType != kGiftExchangeSale && !sale.session().AllChangeGF) return false;
-  ExchangePointsForGift(sale, order);
   return true;
 }
 

@@ -108,23 +108,11 @@ CardAction ChangeCardPasswordOf(CardContext& cards, const Order& order);
 // Opens the card dialog for the order; true when a card was taken.
 bool SelectCardForOrder(CardContext& cards, Order& order);
 
-// What the sale screen does after its F4.
-struct SaleCardChoice {
-  bool Chosen = false;
-  // The discount edit's new text, set for cards that discount every goods that follows (the
-  // whole-order discount target).
-  std::optional<QString> DiscountEdit;
-};
-
 // The sale screen's F4: only on an order without lines; the card dialog, then the card on the
-// order's header, the card's discount for the goods that follow, and at once the gift
-// exchange of a card that exchanges points for gifts.
-SaleCardChoice ChooseCardForSale(CardContext& cards, SaleContext& sale, Order& order);
-
-// The sale screen's Ctrl+L: the gift exchange, when the order's card may exchange points
-// (its sales type, or every card when the option AllChangeGF is on) and has points. True when
-// the exchange ran.
-bool ExchangeCardPoints(SaleContext& sale, Order& order);
+// order's header and at once the gift exchange of a card that exchanges points for gifts.
+// True when a card was chosen; the screen then shows the card's discount (CardDiscount) in
+// its discount edit for cards that discount every goods that follows.
+bool ChooseCardForSale(CardContext& cards, SaleContext& sale, Order& order);
 
 // A number as the dialogs show it: its shortest text ("90", "1500", "0.5").
 QString ShortNumber(double value);

@@ -125,27 +125,6 @@ void OrderLines::Set(int row, V OrderLine::*member, LineField field, V value) {
   RunRules(row, field);
 }
 
-bool OrderLines::SetField(int row, QAnyStringView name, const QVariant& value) {
-  const FieldDef<OrderLine>* f = FindField<OrderLine>(name);
-  if (!f) return false;
-  const double number = value.isNull() ? 0.0 : value.toDouble();
-  if (f->member == FieldDef<OrderLine>::Member(&OrderLine::Quantity)) {
-    SetQuantity(row, number);
-  } else if (f->member == FieldDef<OrderLine>::Member(&OrderLine::Price)) {
-    SetPrice(row, Money::FromVariant(value));
-  } else if (f->member == FieldDef<OrderLine>::Member(&OrderLine::Discount)) {
-    SetDiscount(row, number);
-  } else {
-    quilmo::SetField((*this)[row], *f, value);
-  }
-  return true;
-}
-
-QVariant OrderLines::Field(int row, QAnyStringView name) const {
-  const FieldDef<OrderLine>* f = FindField<OrderLine>(name);
-  return f ? GetField((*this)[row], *f) : QVariant();
-}
-
 void OrderLines::RunRules(int row, LineField changed) {
   // The rules write the fields they watch; those writes must not start them again.
   if (suspended_ > 0 || running_) return;

@@ -129,10 +129,6 @@ class OrderLines {
   // Counts every append, delete, clear and quantity, price or discount write: whoever shows
   // the totals compares it with what it last showed instead of being told by each change.
   quint64 Revision() const { return revision_; }
-  // Copy by column name (case does not matter); quantity, price and discount go through the
-  // rules. False for a name that is not a column.
-  bool SetField(int row, QAnyStringView name, const QVariant& value);
-  QVariant Field(int row, QAnyStringView name) const;
 
   // While one exists, setting a field runs no rules.
   class SuspendRules {

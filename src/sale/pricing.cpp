@@ -73,11 +73,6 @@ QString NumberText(double value) {
   return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
-ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const Order& order,
-                                double quantity, const GoodsCandidate& goods) {
-  return ResolveGoodsPrice(sale, ReadPricingFacts(sale.dm, goodsNo), order, quantity, goods);
-}
-
 ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const PricingFacts& facts, const Order& order,
                                 double quantity, const GoodsCandidate& goods) {
   TDMFM& dm = sale.dm;
@@ -310,18 +305,6 @@ PricingFacts ReadPricingFacts(TDMFM& dm, const QString& goodsNo) {
     facts.levelPrice = Money();
   }
   return facts;
-}
-
-double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines& lines) {
-  double sum = 0;
-  for (int row = 0; row < lines.size(); ++row) {
-    if (lines[row].GoodsNo != goodsNo) continue;
-    const QVariant value = lines.Field(row, fieldName);
-    sum += value.metaType() == QMetaType::fromType<Money>() ? value.value<Money>().ToDouble()
-                                                            : value.toDouble();
-  }
-  lines.SetCurrentIndex(lines.size() - 1);
-  return sum;
 }
 
 double GetStoreStock(TDMFM& dm, const QString& goodsNo, const QString& colorNo,

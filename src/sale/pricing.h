@@ -84,8 +84,6 @@ AddResult BuildOrderLine(SaleContext& sale, Order& order, const GoodsCandidate& 
 // The goods' own price: its promotion (whose counters are written to JBGoods at once), the
 // card's member price, the unit-rate prices, the store's price level.
 // `quantity` is in scanned units.
-ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const QString& goodsNo, const Order& order,
-                                double quantity, const GoodsCandidate& goods);
 ResolvedPrice ResolveGoodsPrice(SaleContext& sale, const PricingFacts& facts, const Order& order,
                                 double quantity, const GoodsCandidate& goods);
 
@@ -98,10 +96,6 @@ bool StoreListHas(const QString& storeNoList, const QString& storeNo);
 // The approved promotion order that has the goods, lists this store and runs today (first
 // and last day included).
 Promotion FindPromotion(TDMFM& dm, const QString& goodsNo);
-
-// The sum of a numeric line field over the lines of one goods. Leaves the cursor on the last
-// line.
-double SumLineField(const QString& goodsNo, QAnyStringView fieldName, OrderLines& lines);
 
 // This store's stock of a goods in one colour and size, on the server; 0 when it has none.
 double GetStoreStock(TDMFM& dm, const QString& goodsNo, const QString& colorNo,

@@ -280,6 +280,13 @@ bool ChooseGiftGoods(SaleContext& sale, Order& order) {
   return AddGiftLine(sale, gifts[static_cast<size_t>(row)], order);
 }
 
+bool ExchangeCardPoints(SaleContext& sale, Order& order) {
+  if (order.CardsCode.isEmpty() || order.PointTotal <= 0) return false;
+  if (order.SalesType != u"积分兑换礼品" && !sale.session().AllChangeGF) return false;
+  ExchangePointsForGift(sale, order);
+  return true;
+}
+
 void ExchangePointsForGift(SaleContext& sale, Order& order) {
   std::vector<GoodsCandidate> gifts;
   const int row = PickGift(sale, gifts);

@@ -52,4 +52,9 @@ bool ChooseGiftGoods(SaleContext& sale, Order& order);
 // A gift paid with the card's points: one point per unit of the gift's reference price.
 void ExchangePointsForGift(SaleContext& sale, Order& order);
 
+// The sale screen's Ctrl+L: the gift exchange, when the order's card may exchange points
+// (its sales type "积分兑换礼品", or every card when the option AllChangeGF is on) and has
+// points. True when the exchange ran.
+bool ExchangeCardPoints(SaleContext& sale, Order& order);
+
 }  // namespace quilmo

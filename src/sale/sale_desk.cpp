@@ -9,6 +9,7 @@
 #include "sale/order_saving.h"
 #include "sale/pricing.h"
 #include "sale/promotions.h"
+#include "sale/returns.h"
 
 namespace quilmo {
 namespace {
@@ -242,7 +243,7 @@ bool SaleDesk::HasRight(Right right) {
   return quilmo::HasRight(sale_.dm, session().CashierNo, right);
 }
 
-bool SaleDesk::CheckRight(Right right) { return CheckRight(right, RightRefusal(right)); }
+bool SaleDesk::CheckRight(Right right) { return quilmo::CheckRight(sale_.dm, ui(), right); }
 
 bool SaleDesk::CheckRight(Right right, const QString& refusal) {
   return quilmo::CheckRight(sale_.dm, ui(), right, refusal);
@@ -329,12 +330,6 @@ bool SaleDesk::MayChooseCard() {
   ui().ShowNoticeBox(
       QStringLiteral("会员/储值卡的消费必须在开单之前！\r\n"
                      " 请在删除当前所有记录再选择会员/储值卡"));
-  return false;
-}
-
-bool SaleDesk::MayRetrieve() {
-  if (order_.lines.empty()) return true;
-  ui().ShowNoticeBox(QStringLiteral("现在正在销售，不能取单！"));
   return false;
 }
 
@@ -502,6 +497,9 @@ void SaleDesk::LineChecks(OrderLines& lines, int row, LineField changed) {
           !lines[row].Memo.contains(QStringLiteral("退：")) && returnForLine) {
         returnForLine(*this, row);
       }
+      // A return against an earlier sale never takes back more than is left of it, however
+      // its quantity was changed (the grid, Up, Ctrl+B, a copied line).
+      LimitReturnQuantity(sale_, lines, row);
     }
     return;
   }

@@ -161,9 +161,8 @@ class SaleDesk {
   // Del in the grid: the current line goes; a points gift gives its points back. True when a
   // line went.
   bool DeleteCurrentLine();
-  // F4 and F11 need an order without lines, F10 and F12 one with.
+  // F4 needs an order without lines, F12 one with.
   bool MayChooseCard();
-  bool MayRetrieve();
   bool MayCheckout();
   // The guide, the header's EmployeeNo and the session's per-order fields come from the
   // order; shown by the screen.

@@ -24,10 +24,11 @@ struct SaleScreenActions {
   // F4, on an order without lines: the card dialog. True when a card was chosen (the card,
   // its sales type, discount, points and DiscountMode are then set on the order).
   std::function<bool(SaleDesk&)> chooseCard;
-  // F10, after "您真的要挂起该单吗？": parks the order. True when it was parked; the screen
-  // then drops the lines and starts the next order.
+  // F10: on an order with lines, asks "您真的要挂起该单吗？" and parks the order. True when it
+  // was parked; the screen then drops the lines and starts the next order.
   std::function<bool(SaleDesk&)> suspend;
-  // F11, on an order without lines: recalls a parked order into this one. True when one came.
+  // F11: refused on an order with lines ("现在正在销售，不能取单！"); otherwise recalls a parked
+  // order into this one. True when one came.
   std::function<bool(SaleDesk&)> retrieve;
   // F12, on an order with lines, totals just recomputed: card payment and checkout. The
   // amounts when the order was saved; nothing when it stays on the screen.

@@ -132,7 +132,8 @@ TEST_P(ServerCardBalanceTest, SixteenTillsNeverOverdrawOneCard) {
             paid);
   for (const Till& till : tills) {
     for (const QString& order_no : till.refused) {
-      EXPECT_FALSE(dm.RowExists(u"QTSaleOrder"_s, u"OrderNo"_s, order_no, true))
+      EXPECT_TRUE(
+          dm.LookupValue(u"QTSaleOrder"_s, u"OrderNo"_s, order_no, true, u"OrderNo"_s).isEmpty())
           << order_no.toStdString();
     }
   }

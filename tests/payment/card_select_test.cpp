@@ -3,6 +3,7 @@
 #include "base/gbk.h"
 #include "base/ini_file.h"
 #include "payment/card_fixture.h"
+#include "sale/promotions.h"
 #include "sale/shift_record.h"
 
 namespace quilmo {
@@ -437,18 +438,15 @@ class SaleCardTest : public CardTest {
 
 TEST_P(SaleCardTest, F4PutsTheCardOnTheOrderAndItsDiscountOnTheGoodsThatFollow) {
   ChooseInDialog(u"FIX"_s);
-  const SaleCardChoice choice = ChooseCardForSale(cards, sale, order);
-  EXPECT_TRUE(choice.Chosen);
-  EXPECT_EQ(choice.DiscountEdit, u"88"_s);
+  EXPECT_TRUE(ChooseCardForSale(cards, sale, order));
+  EXPECT_EQ(order.CardDiscount, 88);
   EXPECT_EQ(header.CardCode, u"FIX"_s);
 
   // A member-price card changes no discount.
   Order next;
   order = std::move(next);
   ChooseInDialog(u"VIP"_s);
-  const SaleCardChoice vip = ChooseCardForSale(cards, sale, order);
-  EXPECT_TRUE(vip.Chosen);
-  EXPECT_FALSE(vip.DiscountEdit);
+  EXPECT_TRUE(ChooseCardForSale(cards, sale, order));
   EXPECT_EQ(order.DiscountMode, 2);
   // Ctrl+L: not for this card unless every card may exchange points.
   EXPECT_FALSE(ExchangeCardPoints(sale, order));
@@ -461,7 +459,7 @@ TEST_P(SaleCardTest, F4PutsTheCardOnTheOrderAndItsDiscountOnTheGoodsThatFollow) 
 
   // With lines on the order, F4 is refused before any dialog.
   ui.clear();
-  EXPECT_FALSE(ChooseCardForSale(cards, sale, order).Chosen);
+  EXPECT_FALSE(ChooseCardForSale(cards, sale, order));
   EXPECT_EQ(ui.texts(),
             QStringList{
                 u"会员/储值卡的消费必须在开单之前！\r\n 请在删除当前所有记录再选择会员/储值卡"_s});
@@ -471,7 +469,7 @@ TEST_P(SaleCardTest, F4PutsTheCardOnTheOrderAndItsDiscountOnTheGoodsThatFollow) 
 TEST_P(SaleCardTest, AGiftExchangeCardStartsTheExchangeAtOnce) {
   ChooseInDialog(u"GIFT"_s);
   ui.ChooseGoods(u"GIFT1"_s);
-  EXPECT_TRUE(ChooseCardForSale(cards, sale, order).Chosen);
+  EXPECT_TRUE(ChooseCardForSale(cards, sale, order));
   ASSERT_EQ(lines.size(), 1);
   EXPECT_EQ(lines[0].GoodsCode, u"GIFT1"_s);
   EXPECT_EQ(order.GiftPoints, 30);
@@ -484,7 +482,7 @@ TEST_P(SaleCardTest, AGiftExchangeCardStartsTheExchangeAtOnce) {
   Order next;
   order = std::move(next);
   ui.OnSelectCards([](CardContext&, Order&) { return false; });
-  EXPECT_FALSE(ChooseCardForSale(cards, sale, order).Chosen);
+  EXPECT_FALSE(ChooseCardForSale(cards, sale, order));
   EXPECT_TRUE(header.CardCode.isEmpty());
   EXPECT_FALSE(ExchangeCardPoints(sale, order));
   EXPECT_FALSE(ui.unansweredLeft());

@@ -575,18 +575,6 @@ TEST_P(PricingTest, PromotionsOfThisStoreApprovedAndRunningTodayByDay) {
   }
 }
 
-TEST_P(PricingTest, SumLineFieldLeavesTheCursorOnTheLastLine) {
-  Goods(u"G1"_s, u"A1"_s, 10);
-  Goods(u"G2"_s, u"B1"_s, 20);
-  Scan(u"A1"_s, 0, 2);
-  Scan(u"B1"_s);
-  Scan(u"A1"_s, 12, 3);
-  lines.SetCurrentIndex(0);
-  EXPECT_EQ(SumLineField(u"G1"_s, u"quantity", lines), 5);
-  EXPECT_EQ(SumLineField(u"G1"_s, u"Amount", lines), 56);
-  EXPECT_EQ(lines.CurrentIndex(), 2);
-}
-
 QUILMO_BOTH_MODES(PricingTest);
 
 // Stock is only asked for online, from the server's stock table.

@@ -223,10 +223,11 @@ TEST_P(UploadReliabilityTest, ThreeHundredOrdersGoUpExactlyOnceHoweverOftenTheUp
       // Killed after the server's commit and before the local delete: the next run must find
       // the order on the server and only delete it.
       if (!dm.conClient.Scalar(u"SELECT OrderNo FROM QTSaleOrder ORDER BY OrderNo"_s).isNull() &&
-          dm.RowExists(
-              u"QTSaleOrder"_s, u"OrderNo"_s,
-              dm.conClient.Scalar(u"SELECT OrderNo FROM QTSaleOrder ORDER BY OrderNo"_s).toString(),
-              true)) {
+          !dm.LookupValue(u"QTSaleOrder"_s, u"OrderNo"_s,
+                          dm.conClient.Scalar(u"SELECT OrderNo FROM QTSaleOrder ORDER BY OrderNo"_s)
+                              .toString(),
+                          true, u"OrderNo"_s)
+               .isEmpty()) {
         ++between;
       }
       continue;

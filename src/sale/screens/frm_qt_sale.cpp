@@ -753,9 +753,6 @@ void TfrmQTSale::Execute(Command command) {
     case Command::F4Card:
       if (!desk_.MayChooseCard() || !actions_.chooseCard(desk_)) break;
       ShowCard();
-      if (order.SalesType == QStringLiteral("积分兑换礼品") && order.PointTotal > 0) {
-        ExchangePointsForGift(desk_.sale(), order);
-      }
       break;
     case Command::F5Goods:
       desk_.returnToGoods = true;
@@ -780,15 +777,10 @@ void TfrmQTSale::Execute(Command command) {
       desk_.MakeGift();
       break;
     case Command::F10Suspend:
-      if (order.lines.empty()) break;
-      if (desk_.ui().MessageBox(QStringLiteral("提示"), QStringLiteral("您真的要挂起该单吗？"),
-                                MsgIcon::Question, MsgButtons::YesNo) == MsgResult::No) {
-        break;
-      }
       if (actions_.suspend(desk_)) StartNextOrder();
       break;
     case Command::F11Retrieve:
-      if (!desk_.MayRetrieve() || !actions_.retrieve(desk_)) break;
+      if (!actions_.retrieve(desk_)) break;
       lblOrderNo->setText(order.header.OrderNo);
       // The parked lines are new lines: shown whatever their count says.
       ShowTotals();
@@ -878,11 +870,7 @@ void TfrmQTSale::Execute(Command command) {
       OpenGrid(GridEditKey::CtrlN);
       break;
     case Command::CtrlLPoints:
-      if (!order.CardsCode.isEmpty() &&
-          (order.SalesType == QStringLiteral("积分兑换礼品") || session.AllChangeGF) &&
-          order.PointTotal > 0) {
-        ExchangePointsForGift(desk_.sale(), order);
-      }
+      ExchangeCardPoints(desk_.sale(), order);
       break;
     case Command::EscLeave:
       reject();
