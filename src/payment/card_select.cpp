@@ -212,7 +212,7 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
   double shown = shown_points.trimmed().toDouble(&number);
   if (!number) shown = 0;
   const InputResult input = cards.ui.Input(
-      {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, false});
+      {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, NumberField::Points});
   const double points = input.confirmed ? input.value.trimmed().toDouble() : 0;
   if (points == 0) return action;
 
@@ -245,8 +245,9 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   if (!MayMaintain(cards, order, 16, QStringLiteral("对不起，您没有储值卡冲值的权限！"), action)) {
     return action;
   }
-  const InputResult input = cards.ui.Input(
-      {QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number, false});
+  const InputResult input =
+      cards.ui.Input({QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number,
+                      NumberField::Amount});
   const Money amount =
       input.confirmed ? Money::Parse(input.value.trimmed()).value_or(Money()) : Money();
   if (amount.IsZero()) return action;
