@@ -2,6 +2,7 @@
 
 #include <QSqlRecord>
 
+#include "base/input_rules.h"
 #include "data/rights.h"
 #include "data/values_apart.h"
 #include "payment/card_balance.h"
@@ -213,7 +214,13 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
   if (!number) shown = 0;
   const InputResult input = cards.ui.Input(
       {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, NumberField::Points});
-  const double points = input.confirmed ? input.value.trimmed().toDouble() : 0;
+  if (!input.confirmed) return action;
+  const TypedNumber typed = ReadTypedNumber(input.value, NumberField::Points);
+  if (!typed) {
+    cards.ui.ShowNoticeBox(typed.message);
+    return action;
+  }
+  const double points = typed.number();
   if (points == 0) return action;
 
   const QVariantMap params{{QStringLiteral(":Amount"), points},
@@ -248,8 +255,13 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   const InputResult input =
       cards.ui.Input({QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number,
                       NumberField::Amount});
-  const Money amount =
-      input.confirmed ? Money::Parse(input.value.trimmed()).value_or(Money()) : Money();
+  if (!input.confirmed) return action;
+  const TypedNumber typed = ReadTypedNumber(input.value, NumberField::Amount);
+  if (!typed) {
+    cards.ui.ShowNoticeBox(typed.message);
+    return action;
+  }
+  const Money amount = typed.value;
   if (amount.IsZero()) return action;
 
   TopUpDone done;
