@@ -12,10 +12,24 @@ enum class MsgResult { Ok, Yes, No };
 // Kinds of the one-field input dialog.
 enum class InputKind { Integer = 1, Text = 2, Number = 3, NonEmpty = 4 };
 
+// What a typed number stands for. Each kind has the bounds and decimals a shop works with
+// (BoundsOf), so "1e5", "NaN" or a quantity of 900000000000 is refused where it is typed,
+// long before it could reach an amount.
+enum class NumberField {
+  Quantity,      // of a line; negative for a returned item
+  Price,         // a unit price; negative only as a return, which the sale's rights decide
+  Amount,        // money the cashier counts or keys: received, card parts, withdrawal…
+  SignedAmount,  // money that may also be taken back: a top-up and its correction
+  Discount,      // percent of the full price, 100 meaning none
+  Points,        // card points, negative where points are taken off
+};
+
 struct InputRequest {
   QString caption;
   QString prompt;
   InputKind kind = InputKind::NonEmpty;
+  // For a number: what it stands for, which sets the bounds the dialog checks it against.
+  NumberField field = NumberField::Amount;
   bool masked = false;  // password entry
   // The text the edit starts with, selected; a null text starts with the kind's own ("0" or
   // empty).

@@ -11,7 +11,11 @@
 namespace quilmo {
 
 TfrmRootInput::TfrmRootInput(Ui& ui, const InputRequest& request, QWidget* parent)
-    : TfrmRootDialog(parent), ui_(ui), kind_(request.kind), initial_(request.initial) {
+    : TfrmRootDialog(parent),
+      ui_(ui),
+      kind_(request.kind),
+      field_(request.field),
+      initial_(request.initial) {
   setObjectName(QStringLiteral("TfrmRootInput"));
   setWindowTitle(request.caption);
 
@@ -64,7 +68,7 @@ bool TfrmRootInput::EnterInControl(QWidget* control) {
 
 void TfrmRootInput::Save() {
   const QString text = suiEdtInput->text();
-  const QString problem = CheckInput(kind_, text);
+  const QString problem = CheckInput(kind_, field_, text);
   if (!problem.isEmpty()) {
     ui_.MessageBox(QStringLiteral("提示"), problem, MsgIcon::Information, MsgButtons::Ok);
     suiEdtInput->setFocus();

@@ -36,6 +36,7 @@ class TfrmRootInput : public TfrmRootDialog {
 
   Ui& ui_;
   InputKind kind_;
+  NumberField field_;
   QString initial_;
   bool confirmed_ = false;
   QString value_;

@@ -269,21 +269,21 @@ CardAction AdjustCardPoints(CardContext& cards, const Order& order, const QStrin
   double shown = shown_points.trimmed().toDouble(&number);
   if (!number) shown = 0;
   const InputResult input = cards.ui.Input(
-      {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, false});
+      {QStringLiteral("冲减积分"), QStringLiteral("积分"), InputKind::Number, NumberField::Points});
   if (!input.confirmed) return action;
   // The adjustment checks its figure itself: whatever dialog asked, "NaN", "inf" or a slip of
   // the finger never reaches a card.
-  const std::optional<double> typed = ParseTypedNumber(input.value);
+  const TypedNumber typed = ReadTypedNumber(input.value, NumberField::Points);
   if (!typed) {
-    cards.ui.ShowNoticeBox(QStringLiteral("“") + input.value.trimmed() +
-                           QStringLiteral("”不是有效的积分！"));
+    cards.ui.ShowNoticeBox(typed.message);
     return action;
   }
-  if (const std::optional<QString> refusal = PointsRefusal(*typed, QStringLiteral("积分"))) {
+  if (const std::optional<QString> refusal =
+          PointsRefusal(typed.number(), QStringLiteral("积分"))) {
     cards.ui.ShowNoticeBox(*refusal);
     return action;
   }
-  const double points = RoundPoints(*typed);
+  const double points = RoundPoints(typed.number());
   if (points == 0) return action;
 
   const QVariantMap params{{QStringLiteral(":Amount"), points},
@@ -316,18 +316,17 @@ CardAction TopUpCard(CardContext& cards, const Order& order) {
   if (!MayMaintain(cards, order, 16, QStringLiteral("对不起，您没有储值卡冲值的权限！"), action)) {
     return action;
   }
-  const InputResult input = cards.ui.Input(
-      {QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number, false});
-  if (!input.confirmed || input.value.trimmed().isEmpty()) return action;
-  const std::optional<Money> typed = Money::Parse(input.value.trimmed());
   // A correction may be negative; either way no more than a till takes at once.
-  const Money most = Money::FromUnits(99999999900);
-  if (!typed || *typed > most || *typed < -most) {
-    cards.ui.ShowNoticeBox(QStringLiteral("冲值金额必须是不超过") + most.ToString(2) +
-                           QStringLiteral("的金额！"));
+  const InputResult input =
+      cards.ui.Input({QStringLiteral("储值卡冲值"), QStringLiteral("冲值金额"), InputKind::Number,
+                      NumberField::SignedAmount});
+  if (!input.confirmed || input.value.trimmed().isEmpty()) return action;
+  const TypedNumber typed = ReadTypedNumber(input.value, NumberField::SignedAmount);
+  if (!typed) {
+    cards.ui.ShowNoticeBox(typed.message);
     return action;
   }
-  const Money amount = *typed;
+  const Money amount = typed.value;
   if (amount.IsZero()) return action;
 
   TopUpDone done;

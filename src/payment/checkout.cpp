@@ -1,6 +1,7 @@
 #include "payment/checkout.h"
 
 #include "base/ini_file.h"
+#include "base/input_rules.h"
 #include "data/rights.h"
 #include "payment/card_pay.h"
 
@@ -128,8 +129,15 @@ void CheckoutFlow::RoundOff() {
   request.caption = QStringLiteral("抹零金额输入");
   request.prompt = QStringLiteral("抹零金额");
   request.kind = InputKind::Number;
+  request.field = NumberField::Amount;
   const InputResult answer = pay_.ui.Input(request);
-  const Money off = answer.confirmed ? ParsedOrZero(answer.value) : Money();
+  if (!answer.confirmed) return;
+  const TypedNumber typed = ReadTypedNumber(answer.value, NumberField::Amount);
+  if (!typed) {
+    pay_.ui.ShowNoticeBox(typed.message);
+    return;
+  }
+  const Money off = typed.value;
   if (off.IsZero()) return;
   // Always from the order's own amount, so a second F5 replaces the first; the amount moves
   // towards zero, and at most down to it.

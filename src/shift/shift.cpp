@@ -4,6 +4,7 @@
 
 #include "base/gbk.h"
 #include "base/ini_file.h"
+#include "base/input_rules.h"
 #include "data/rights.h"
 #include "sale/order_saving.h"
 
@@ -190,13 +191,16 @@ void RunOpenShift(ShiftContext& shift) {
   request.initial = Ini(session, "SysSet", "OnverBoxAmount");
   const InputResult answer = shift.ui.Input(request);
   if (!answer.confirmed) return;
-  const std::optional<Money> amount = Money::Parse(answer.value.trimmed());
+  const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::Amount);
   if (!amount) {
-    ReportError(shift.ui,
-                QStringLiteral("“") + answer.value + QStringLiteral("”不是有效的金额，没有当班。"));
+    const bool no_number = amount.refusal == TypedNumber::Refusal::NotANumber ||
+                           amount.refusal == TypedNumber::Refusal::Empty;
+    ReportError(shift.ui, no_number ? QStringLiteral("“") + answer.value +
+                                          QStringLiteral("”不是有效的金额，没有当班。")
+                                    : amount.message);
     return;
   }
-  if (OpenShift(shift, *amount)) {
+  if (OpenShift(shift, amount.value)) {
     shift.ui.ShowNoticeBox(QStringLiteral("当班操作完成，您可以开始销售了！"));
   }
 }
@@ -291,15 +295,16 @@ void CashWithdrawal(ShiftContext& shift) {
   request.caption = QStringLiteral("取款金额输入");
   request.prompt = QStringLiteral("取款金额");
   request.kind = InputKind::Number;
+  request.field = NumberField::Amount;
   const InputResult answer = shift.ui.Input(request);
   if (!answer.confirmed || answer.value.trimmed().isEmpty()) return;
-  const std::optional<Money> amount = Money::Parse(answer.value.trimmed());
+  // The dialog refused what the reader refuses; a refusal here is still said, never dropped.
+  const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::Amount);
   if (!amount) {
-    shift.ui.ShowNoticeBox(QStringLiteral("“") + answer.value.trimmed() +
-                           QStringLiteral("”不是有效的取款金额！"));
+    shift.ui.ShowNoticeBox(amount.message);
     return;
   }
-  WithdrawCash(shift, *amount);
+  WithdrawCash(shift, amount.value);
 }
 
 }  // namespace quilmo

@@ -23,6 +23,7 @@ struct Typed {
   QString typed;
   bool confirmed;
   QString message;  // shown instead of closing; empty when accepted
+  NumberField field = NumberField::Amount;
 };
 
 class InputDialogTest : public ::testing::TestWithParam<Typed> {};
@@ -30,7 +31,7 @@ class InputDialogTest : public ::testing::TestWithParam<Typed> {};
 TEST_P(InputDialogTest, EnterChecksTheTextForTheKind) {
   const Typed& c = GetParam();
   ScriptedUi ui;
-  TfrmRootInput dialog(ui, {QStringLiteral("输入"), QStringLiteral("请输入："), c.kind});
+  TfrmRootInput dialog(ui, {QStringLiteral("输入"), QStringLiteral("请输入："), c.kind, c.field});
   ShowActive(&dialog);
   dialog.suiEdtInput->setText(c.typed);
   Press(Qt::Key_Return);
@@ -60,9 +61,18 @@ INSTANTIATE_TEST_SUITE_P(
         Typed{InputKind::Integer, QStringLiteral("-12"), true, {}},
         Typed{InputKind::Integer, QStringLiteral("99999999999"), false,
               QStringLiteral("您输入的不是整数！")},
-        Typed{InputKind::Number, QStringLiteral("-3.5"), true, {}},
+        Typed{InputKind::Number, QStringLiteral("-3.5"), true, {}, NumberField::Quantity},
+        Typed{InputKind::Number, QStringLiteral("-3.5"), false, QStringLiteral("金额不能为负数！")},
+        Typed{InputKind::Number, QStringLiteral("NaN"), false,
+              QStringLiteral("您输入的积分不是数字类型！"), NumberField::Points},
+        Typed{InputKind::Number, QStringLiteral("inf"), false,
+              QStringLiteral("您输入的金额不是数字类型！")},
+        Typed{InputKind::Number, QStringLiteral("1e5"), false,
+              QStringLiteral("您输入的金额不是数字类型！")},
+        Typed{InputKind::Number, QString(1000, QLatin1Char('9')), false,
+              QStringLiteral("金额不能超过9999999.99！")},
         Typed{InputKind::Number, QStringLiteral("3,5"), false,
-              QStringLiteral("您输入的不是数值！")},
+              QStringLiteral("您输入的金额不是数字类型！")},
         Typed{InputKind::Text, QString(), false, QStringLiteral("输入的内容不能为空！")},
         Typed{InputKind::Text, QStringLiteral("张三's"), true, {}},
         Typed{InputKind::NonEmpty, QString(), false, QStringLiteral("输入的内容不能为空！")},

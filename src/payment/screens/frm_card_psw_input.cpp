@@ -5,8 +5,10 @@ namespace quilmo {
 TfrmCardPSWInput::TfrmCardPSWInput(Ui& ui, const QString& cards_code,
                                    std::function<bool(const QString&)> check, QWidget* parent)
     : TfrmRootInput(ui,
-                    {QStringLiteral("会员/储值卡密码输入"), QStringLiteral("密码："),
-                     InputKind::Text, /*masked=*/true},
+                    {.caption = QStringLiteral("会员/储值卡密码输入"),
+                     .prompt = QStringLiteral("密码："),
+                     .kind = InputKind::Text,
+                     .masked = true},
                     parent),
       cards_code_(cards_code),
       check_(std::move(check)) {
