@@ -39,6 +39,7 @@ class RecordingDevices final : public TillDevices {
   void DesignReceiptTemplate(const ReceiptData&) override {}
   bool PrintShiftReport(const QString&, const ReportPeople&) override { return true; }
   bool PrintShiftText(const QString&, const QByteArray&) override { return true; }
+  bool PrintSlipText(const QString&, const QByteArray&) override { return true; }
   void DesignShiftTemplate(const QString&, const ReportPeople&) override {}
   std::vector<std::pair<int, Money>> shown;
 };
