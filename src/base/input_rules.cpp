@@ -1,5 +1,6 @@
 #include "base/input_rules.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/money.h"
@@ -23,14 +24,22 @@ QString CheckInput(InputKind kind, NumberField field, const QString& text) {
   return {};
 }
 
-QString InitialInputValue(InputKind kind) {
-  return kind == InputKind::Text ? QString() : QStringLiteral("0");
+QString WithoutControlChars(const QString& text, bool keep_layout) {
+  auto unwanted = [keep_layout](QChar c) {
+    if (keep_layout && (c == u'\t' || c == u'\n' || c == u'\r')) return false;
+    return c.category() == QChar::Other_Control;
+  };
+  if (std::none_of(text.begin(), text.end(), unwanted)) return text;
+  QString kept;
+  kept.reserve(text.size());
+  for (QChar c : text) {
+    if (!unwanted(c)) kept += c;
+  }
+  return kept;
 }
 
-std::optional<double> ParseTypedNumber(const QString& text) {
-  const std::optional<Money> value = Money::Parse(QStringView(text).trimmed());
-  if (!value) return std::nullopt;
-  return value->ToDouble();
+QString InitialInputValue(InputKind kind) {
+  return kind == InputKind::Text ? QString() : QStringLiteral("0");
 }
 
 namespace {

@@ -13,14 +13,14 @@ namespace quilmo {
 // ReadTypedNumber reads it for `field`, so the dialog refuses exactly what its caller would.
 QString CheckInput(InputKind kind, NumberField field, const QString& text);
 
+// A text without control characters. A NUL pasted into an edit cut the server's statement
+// short and, saved offline, failed every upload of that sale; the others make no sense in a
+// name, a code or a memo either. Tabs and line breaks stay where `keep_layout` says so (a
+// stored text of several lines).
+QString WithoutControlChars(const QString& text, bool keep_layout = false);
+
 // The value the input dialog starts with: empty for free text, "0" for every other kind.
 QString InitialInputValue(InputKind kind);
-
-// A number as the cashier types it into an entry edit or a grid cell: digits with one optional
-// point and sign ("12", "-0.5", ".5"), blanks around it ignored. Nothing for letters,
-// full-width digits, exponents ("1e400"), quotes or a value beyond what an amount can hold
-// (about 900 billion), so no typed text can turn into an infinite or absurd quantity.
-std::optional<double> ParseTypedNumber(const QString& text);
 
 struct NumberBounds {
   Money lowest;

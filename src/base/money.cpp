@@ -6,7 +6,12 @@
 #include <cstring>
 #include <limits>
 
+#include "base/error.h"
+
 namespace quilmo {
+
+void ThrowMoneyOverflow() { throw Error(QStringLiteral("金额超出范围！")); }
+
 namespace {
 
 __extension__ typedef __int128 Int128;
@@ -77,11 +82,12 @@ Int128 DivideRounded(Int128 n, int shift) {
   return q;
 }
 
-constexpr Int128 kMaxUnits = std::numeric_limits<std::int64_t>::max() / 2;
+constexpr Int128 kMaxUnits = Money::kLimitUnits;
 
+// A product or a conversion beyond what Money holds is an error, never a clamped or wrapped
+// amount: a line that large is a mistake somebody must see.
 std::int64_t Clamp(Int128 units) {
-  if (units > kMaxUnits) return static_cast<std::int64_t>(kMaxUnits);
-  if (units < -kMaxUnits) return static_cast<std::int64_t>(-kMaxUnits);
+  if (units > kMaxUnits || units < -kMaxUnits) ThrowMoneyOverflow();
   return static_cast<std::int64_t>(units);
 }
 
@@ -92,7 +98,7 @@ std::int64_t ToUnits(Int128 digits, int exponent, int decimals) {
   const int shift = exponent + decimals;
   Int128 rounded;
   if (shift >= 0) {
-    if (shift > 30) return Clamp(digits < 0 ? -kMaxUnits : kMaxUnits);
+    if (shift > 30) return digits == 0 ? 0 : Clamp(digits < 0 ? -kMaxUnits - 1 : kMaxUnits + 1);
     rounded = digits * Pow10(shift);
   } else {
     rounded = DivideRounded(digits, -shift);

@@ -10,28 +10,40 @@
 
 namespace quilmo {
 
+// Thrown when an amount would leave the range Money holds: the cashier reads "金额超出范围！"
+// instead of a total that wrapped round to a large negative number.
+[[noreturn]] void ThrowMoneyOverflow();
+
+// Wide enough for any sum, difference or whole-unit conversion of two amounts in range.
+__extension__ typedef __int128 WideUnits;
+
 // An amount of money, held exactly as a count of ten-thousandths of the currency unit. Prices,
 // amounts, balances and totals are Money in memory, so 0.1 + 0.2 is 0.3 and "received ≥ due"
 // compares what the cashier sees. Quantities, discounts and points stay double; where one of
 // them multiplies an amount, the product is worked out on decimal values and rounded once.
+// No arithmetic wraps: a result beyond ±kLimitUnits (about 461 trillion units of currency,
+// far beyond any till's sums) throws instead.
 class Money {
  public:
   static constexpr std::int64_t kScale = 10000;
   static constexpr int kDecimals = 4;
+  static constexpr std::int64_t kLimitUnits = INT64_MAX / 2;
 
   constexpr Money() = default;
   // Whole units: `Money price = 30;`. A double never converts by itself (19.99 would become
   // 19); it goes through FromDouble or Parse, which say how it is rounded.
   template <std::integral I>
-  constexpr Money(I whole) : units_(static_cast<std::int64_t>(whole) * kScale) {}  // NOLINT
+  constexpr Money(I whole) : units_(Checked(static_cast<WideUnits>(whole) * kScale)) {}  // NOLINT
   Money(double) = delete;
   Money(float) = delete;
   static constexpr Money FromUnits(std::int64_t ten_thousandths) {
     Money m;
-    m.units_ = ten_thousandths;
+    m.units_ = Checked(ten_thousandths);
     return m;
   }
-  static constexpr Money Whole(std::int64_t value) { return FromUnits(value * kScale); }
+  static constexpr Money Whole(std::int64_t value) {
+    return FromUnits(Checked(static_cast<WideUnits>(value) * kScale));
+  }
 
   // The nearest ten-thousandth of a double, halves away from zero, judged on the number's
   // decimal value (the 15 digits a double holds for sure), so 1.00005 reads as 1.0001 even
@@ -62,12 +74,14 @@ class Money {
   QString ShortText() const;
 
   constexpr Money operator-() const { return FromUnits(-units_); }
+  // Both operands lie within the limit, so their sum or difference fits in 64 bits and only
+  // the limit itself needs checking.
   constexpr Money& operator+=(Money other) {
-    units_ += other.units_;
+    units_ = Checked(units_ + other.units_);
     return *this;
   }
   constexpr Money& operator-=(Money other) {
-    units_ -= other.units_;
+    units_ = Checked(units_ - other.units_);
     return *this;
   }
   friend constexpr Money operator+(Money a, Money b) { return a += b; }
@@ -76,6 +90,11 @@ class Money {
   friend constexpr bool operator==(Money a, Money b) = default;
 
  private:
+  static constexpr std::int64_t Checked(WideUnits units) {
+    if (units > kLimitUnits || units < -kLimitUnits) ThrowMoneyOverflow();
+    return static_cast<std::int64_t>(units);
+  }
+
   std::int64_t units_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 
+#include "base/input_rules.h"
 #include "base/money.h"
 
 namespace quilmo {
@@ -188,6 +189,10 @@ QVariant Connection::ForBinding(const QVariant& value) const {
     // Money reaches the server's NUMERIC columns as exact decimal text.
     const Money m = value.value<Money>();
     return engine() == Engine::Server ? MoneyForServer(m) : QVariant(m.ToDouble());
+  }
+  if (value.typeId() == QMetaType::QString) {
+    // No control character reaches a statement, whoever let it into a text.
+    return WithoutControlChars(value.toString(), /*keep_layout=*/true);
   }
   if (engine() != Engine::Local || value.isNull()) return value;
   switch (value.typeId()) {

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -14,6 +15,8 @@
 #include <QTextEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include "base/input_rules.h"
 
 namespace quilmo {
 namespace {
@@ -69,6 +72,19 @@ bool TfrmRoot::FormKeyDown(QKeyEvent*) { return false; }
 bool TfrmRoot::EnterInControl(QWidget*) { return false; }
 
 void TfrmRoot::showEvent(QShowEvent* event) {
+  // What a person types or pastes into an edit never holds a control character: a NUL pasted
+  // with Ctrl+V cut the server's statement short, and saved offline it stopped the upload.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+    if (edit->property("quilmoPlainText").toBool()) continue;
+    edit->setProperty("quilmoPlainText", true);
+    connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+      const QString plain = WithoutControlChars(text);
+      if (plain == text) return;
+      const int cursor = edit->cursorPosition() - static_cast<int>(text.size() - plain.size());
+      edit->setText(plain);
+      edit->setCursorPosition(std::max(0, cursor));
+    });
+  }
   // An application-wide filter lets the screen see a key before the focused control does,
   // whatever that control is. Only keys for this window are looked at.
   if (!filtering_) {

@@ -1,6 +1,7 @@
 #include "payment/card_pay.h"
 
 #include "base/error.h"
+#include "base/input_rules.h"
 #include "payment/card_balance.h"
 #include "payment/card_select.h"
 
@@ -19,7 +20,10 @@ QString CardAboveDue() { return QStringLiteral("卡支付金额不能大于应�
 PayStep Refuse(const QString& notice, PayField focus) { return {notice, focus, std::nullopt}; }
 
 // A text while it is being typed: 0 until it is a number.
-Money Partial(const QString& text) { return Money::Parse(text.trimmed()).value_or(Money()); }
+Money Partial(const QString& text) {
+  const TypedNumber typed = ReadTypedNumber(text, NumberField::SignedAmount);
+  return typed ? typed.value : Money();
+}
 
 // The card part's own checks, on Enter in it and again on OK.
 QString CheckCardPart(Money amount_due, Money balance, Money card) {
@@ -63,9 +67,12 @@ QString PayAmountText(Money amount) {
 Money ReadPayAmount(const QString& text) {
   const QString trimmed = text.trimmed();
   if (trimmed.isEmpty()) return Money();
-  const std::optional<Money> amount = Money::Parse(trimmed);
-  if (!amount) throw Error(QStringLiteral("“%1”不是有效的金额！").arg(trimmed));
-  return *amount;
+  const TypedNumber amount = ReadTypedNumber(trimmed, NumberField::SignedAmount);
+  if (amount.refusal == TypedNumber::Refusal::NotANumber) {
+    throw Error(QStringLiteral("“%1”不是有效的金额！").arg(trimmed));
+  }
+  if (!amount) throw Error(amount.message);
+  return amount.value;
 }
 
 bool PayAmountCharAccepted(QChar c) {

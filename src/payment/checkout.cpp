@@ -71,14 +71,17 @@ void CheckoutFlow::CalculateChange() {
     change_text_.clear();
     return;
   }
-  const std::optional<Money> received = Money::Parse(text);
+  // Signed: a return pays money back, and the amount it receives is negative too.
+  const TypedNumber received = ReadTypedNumber(text, NumberField::SignedAmount);
   if (!received) {
-    pay_.ui.ShowNoticeBox(QStringLiteral("您输入的非数字类型！"));
+    pay_.ui.ShowNoticeBox(received.refusal == TypedNumber::Refusal::NotANumber
+                              ? QStringLiteral("您输入的非数字类型！")
+                              : received.message);
     received_text_.clear();
     focus_received_ = true;
     return;
   }
-  const Money change = *received - ParsedOrZero(amount_text_);
+  const Money change = received.value - ParsedOrZero(amount_text_);
   if (change > kMostChange) {
     pay_.ui.ShowNoticeBox(QStringLiteral("找零金额不能大于100"));
     received_text_.clear();

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/input_rules.h"
 #include "sale/pricing.h"
 
 namespace quilmo {
@@ -32,7 +33,10 @@ QJsonObject RowJson(const T& row) {
           const auto& value = row.*member;
           using V = std::decay_t<decltype(value)>;
           if constexpr (std::is_same_v<V, QString>) {
-            object.insert(name, value.isNull() ? QJsonValue() : QJsonValue(value));
+            // The order travels as JSON, where a NUL would become "\u0000", which the
+            // server's json refuses: the text goes without control characters.
+            object.insert(
+                name, value.isNull() ? QJsonValue() : QJsonValue(WithoutControlChars(value, true)));
           } else if constexpr (std::is_same_v<V, QDateTime>) {
             object.insert(
                 name, value.isValid()

@@ -94,43 +94,53 @@ OrderTotals SaleDesk::Recalc() { return RecalcOrder(sale_, order_); }
 
 // ---- The entry edits ----
 
+namespace {
+
+// Whether the reader found no number at all, rather than one out of bounds.
+bool NoNumber(const TypedNumber& typed) {
+  return typed.refusal == TypedNumber::Refusal::NotANumber ||
+         typed.refusal == TypedNumber::Refusal::Empty;
+}
+
+}  // namespace
+
 std::optional<double> SaleDesk::ReadQuantity(const QString& text, QString& refusal) {
-  const std::optional<double> value = ParseTypedNumber(text);
-  if (!value) {
+  const TypedNumber typed = ReadTypedNumber(text, NumberField::Quantity);
+  if (NoNumber(typed)) {
     refusal = QStringLiteral("您输入的不是数字类型！");
-  } else if (*value == 0) {
+  } else if (!typed) {
+    refusal = typed.message;
+  } else if (typed.value.IsZero()) {
     refusal = QStringLiteral("输入数量不能为0！");
-  } else if (std::abs(*value) > kMaxQuantity) {
-    refusal = QStringLiteral("数量不能超过") + NumberText(kMaxQuantity) + QStringLiteral("！");
   }
   if (!refusal.isEmpty()) return std::nullopt;
-  return value;
+  return typed.number();
 }
 
 std::optional<Money> SaleDesk::ReadPrice(const QString& text, QString& refusal) {
-  const std::optional<Money> value = Money::Parse(QStringView(text).trimmed());
-  if (!value) {
+  const TypedNumber typed = ReadTypedNumber(text, NumberField::Price);
+  if (NoNumber(typed)) {
     refusal = QStringLiteral("您输入的单价不是数字类型！");
-  } else if (*value < 0) {
+  } else if (!typed) {
+    refusal = typed.message;
+  } else if (typed.value < 0) {
     // A refund is a negative quantity, which needs the returns right; a negative price
     // would get round it.
     refusal = QStringLiteral("单价不能为负数！");
-  } else if (*value > kMaxPrice) {
-    refusal = QStringLiteral("单价不能超过") + kMaxPrice.ShortText() + QStringLiteral("！");
   }
   if (!refusal.isEmpty()) return std::nullopt;
-  return value;
+  return typed.value;
 }
 
 std::optional<double> SaleDesk::ReadDiscount(const QString& text, QString& refusal) {
-  const std::optional<double> value = ParseTypedNumber(text);
-  if (!value) {
+  const TypedNumber typed = ReadTypedNumber(text, NumberField::Discount);
+  if (NoNumber(typed)) {
     refusal = QStringLiteral("您输入的折扣非数字类型！");
-  } else if (*value > 100 || *value < 1) {
-    refusal = QStringLiteral("折扣必须在1-100之间 ！");
+  } else if (!typed) {
+    refusal = typed.message;
   }
   if (!refusal.isEmpty()) return std::nullopt;
-  return value;
+  return typed.number();
 }
 
 bool SaleDesk::DiscountNeedsRight(double value) const {
@@ -182,8 +192,9 @@ EntryCheck SaleDesk::CheckDiscount(const QString& text) {
 }
 
 bool SaleDesk::ConfirmDiscount(const QString& text) {
-  const std::optional<double> value = ParseTypedNumber(text);
-  if (!value || order_.DiscountMode != 0 || *value >= 100) return false;
+  const TypedNumber typed = ReadTypedNumber(text, NumberField::Discount);
+  if (!typed || order_.DiscountMode != 0 || typed.number() >= 100) return false;
+  const std::optional<double> value = typed.number();
   switch (discountTarget) {
     case DiscountTarget::SingleLine:
       order_.DiscountMode = 2;
@@ -443,7 +454,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
   QString refusal;
   switch (column) {
     case GridColumn::Quantity: {
-      if (!ParseTypedNumber(text)) return refuse();
+      if (NoNumber(ReadTypedNumber(text, NumberField::Quantity))) return refuse();
       const std::optional<double> value = ReadQuantity(text, refusal);
       if (!value) return tell(refusal);
       // A negative quantity meets the returns right in the line rules, as every way in does.
@@ -451,7 +462,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
       return true;
     }
     case GridColumn::Price: {
-      if (!Money::Parse(QStringView(text).trimmed())) return refuse();
+      if (NoNumber(ReadTypedNumber(text, NumberField::Price))) return refuse();
       if (!plain_line) return tell(QStringLiteral("促销商品不能修改价格！"));
       const std::optional<Money> value = ReadPrice(text, refusal);
       if (!value) return tell(refusal);
@@ -460,7 +471,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
       return true;
     }
     case GridColumn::Discount: {
-      if (!ParseTypedNumber(text)) return refuse();
+      if (NoNumber(ReadTypedNumber(text, NumberField::Discount))) return refuse();
       if (!plain_line) return tell(QStringLiteral("促销商品不能修改折扣！"));
       const std::optional<double> value = ReadDiscount(text, refusal);
       if (!value) return tell(refusal);
@@ -469,8 +480,9 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
       return true;
     }
     case GridColumn::Memo:
-      // As long as the column of QTSaleOrderDetail, so the order can still be saved.
-      lines[row].Memo = text.left(200);
+      // As long as the column of QTSaleOrderDetail, so the order can still be saved, and
+      // without control characters, which no statement may carry.
+      lines[row].Memo = WithoutControlChars(text).left(200);
       return true;
     default:
       return false;

@@ -108,11 +108,6 @@ class SaleDesk {
   DiscountTarget discountTarget = DiscountTarget::NextGoods;
 
   // ---- The order's life ----
-  // The largest quantity and price a person may type: beyond them it is a slip of the
-  // finger, not a sale.
-  static constexpr double kMaxQuantity = 99999;
-  static constexpr Money kMaxPrice = Money::FromUnits(99999999900);  // 9999999.99
-
   // The screen opens: the cashier needs right 3 (else the refusal, and false: nothing is
   // numbered), then the first order starts.
   bool Open();

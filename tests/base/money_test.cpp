@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "support/qt_printers.h"
 
 namespace quilmo {
@@ -86,6 +87,38 @@ TEST(Money, TextInAndOut) {
   EXPECT_EQ(Money::FromVariant(0.1 + 0.2), M("0.3"));
   EXPECT_EQ(Money::FromVariant(42), 42);
   EXPECT_EQ(QVariant::fromValue(M("12.5")).toDouble(), 12.5);
+}
+
+// Three lines of 900000000000 pieces once summed to -461168601842738.79 and were saved so.
+// Every way to an amount beyond the range is now an error the cashier reads in words.
+TEST(Money, AnAmountBeyondTheRangeIsAnErrorNeverAWrap) {
+  const Money big = Money::FromUnits(Money::kLimitUnits);
+  const Money line = LineAmount(M("512"), 900000000000, 100, 2);
+  EXPECT_EQ(line, M("460800000000000"));
+  auto refuses = [](auto&& work) {
+    try {
+      work();
+    } catch (const Error& e) {
+      return e.message() == QStringLiteral("金额超出范围！");
+    }
+    return false;
+  };
+  EXPECT_TRUE(refuses([&] { return line + line + line; }));
+  EXPECT_TRUE(refuses([&] {
+    Money total;
+    for (int i = 0; i < 3; ++i) total += line;
+    return total;
+  }));
+  EXPECT_TRUE(refuses([&] { return -big - M("0.0001"); }));
+  EXPECT_TRUE(refuses([&] { return big + M("0.0001"); }));
+  EXPECT_TRUE(refuses([&] { return LineAmount(M("9999999.99"), 99999999999, 100, 2); }));
+  EXPECT_TRUE(refuses([&] { return Money::FromDouble(1e300); }));
+  EXPECT_TRUE(refuses([&] { return M("1").Times(1e30); }));
+  EXPECT_TRUE(refuses([&] { return Money::Whole(INT64_MAX / 1000); }));
+  EXPECT_TRUE(refuses([&] { return Money(INT64_MAX); }));
+  // At the edge itself nothing is refused.
+  EXPECT_EQ(big - big, 0);
+  EXPECT_EQ((-big).units(), -Money::kLimitUnits);
 }
 
 }  // namespace
