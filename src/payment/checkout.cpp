@@ -132,10 +132,11 @@ void CheckoutFlow::RoundOff() {
   request.caption = QStringLiteral("抹零金额输入");
   request.prompt = QStringLiteral("抹零金额");
   request.kind = InputKind::Number;
-  request.field = NumberField::Amount;
+  // Signed, so that a negative round-off hears the range the order allows, below.
+  request.field = NumberField::SignedAmount;
   const InputResult answer = pay_.ui.Input(request);
   if (!answer.confirmed) return;
-  const TypedNumber typed = ReadTypedNumber(answer.value, NumberField::Amount);
+  const TypedNumber typed = ReadTypedNumber(answer.value, NumberField::SignedAmount);
   if (!typed) {
     pay_.ui.ShowNoticeBox(typed.message);
     return;

@@ -495,6 +495,14 @@ void SaleDesk::LineChecks(OrderLines& lines, int row, LineField changed) {
   OrderLine& line = lines[row];
   const PosSession& s = session();
   if (changed == LineField::Quantity) {
+    // However the quantity grew (a scan merged into the line, a copied line), it stays within
+    // what a person may type: the line is cut to the bound and the cashier is told.
+    const double most = BoundsOf(NumberField::Quantity).highest.ToDouble();
+    if (std::abs(line.Quantity) > most) {
+      ui().ShowNoticeBox(QStringLiteral("数量不能超过") + NumberText(most) + QStringLiteral("！"));
+      lines.SetQuantity(row, line.Quantity < 0 ? -most : most);
+      return;
+    }
     // A warning only: the sale goes on.
     if (s.IsOnline && s.LowMinStock &&
         GetStoreStock(sale_.dm, line.GoodsNo, line.ColorNo, line.SizeNo) - line.Quantity < 0) {

@@ -191,7 +191,8 @@ void RunOpenShift(ShiftContext& shift) {
   request.initial = Ini(session, "SysSet", "OnverBoxAmount");
   const InputResult answer = shift.ui.Input(request);
   if (!answer.confirmed) return;
-  const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::Amount);
+  // Read with its sign: a negative box amount hears the shift's own words from OpenShift.
+  const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::SignedAmount);
   if (!amount) {
     const bool no_number = amount.refusal == TypedNumber::Refusal::NotANumber ||
                            amount.refusal == TypedNumber::Refusal::Empty;
@@ -295,13 +296,18 @@ void CashWithdrawal(ShiftContext& shift) {
   request.caption = QStringLiteral("取款金额输入");
   request.prompt = QStringLiteral("取款金额");
   request.kind = InputKind::Number;
-  request.field = NumberField::Amount;
+  request.field = NumberField::SignedAmount;
   const InputResult answer = shift.ui.Input(request);
   if (!answer.confirmed || answer.value.trimmed().isEmpty()) return;
-  // The dialog refused what the reader refuses; a refusal here is still said, never dropped.
-  const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::Amount);
+  // Read with its sign, so that a negative amount hears the withdrawal's own words; the
+  // operation refuses it. A refusal here is still said, never dropped.
+  const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::SignedAmount);
   if (!amount) {
-    shift.ui.ShowNoticeBox(amount.message);
+    const bool no_number = amount.refusal == TypedNumber::Refusal::NotANumber ||
+                           amount.refusal == TypedNumber::Refusal::Empty;
+    shift.ui.ShowNoticeBox(no_number ? QStringLiteral("“") + answer.value.trimmed() +
+                                           QStringLiteral("”不是有效的取款金额！")
+                                     : amount.message);
     return;
   }
   WithdrawCash(shift, amount.value);

@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -114,6 +116,24 @@ TEST_F(MainSaleKeyTest, F6OpensTheSaleScreenWhereTheCashierSellsAndEscLeavesIt) 
   EXPECT_EQ(ui.screens(), QStringList{u"TfrmQTSale"_s});
   EXPECT_EQ(ui.texts(), QStringList{u"确实退出前台销售吗？"_s});
   EXPECT_TRUE(window->isVisible());
+}
+
+// A code pasted with a NUL in it (Ctrl+V from another program) reaches the edit without it, so
+// the scan finds the goods instead of cutting the statement short.
+TEST_F(MainSaleKeyTest, APastedControlCharacterNeverReachesTheGoodsEdit) {
+  int lines = 0;
+  QString typed;
+  WorkTheSaleScreen([&](TfrmQTSale& screen) {
+    QGuiApplication::clipboard()->setText(u"A1"_s + QChar(0) + u"0"_s + QChar(0x07) + u"0"_s);
+    screen.suiEdtGoods->clear();
+    screen.suiEdtGoods->setFocus();
+    QTest::keyClick(screen.suiEdtGoods, Qt::Key_V, Qt::ControlModifier);
+    typed = screen.suiEdtGoods->text();
+    Press(Qt::Key_Return);
+    lines = screen.desk().order().lines.size();
+  });
+  EXPECT_EQ(typed, u"A100"_s);
+  EXPECT_EQ(lines, 1);
 }
 
 // F12 on the sale screen opens the checkout over the order; once it is saved the screen starts

@@ -381,7 +381,7 @@ TEST_P(CardMaintenanceTest, ATopUpTheServerRefusesLeavesBothCopiesAsTheyWere) {
   ui.clear();
   ui.Type(u"100000000"_s);
   EXPECT_FALSE(TopUpCard(cards, order).Shown);
-  EXPECT_EQ(ui.texts(), QStringList{u"冲值金额必须是不超过9999999.99的金额！"_s});
+  EXPECT_EQ(ui.texts(), QStringList{u"金额不能超过9999999.99！"_s});
 }
 
 TEST_P(CardMaintenanceTest, APasswordChangesOnBothCopiesAfterTheOldOneAndTheConfirmation) {

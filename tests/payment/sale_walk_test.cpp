@@ -281,7 +281,7 @@ TEST_P(SaleWalkTest, EverySavedOrderAddsUpWhateverWasTyped) {
                            : std::random_device{}();
   const int sales = qEnvironmentVariableIsSet("QUILMO_WALK_SALES")
                         ? qEnvironmentVariableIntValue("QUILMO_WALK_SALES")
-                        : 1500;
+                        : 3000;
   SCOPED_TRACE("replay with QUILMO_WALK_SEED=" + std::to_string(seed));
   random_.seed(seed);
 

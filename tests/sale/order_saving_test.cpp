@@ -126,6 +126,26 @@ TEST_P(OrderSavingTest, AFailedSaveLeavesNoTraceOfTheOrderTheCardOrTheShift) {
   EXPECT_EQ(dm.conClient.Scalar(u"SELECT COUNT(*) FROM QTShiftPending"_s).toInt(), 0);
 }
 
+// A NUL pasted into a memo cut the server's statement short; saved offline, the sale then
+// failed every upload. The save keeps the text and drops the control characters.
+TEST_P(OrderSavingTest, ControlCharactersNeverReachTheBooks) {
+  NewOrder(u"XS0120261210000001"_s, {u"A001"_s});
+  const QString nul(QChar(0));
+  lines[0].Memo = u"退"_s + nul + u"货"_s + QChar(0x1b);
+  header.Memo = u"顾客"_s + nul + u"备注"_s;
+  ASSERT_TRUE(Save()) << ui.last().toStdString();
+  EXPECT_EQ(dm.Current()
+                .Scalar(u"SELECT Memo FROM QTSaleOrderDetail WHERE OrderNo = :No"_s,
+                        {{u":No"_s, header.OrderNo}})
+                .toString(),
+            u"退货"_s);
+  EXPECT_EQ(dm.Current()
+                .Scalar(u"SELECT Memo FROM QTSaleOrder WHERE OrderNo = :No"_s,
+                        {{u":No"_s, header.OrderNo}})
+                .toString(),
+            u"顾客备注"_s);
+}
+
 // Whatever a screen hands it, the save itself books only an order whose money adds up: each
 // fault is refused with its reason and leaves nothing in the tables and nothing in the shift's
 // cash. A return, with every part negative, still saves.

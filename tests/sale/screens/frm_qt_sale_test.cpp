@@ -257,11 +257,14 @@ TEST_P(SaleScreenTest, TheQuantityEditTakesOnlyANumberOtherThanZeroAndANegativeO
            Case{u"-2"_s, true, {}},
            Case{u"3"_s, false, {}},
            Case{u"abc"_s, true, not_number},
-           Case{u"３"_s, true, not_number},
+           // Full-width digits, as a Chinese input method types them, are digits.
+           Case{u"３"_s, true, {}},
+           Case{u"100000"_s, true, u"数量不能超过99999！"_s},
+           Case{u"1.23456"_s, true, u"数量最多4位小数！"_s},
            Case{u"1e400"_s, true, not_number},
            Case{u"1'; DROP TABLE JBGoods; --"_s, true, not_number},
            Case{u"5%"_s, true, not_number},
-           Case{QString(300, u'9'), true, not_number},
+           Case{QString(300, u'9'), true, u"数量不能超过99999！"_s},
        }) {
     c.right10 ? Grant(Right::Returns) : Revoke(Right::Returns);
     ui.clear();
