@@ -263,22 +263,6 @@ double GiftAmount(const OrderHeader& header, const std::vector<OrderLine>& lines
   return points;
 }
 
-double GiftAmount(const Connection& local, const QString& order_table, const QString& detail_table,
-                  const QString& order_no) {
-  const QVariantMap key{{QStringLiteral(":OrderNo"), order_no}};
-  const QSqlRecord order = local.FirstRow(
-      QStringLiteral("SELECT CardCode FROM %1 WHERE OrderNo = :OrderNo").arg(order_table), key);
-  if (order.isEmpty() || order.value(0).toString().isEmpty()) return 0;
-  QVariantMap params = key;
-  params.insert(QStringLiteral(":Memo"), kGiftMemo);
-  const QSqlRecord sum = local.FirstRow(
-      QStringLiteral("SELECT SUM(Quantity * OrigPrice) AS Amount FROM %1 WHERE Memo = :Memo "
-                     "AND PriceFlag = 11 AND COALESCE(CXOrderNo, '') = '' AND OrderNo = :OrderNo")
-          .arg(detail_table),
-      params);
-  return sum.isEmpty() || sum.isNull(0) ? 0 : RoundPoints(sum.value(0).toDouble());
-}
-
 double OrderPoints(const OrderHeader& header, const std::vector<OrderLine>& lines,
                    const PosSession& options) {
   Money no_points;

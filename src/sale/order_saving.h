@@ -48,10 +48,6 @@ bool EarnsNoPoints(const OrderLine& line, const PosSession& options);
 // The points value of an order's points gifts (IsPointsGift): Quantity × OrigPrice, 0 for an
 // order without a card.
 double GiftAmount(const OrderHeader& header, const std::vector<OrderLine>& lines);
-// The same for an order stored in the local file (QTSaleORder and its lines, or a parked order
-// in QTHalSaleOrder): 0 when the order has no card.
-double GiftAmount(const Connection& local, const QString& order_table, const QString& detail_table,
-                  const QString& order_no);
 
 // The points an order earns on its card, from the order itself: (RealAmount − the amount of
 // lines that earn none) / PerJFAmount (0 counts as 1) − its points gifts' points, rounded to
