@@ -105,6 +105,10 @@ QString FieldName(NumberField field) {
   return {};
 }
 
+QString AboveLimitText(NumberField field) {
+  return QStringLiteral("%1不能超过%2！").arg(FieldName(field), LimitText(BoundsOf(field).highest));
+}
+
 TypedNumber ReadTypedNumber(QStringView text, NumberField field) {
   const QString name = FieldName(field);
   const NumberBounds bounds = BoundsOf(field);
@@ -168,7 +172,7 @@ TypedNumber ReadTypedNumber(QStringView text, NumberField field) {
     } else if (below && bounds.lowest.IsZero()) {
       message = QStringLiteral("%1不能为负数！").arg(name);
     } else if (above) {
-      message = QStringLiteral("%1不能超过%2！").arg(name, LimitText(bounds.highest));
+      message = AboveLimitText(field);
     } else {
       message = QStringLiteral("%1不能小于%2！").arg(name, LimitText(bounds.lowest));
     }

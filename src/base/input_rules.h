@@ -40,6 +40,8 @@ struct TypedNumber {
   QString message;  // empty when the text was accepted
 
   bool ok() const { return refusal == Refusal::None; }
+  // No number at all, rather than one out of bounds: callers keep their own words for it.
+  bool noNumber() const { return refusal == Refusal::NotANumber || refusal == Refusal::Empty; }
   explicit operator bool() const { return ok(); }
   double number() const { return value.ToDouble(); }
 };
@@ -50,5 +52,9 @@ struct TypedNumber {
 // can be negative, at most the field's decimals and within its bounds. Refused, with a message
 // naming the field and the limit: anything else, exponents, NaN and infinities included.
 TypedNumber ReadTypedNumber(QStringView text, NumberField field);
+
+// What the reader says of a value above the field's bound ("数量不能超过99999！"), for a value
+// that grew past it another way than by typing.
+QString AboveLimitText(NumberField field);
 
 }  // namespace quilmo

@@ -38,12 +38,12 @@ QString CheckCardPart(Money amount_due, Money balance, Money card) {
 // A bank-card or voucher part: not above the amount due, not below zero on a sale (a negative
 // part would be paid out in cash), and on a return the mirror of that.
 QString CheckBankPart(Money amount_due, PayField field, Money part) {
+  if (WithinDue(part, amount_due)) return {};
   const bool voucher = field == PayField::Voucher;
   if (amount_due >= 0 ? part < 0 : part > 0) {
     return voucher ? QStringLiteral("现金卷付额不能小于零！")
                    : QStringLiteral("银行卡付额不能小于零！");
   }
-  if (amount_due >= 0 ? part <= amount_due : part >= amount_due) return {};
   return voucher ? QStringLiteral("现金卷支付金额不能大于应收金额！") : CardAboveDue();
 }
 
@@ -59,6 +59,10 @@ QString CheckBankParts(Money amount_due, Money bank, Money voucher) {
 }
 
 }  // namespace
+
+bool WithinDue(Money part, Money due) {
+  return due >= 0 ? part >= 0 && part <= due : part <= 0 && part >= due;
+}
 
 QString PayAmountText(Money amount) {
   return amount.ToString(2).leftJustified(7, QLatin1Char(' '));

@@ -15,6 +15,10 @@ namespace quilmo {
 // seven characters.
 QString PayAmountText(Money amount);
 
+// Whether a part paid other than in cash lies between zero and the amount due: on a sale not
+// negative and not above the due, on a return (a negative due) the mirror of that.
+bool WithinDue(Money part, Money due);
+
 // An amount typed in a payment dialog: the blanks around it removed, empty is 0. A text that
 // passed the character filter but is no number ("1..2", "-") throws Error with a text the
 // boundary shows; the dialog stays open.

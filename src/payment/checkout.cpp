@@ -13,12 +13,6 @@ const Money kMostChange = 100;
 
 Money ParsedOrZero(const QString& text) { return Money::Parse(text.trimmed()).value_or(Money()); }
 
-// A part paid other than in cash lies between zero and the amount due: on a sale it is not
-// negative and not above the due, on a return (a negative due) the mirror of that.
-bool WithinDue(Money part, Money due) {
-  return due >= 0 ? part >= 0 && part <= due : part <= 0 && part >= due;
-}
-
 // The same part, pulled back inside the due when the due fell below it.
 Money LimitedToDue(Money part, Money due) {
   if (due >= 0) return part > due ? due : part;

@@ -74,9 +74,9 @@ class CheckoutFlow {
   // F4 (and Label6): the bank-card and voucher dialog for what the stored-value card leaves of
   // the amount due.
   void PayByBankCardOrVoucher();
-  // After the stored-value card dialog (F2) and the bank-card dialog (F4) were confirmed, with
-  // the due each dialog was offered. Parts that are negative or together exceed the amount due
-  // are refused with a notice and change nothing.
+  // After the stored-value card dialog (F2) and the bank-card dialog (F4) were confirmed. Parts
+  // that are negative or together exceed the amount due are refused with a notice and change
+  // nothing.
   void ApplyStoredValue(Money card, Money cash);
   void ApplyBankCard(const QString& bank_card_no, Money bank_card, Money cash, Money voucher);
 

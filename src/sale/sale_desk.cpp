@@ -96,51 +96,46 @@ OrderTotals SaleDesk::Recalc() { return RecalcOrder(sale_, order_); }
 
 namespace {
 
-// Whether the reader found no number at all, rather than one out of bounds.
-bool NoNumber(const TypedNumber& typed) {
-  return typed.refusal == TypedNumber::Refusal::NotANumber ||
-         typed.refusal == TypedNumber::Refusal::Empty;
+// The reader's value, or the refusal: the edit's own words for a text that is no number, the
+// reader's for one beyond the field's bounds.
+std::optional<Money> ReadEntry(const QString& text, NumberField field, const QString& no_number,
+                               QString& refusal) {
+  const TypedNumber typed = ReadTypedNumber(text, field);
+  if (typed) return typed.value;
+  refusal = typed.noNumber() ? no_number : typed.message;
+  return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<double> SaleDesk::ReadQuantity(const QString& text, QString& refusal) {
-  const TypedNumber typed = ReadTypedNumber(text, NumberField::Quantity);
-  if (NoNumber(typed)) {
-    refusal = QStringLiteral("您输入的不是数字类型！");
-  } else if (!typed) {
-    refusal = typed.message;
-  } else if (typed.value.IsZero()) {
+  const std::optional<Money> value =
+      ReadEntry(text, NumberField::Quantity, QStringLiteral("您输入的不是数字类型！"), refusal);
+  if (!value) return std::nullopt;
+  if (value->IsZero()) {
     refusal = QStringLiteral("输入数量不能为0！");
+    return std::nullopt;
   }
-  if (!refusal.isEmpty()) return std::nullopt;
-  return typed.number();
+  return value->ToDouble();
 }
 
 std::optional<Money> SaleDesk::ReadPrice(const QString& text, QString& refusal) {
-  const TypedNumber typed = ReadTypedNumber(text, NumberField::Price);
-  if (NoNumber(typed)) {
-    refusal = QStringLiteral("您输入的单价不是数字类型！");
-  } else if (!typed) {
-    refusal = typed.message;
-  } else if (typed.value < 0) {
+  const std::optional<Money> value =
+      ReadEntry(text, NumberField::Price, QStringLiteral("您输入的单价不是数字类型！"), refusal);
+  if (value && *value < 0) {
     // A refund is a negative quantity, which needs the returns right; a negative price
     // would get round it.
     refusal = QStringLiteral("单价不能为负数！");
+    return std::nullopt;
   }
-  if (!refusal.isEmpty()) return std::nullopt;
-  return typed.value;
+  return value;
 }
 
 std::optional<double> SaleDesk::ReadDiscount(const QString& text, QString& refusal) {
-  const TypedNumber typed = ReadTypedNumber(text, NumberField::Discount);
-  if (NoNumber(typed)) {
-    refusal = QStringLiteral("您输入的折扣非数字类型！");
-  } else if (!typed) {
-    refusal = typed.message;
-  }
-  if (!refusal.isEmpty()) return std::nullopt;
-  return typed.number();
+  const std::optional<Money> value =
+      ReadEntry(text, NumberField::Discount, QStringLiteral("您输入的折扣非数字类型！"), refusal);
+  if (!value) return std::nullopt;
+  return value->ToDouble();
 }
 
 bool SaleDesk::DiscountNeedsRight(double value) const {
@@ -194,15 +189,15 @@ EntryCheck SaleDesk::CheckDiscount(const QString& text) {
 bool SaleDesk::ConfirmDiscount(const QString& text) {
   const TypedNumber typed = ReadTypedNumber(text, NumberField::Discount);
   if (!typed || order_.DiscountMode != 0 || typed.number() >= 100) return false;
-  const std::optional<double> value = typed.number();
+  const double value = typed.number();
   switch (discountTarget) {
     case DiscountTarget::SingleLine:
       order_.DiscountMode = 2;
       return false;
     case DiscountTarget::WholeOrder:
-      SetLinesDiscount(order_, QString(), *value);
+      SetLinesDiscount(order_, QString(), value);
       order_.DiscountMode = 1;
-      whole_order_discount_ = *value;
+      whole_order_discount_ = value;
       return true;
     case DiscountTarget::NextGoods:
       return false;
@@ -454,7 +449,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
   QString refusal;
   switch (column) {
     case GridColumn::Quantity: {
-      if (NoNumber(ReadTypedNumber(text, NumberField::Quantity))) return refuse();
+      if (ReadTypedNumber(text, NumberField::Quantity).noNumber()) return refuse();
       const std::optional<double> value = ReadQuantity(text, refusal);
       if (!value) return tell(refusal);
       // A negative quantity meets the returns right in the line rules, as every way in does.
@@ -462,7 +457,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
       return true;
     }
     case GridColumn::Price: {
-      if (NoNumber(ReadTypedNumber(text, NumberField::Price))) return refuse();
+      if (ReadTypedNumber(text, NumberField::Price).noNumber()) return refuse();
       if (!plain_line) return tell(QStringLiteral("促销商品不能修改价格！"));
       const std::optional<Money> value = ReadPrice(text, refusal);
       if (!value) return tell(refusal);
@@ -471,7 +466,7 @@ bool SaleDesk::SetCell(int row, GridColumn column, const QString& text) {
       return true;
     }
     case GridColumn::Discount: {
-      if (NoNumber(ReadTypedNumber(text, NumberField::Discount))) return refuse();
+      if (ReadTypedNumber(text, NumberField::Discount).noNumber()) return refuse();
       if (!plain_line) return tell(QStringLiteral("促销商品不能修改折扣！"));
       const std::optional<double> value = ReadDiscount(text, refusal);
       if (!value) return tell(refusal);
@@ -499,7 +494,7 @@ void SaleDesk::LineChecks(OrderLines& lines, int row, LineField changed) {
     // what a person may type: the line is cut to the bound and the cashier is told.
     const double most = BoundsOf(NumberField::Quantity).highest.ToDouble();
     if (std::abs(line.Quantity) > most) {
-      ui().ShowNoticeBox(QStringLiteral("数量不能超过") + NumberText(most) + QStringLiteral("！"));
+      ui().ShowNoticeBox(AboveLimitText(NumberField::Quantity));
       lines.SetQuantity(row, line.Quantity < 0 ? -most : most);
       return;
     }

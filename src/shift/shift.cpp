@@ -41,7 +41,7 @@ const QString kNoRight = QStringLiteral("对不起，您没有权限使用该功
 
 // The most cash a shop keeps in one drawer, so a slip of the finger ("10000000") is asked
 // again instead of becoming the shift's figures.
-const Money kMostBoxAmount = Money::FromUnits(99999999900);
+const Money kMostBoxAmount = BoundsOf(NumberField::Amount).highest;
 
 QString AmountLimitText() { return kMostBoxAmount.ToString(2); }
 
@@ -194,11 +194,9 @@ void RunOpenShift(ShiftContext& shift) {
   // Read with its sign: a negative box amount hears the shift's own words from OpenShift.
   const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::SignedAmount);
   if (!amount) {
-    const bool no_number = amount.refusal == TypedNumber::Refusal::NotANumber ||
-                           amount.refusal == TypedNumber::Refusal::Empty;
-    ReportError(shift.ui, no_number ? QStringLiteral("“") + answer.value +
-                                          QStringLiteral("”不是有效的金额，没有当班。")
-                                    : amount.message);
+    ReportError(shift.ui, amount.noNumber() ? QStringLiteral("“") + answer.value +
+                                                  QStringLiteral("”不是有效的金额，没有当班。")
+                                            : amount.message);
     return;
   }
   if (OpenShift(shift, amount.value)) {
@@ -303,11 +301,9 @@ void CashWithdrawal(ShiftContext& shift) {
   // operation refuses it. A refusal here is still said, never dropped.
   const TypedNumber amount = ReadTypedNumber(answer.value, NumberField::SignedAmount);
   if (!amount) {
-    const bool no_number = amount.refusal == TypedNumber::Refusal::NotANumber ||
-                           amount.refusal == TypedNumber::Refusal::Empty;
-    shift.ui.ShowNoticeBox(no_number ? QStringLiteral("“") + answer.value.trimmed() +
-                                           QStringLiteral("”不是有效的取款金额！")
-                                     : amount.message);
+    shift.ui.ShowNoticeBox(amount.noNumber() ? QStringLiteral("“") + answer.value.trimmed() +
+                                                   QStringLiteral("”不是有效的取款金额！")
+                                             : amount.message);
     return;
   }
   WithdrawCash(shift, amount.value);
